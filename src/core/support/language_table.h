@@ -1,0 +1,54 @@
+#pragma once
+// The tool's texts by key, read from the language file in the Models folder.
+// Each entry carries a text for language column 0 and one for column 1.
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ostrel {
+
+class Presenter;
+
+struct LanguageEntry {
+  std::string Key;
+  std::array<std::string, 2> Texts;
+};
+
+class LanguageTable {
+ public:
+  static constexpr int kCapacity = 1000;
+
+  explicit LanguageTable(Presenter* presenter = nullptr);
+
+  void setFolder(std::filesystem::path folder) { folder_ = std::move(folder); }
+  const std::filesystem::path& folder() const { return folder_; }
+  void setPresenter(Presenter* presenter) { presenter_ = presenter; }
+
+  // Reads the named file from the folder. 0 on success; -1 (after a message
+  // box) when it cannot be opened. Entries beyond the capacity are ignored.
+  int Load(const std::string& fileName);
+
+  // Parses the file at the given path (what Load does after forming it).
+  int LoadPath(const std::filesystem::path& path);
+
+  // Copies the text of the first entry with the key into dest, with every
+  // "\n" written in the file turned into a line break. A column other than
+  // 0 or 1 reads column 0. Without a match dest is left as it was.
+  bool Lookup(std::string_view key, int column, std::string& dest) const;
+
+  // The text for the key, or the fallback when the key is missing.
+  std::string Text(std::string_view key, int column, std::string_view fallback = {}) const;
+
+  int Count() const { return static_cast<int>(entries_.size()); }
+  const LanguageEntry& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
+
+ private:
+  Presenter* presenter_;
+  std::filesystem::path folder_;
+  std::vector<LanguageEntry> entries_;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,64 @@
+#include "test_support.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "core/support/text_codec.h"
+
+namespace ostrel::test {
+
+TempDir::TempDir() {
+  std::string templ = (std::filesystem::temp_directory_path() / "ostrel-test-XXXXXX").string();
+  if (::mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = templ;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string utf16FileBytes(std::string_view utf8) {
+  std::string withCrLf;
+  for (char c : utf8) {
+    if (c == '\n') withCrLf.push_back('\r');
+    withCrLf.push_back(c);
+  }
+  std::string out("\xFF\xFE", 2);
+  for (char16_t u : utf8ToUtf16(withCrLf)) {
+    out.push_back(static_cast<char>(u & 0xFF));
+    out.push_back(static_cast<char>(u >> 8));
+  }
+  return out;
+}
+
+std::filesystem::path sourceDataDir() { return OSTREL_SOURCE_DATA_DIR; }
+
+int RecordingPresenter::messageBox(const std::string& text, unsigned style) {
+  messages.push_back({"box", text, {}, style});
+  return answer;
+}
+
+int RecordingPresenter::platformMessageBox(const std::string& text, unsigned style) {
+  messages.push_back({"platform", text, {}, style});
+  return answer;
+}
+
+void RecordingPresenter::errorDetail(const std::string& message, const std::string& details) {
+  messages.push_back({"error", message, details, 0});
+}
+
+}  // namespace ostrel::test
