@@ -78,7 +78,7 @@ int LanguageTable::LoadPath(const std::filesystem::path& path) {
 
     LanguageEntry entry;
     const std::size_t keyEnd = line.find_first_of(u"[=");
-    entry.Key = utf16ToUtf8(trim(line.substr(0, keyEnd)));
+    if (keyEnd != U16::npos) entry.Key = utf16ToUtf8(trim(line.substr(0, keyEnd)));
 
     const std::size_t eq = line.find(u'=');
     const std::size_t valueStart = eq == U16::npos ? 0 : eq + 1;
@@ -90,9 +90,9 @@ int LanguageTable::LoadPath(const std::filesystem::path& path) {
       spans[0].length = arrow - valueStart;
       spans[1].present = true;
       spans[1].start = arrow + 2;
-    } else {
-      spans[0].length = line.size() - valueStart;
     }
+    // Without an arrow column 0 ran to the end of the line, and so it does on
+    // continuation lines.
 
     U16 texts[2];
     bool continued = false;
