@@ -14,8 +14,11 @@
 #include <variant>
 #include <vector>
 
+#include "core/model/fmf_cipher.h"
+
 namespace ostrel {
 
+class CStdioFileEx;
 class LanguageTable;
 class Presenter;
 struct AppSettings;
@@ -50,6 +53,18 @@ enum class RewriteResult {
   Failed,      // the file could not be read or written; it is unchanged
 };
 
+// One line of a model file as the line reader splits it.
+struct ModelLine {
+  std::string Key;    // text before the first '[' or '=', blanks trimmed
+  std::string Value;  // text after the first '=' (whole line without one), blanks trimmed
+  bool HasEquals = false;
+  std::int32_t Written1 = 0;  // first index as the file writes it (from 1; 0 when absent)
+  std::int32_t Index1 = -1;   // Written1 - 1
+  std::int32_t Index2 = 0;    // second index as written (from 0)
+  bool Append1 = true;        // "[+" or no usable first index: next free slot
+  bool Append2 = false;       // second bracket pair starts with '+'
+};
+
 class ModelFileParser {
  public:
   ModelFileParser(ModelTargets targets, Presenter* presenter);
@@ -67,13 +82,34 @@ class ModelFileParser {
   // and could be read.
   bool LoadModelFile(const std::filesystem::path& path, int progress);
 
-  // Reads a '|' separated value by a format of "%d|", "%f|" and "%s|" items.
-  // Returns the number of items converted; out receives one value per item.
+  // Reads a '|' separated value by a format of "%d|", "%f|" and "%s|" items
+  // (any other item reads text). out receives one value per item; items past
+  // the end of the value store 0 or empty text. Returns the number of items
+  // the value had a field for.
   static int SplitFields(std::string_view value, std::string_view format,
                          std::vector<FieldValue>& out);
 
   // Expands a range list such as "1:3,5" (at most 10 numbers, 21 codes).
   static std::vector<std::int32_t> ExpandRangeList(std::string_view list);
+
+  // Reads the next line that is not empty once its comment (from the first
+  // apostrophe) is cut. False at the end of the file.
+  static bool ReadLine(CStdioFileEx& file, ModelLine& line);
+
+  // Splits one line (comment already cut) into key, value and indices.
+  static ModelLine SplitLine(std::string_view text);
+
+  // Applies the lines of text held in memory (a deciphered file, say);
+  // sourceName stands for the file's path where the path matters.
+  void ParseBytes(std::string bytes, const std::filesystem::path& sourceName);
+
+  // ReadKeyValue over text held in memory.
+  static bool ReadKeyValueBytes(std::string bytes, std::string_view key, std::string_view compare,
+                                std::string* dest, bool scanAll);
+
+  // The key for ".fmf" files; the project's own unless set.
+  void setCipherKey(const FmfKey& key) { cipherKey_ = key; }
+  const FmfKey& cipherKey() const { return cipherKey_; }
 
   // First line of the key: copies its value to dest (if given) and yields
   // whether it equals compare ignoring case. With scanAll, any line of the
@@ -87,9 +123,12 @@ class ModelFileParser {
                                 std::string_view newValue) const;
 
  private:
+  void parseOpenFile(CStdioFileEx& file, const std::filesystem::path& sourceName);
+
   ModelTargets targets_;
   Presenter* presenter_;
   std::filesystem::path modelsFolder_;
+  FmfKey cipherKey_ = FmfCipher::projectKey();
 };
 
 }  // namespace ostrel

@@ -1,0 +1,610 @@
+#include "cli/model_commands.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "core/config/unit_configuration.h"
+#include "core/model/fmf_cipher.h"
+#include "core/model/help_topic_table.h"
+#include "core/model/model_database.h"
+#include "core/model/model_file_parser.h"
+#include "core/model/model_images.h"
+#include "core/model/program_identity.h"
+#include "core/model/session_flags.h"
+#include "core/model/structure_data.h"
+#include "core/support/app_settings.h"
+#include "core/support/language_table.h"
+#include "core/support/presenter.h"
+
+namespace ostrel {
+namespace {
+
+constexpr const char* kModelUsage =
+    "usage: ostrelctl model encipher IN OUT [--key HEX]\n"
+    "       ostrelctl model decipher IN OUT [--key HEX]\n"
+    "       ostrelctl model show FILE [--json] [--key HEX]\n"
+    "\n"
+    "--key takes the four key words k0 k1 k2 k3 as 32 hex digits, k0 first;\n"
+    "without it the project's own key is used.\n";
+
+int usageError(std::ostream& err, const std::string& message) {
+  err << "ostrelctl model: " << message << "\n\n" << kModelUsage;
+  return 2;
+}
+
+struct Options {
+  std::vector<std::string> positional;
+  FmfKey key = FmfCipher::projectKey();
+  bool json = false;
+};
+
+// Parses what follows the subcommand; an error text on failure.
+std::optional<std::string> parseOptions(const std::vector<std::string>& args, bool allowJson,
+                                        Options& options) {
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--key") {
+      if (i + 1 >= args.size()) return std::string("--key needs a value");
+      const auto key = FmfCipher::parseKey(args[++i]);
+      if (!key) return std::string("--key wants exactly 32 hex digits");
+      options.key = *key;
+    } else if (a == "--json" && allowJson) {
+      options.json = true;
+    } else if (a.size() > 1 && a[0] == '-') {
+      return "unknown option '" + a + "'";
+    } else {
+      options.positional.push_back(a);
+    }
+  }
+  return std::nullopt;
+}
+
+bool readFile(const std::filesystem::path& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// Written beside the target and renamed into place, so a failed write never
+// leaves half a file.
+bool writeFileAtomically(const std::filesystem::path& path, const std::string& bytes) {
+  std::string temp = path.string() + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+  std::size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) {
+      ok = false;
+    } else {
+      done += static_cast<std::size_t>(n);
+    }
+  }
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  std::error_code ec;
+  if (ok) {
+    std::filesystem::rename(temp, path, ec);
+    ok = !ec;
+  }
+  if (!ok) std::filesystem::remove(temp, ec);
+  return ok;
+}
+
+int convert(const std::vector<std::string>& args, bool encipher, std::ostream& out,
+            std::ostream& err) {
+  Options options;
+  if (auto problem = parseOptions(args, false, options)) return usageError(err, *problem);
+  if (options.positional.size() != 2) return usageError(err, "expected IN and OUT");
+  const std::filesystem::path in = options.positional[0];
+  const std::filesystem::path target = options.positional[1];
+  std::string bytes;
+  if (!readFile(in, bytes)) {
+    err << "ostrelctl model: cannot read '" << in.string() << "'\n";
+    return 1;
+  }
+  const FmfCipher cipher(options.key);
+  const std::string result = encipher ? cipher.encipher(bytes) : cipher.decipherText(bytes);
+  if (!writeFileAtomically(target, result)) {
+    err << "ostrelctl model: cannot write '" << target.string() << "'\n";
+    return 1;
+  }
+  out << (encipher ? "enciphered " : "deciphered ") << in.string() << " -> " << target.string()
+      << " (" << result.size() << " bytes)\n";
+  return 0;
+}
+
+// A small document tree, rendered either as JSON or as indented text.
+struct Node {
+  enum class Kind { Null, Int, Real, Text, Array, Object };
+  Kind kind = Kind::Null;
+  long long integer = 0;
+  double real = 0.0;
+  bool single = false;  // a float: printed with float precision
+  std::string text;
+  std::vector<std::string> keys;  // Object
+  std::vector<Node> values;       // Array and Object
+
+  static Node object() {
+    Node n;
+    n.kind = Kind::Object;
+    return n;
+  }
+  static Node array() {
+    Node n;
+    n.kind = Kind::Array;
+    return n;
+  }
+  Node& add(std::string key, Node value) {
+    keys.push_back(std::move(key));
+    values.push_back(std::move(value));
+    return values.back();
+  }
+  Node& push(Node value) {
+    values.push_back(std::move(value));
+    return values.back();
+  }
+};
+
+Node num(long long v) {
+  Node n;
+  n.kind = Node::Kind::Int;
+  n.integer = v;
+  return n;
+}
+Node real(double v) {
+  Node n;
+  n.kind = Node::Kind::Real;
+  n.real = v;
+  return n;
+}
+Node realSingle(float v) {
+  Node n = real(static_cast<double>(v));
+  n.single = true;
+  return n;
+}
+Node str(std::string v) {
+  Node n;
+  n.kind = Node::Kind::Text;
+  n.text = std::move(v);
+  return n;
+}
+
+bool isScalar(const Node& n) { return n.kind != Node::Kind::Array && n.kind != Node::Kind::Object; }
+
+std::string realText(const Node& n) {
+  if (!std::isfinite(n.real)) return {};
+  char buf[64];
+  const auto r = n.single ? std::to_chars(buf, buf + sizeof buf, static_cast<float>(n.real))
+                          : std::to_chars(buf, buf + sizeof buf, n.real);
+  return std::string(buf, r.ptr);
+}
+
+void jsonString(std::ostream& out, std::string_view s) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out << '"';
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        out << "\\\"";
+        break;
+      case '\\':
+        out << "\\\\";
+        break;
+      case '\n':
+        out << "\\n";
+        break;
+      case '\r':
+        out << "\\r";
+        break;
+      case '\t':
+        out << "\\t";
+        break;
+      case '\b':
+        out << "\\b";
+        break;
+      case '\f':
+        out << "\\f";
+        break;
+      default:
+        if (u < 0x20 || u == 0x7F) {
+          out << "\\u00" << kHex[u >> 4] << kHex[u & 0xF];
+        } else {
+          out << c;
+        }
+    }
+  }
+  out << '"';
+}
+
+void writeJson(std::ostream& out, const Node& n, int depth) {
+  const std::string pad(static_cast<std::size_t>(depth + 1) * 2, ' ');
+  const std::string closePad(static_cast<std::size_t>(depth) * 2, ' ');
+  switch (n.kind) {
+    case Node::Kind::Null:
+      out << "null";
+      break;
+    case Node::Kind::Int:
+      out << n.integer;
+      break;
+    case Node::Kind::Real: {
+      const std::string t = realText(n);
+      out << (t.empty() ? "null" : t);
+      break;
+    }
+    case Node::Kind::Text:
+      jsonString(out, n.text);
+      break;
+    case Node::Kind::Array:
+    case Node::Kind::Object: {
+      const bool isObject = n.kind == Node::Kind::Object;
+      if (n.values.empty()) {
+        out << (isObject ? "{}" : "[]");
+        break;
+      }
+      out << (isObject ? "{\n" : "[\n");
+      for (std::size_t i = 0; i < n.values.size(); ++i) {
+        out << pad;
+        if (isObject) {
+          jsonString(out, n.keys[i]);
+          out << ": ";
+        }
+        writeJson(out, n.values[i], depth + 1);
+        out << (i + 1 < n.values.size() ? ",\n" : "\n");
+      }
+      out << closePad << (isObject ? '}' : ']');
+      break;
+    }
+  }
+}
+
+std::string scalarText(const Node& n) {
+  switch (n.kind) {
+    case Node::Kind::Int:
+      return std::to_string(n.integer);
+    case Node::Kind::Real: {
+      const std::string t = realText(n);
+      return t.empty() ? (std::isnan(n.real) ? "nan" : n.real > 0 ? "inf" : "-inf") : t;
+    }
+    case Node::Kind::Text:
+      return n.text;
+    default:
+      return "-";
+  }
+}
+
+void writeText(std::ostream& out, const Node& n, int depth) {
+  const std::string pad(static_cast<std::size_t>(depth) * 2, ' ');
+  if (n.kind == Node::Kind::Object) {
+    for (std::size_t i = 0; i < n.values.size(); ++i) {
+      const Node& v = n.values[i];
+      if (isScalar(v)) {
+        out << pad << n.keys[i] << ": " << scalarText(v) << '\n';
+      } else if (v.kind == Node::Kind::Array &&
+                 std::all_of(v.values.begin(), v.values.end(), isScalar)) {
+        out << pad << n.keys[i] << ":";
+        for (const Node& item : v.values) out << ' ' << scalarText(item);
+        out << '\n';
+      } else {
+        out << pad << n.keys[i] << ":\n";
+        writeText(out, v, depth + 1);
+      }
+    }
+  } else if (n.kind == Node::Kind::Array) {
+    for (std::size_t i = 0; i < n.values.size(); ++i) {
+      out << pad << "- #" << i + 1 << '\n';
+      writeText(out, n.values[i], depth + 1);
+    }
+  } else {
+    out << pad << scalarText(n) << '\n';
+  }
+}
+
+// What one model file can fill, allocated together (the lists are large).
+struct Records {
+  ProgramIdentity identity;
+  ModelDatabase database;
+  ModelImages images;
+  StructureData structure;
+  HelpTopicTable help;
+  AppSettings settings;
+  UnitConfiguration unit;
+  SessionFlags flags;
+  LanguageTable language;
+};
+
+// Entries a list holds: appended lines can leave Count behind Last + 1.
+int used(std::int32_t count, std::int32_t last, int capacity) {
+  return std::clamp(std::max(count, last + 1), 0, capacity);
+}
+
+Node identityNode(const ProgramIdentity& id) {
+  Node n = Node::object();
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"PROGRAMID", &id.ProgramId},     {"PROGRAMNAME", &id.ProgramName},
+      {"MODELID", &id.ModelId},         {"INSTALLERID", &id.InstallerId},
+      {"CORPORATEID", &id.CorporateId}, {"SERVER", &id.Server},
+      {"SUBDIR", &id.ServerFolder},     {"MAINHELP", &id.MainHelp},
+      {"LOGOIMAGE", &id.LogoImage}};
+  for (const auto& [key, value] : fields) {
+    if (!value->empty()) n.add(key, str(*value));
+  }
+  return n;
+}
+
+template <std::size_t N>
+Node textList(const BookkeptList<std::string, N>& list) {
+  Node n = Node::array();
+  const int count = used(list.Count, list.Last, list.kCapacity);
+  for (int i = 0; i < count; ++i) n.push(str(list[static_cast<std::size_t>(i)]));
+  return n;
+}
+
+Node databaseNode(const ModelDatabase& db) {
+  Node n = Node::object();
+  Node items = Node::array();
+  for (int i = 0; i < ModelDatabase::kConfigItems; ++i) {
+    const ConfigItem& item = db.ConfigItems[static_cast<std::size_t>(i)];
+    if (!item.Present) continue;
+    Node node = Node::object();
+    node.add("item", num(i + 1));
+    node.add("label", str(item.Label));
+    node.add("labelCode", num(item.LabelCode));
+    Node choices = Node::array();
+    const int count = used(item.ChoiceCount, item.ChoiceLast, ConfigItem::kChoices);
+    for (int k = 0; k < count; ++k) {
+      Node choice = Node::object();
+      choice.add("code", num(item.Codes[static_cast<std::size_t>(k)]));
+      choice.add("text", str(item.Texts[static_cast<std::size_t>(k)]));
+      choices.push(std::move(choice));
+    }
+    node.add("choices", std::move(choices));
+    items.push(std::move(node));
+  }
+  n.add("items", std::move(items));
+
+  Node configurations = Node::array();
+  const int configCount =
+      used(db.Configurations.Count, db.Configurations.Last, ModelDatabase::kConfigurations);
+  for (int i = 0; i < configCount; ++i) {
+    const ModelConfiguration& c = db.Configurations[static_cast<std::size_t>(i)];
+    if (!c.Present) continue;
+    Node node = Node::object();
+    node.add("index", num(i));
+    node.add("number", num(c.Number));
+    Node codes = Node::array();
+    for (std::int32_t code : c.ChoiceCodes) codes.push(num(code));
+    node.add("choiceCodes", std::move(codes));
+    Node levels = Node::array();
+    for (std::size_t p = 0; p < ModelConfiguration::kLevels; ++p) {
+      Node level = Node::object();
+      level.add("word", num(c.LevelWords[p]));
+      level.add("caption", str(c.LevelCaptions[p]));
+      levels.push(std::move(level));
+    }
+    node.add("levels", std::move(levels));
+    node.add("extra", num(c.Extra));
+    node.add("drawingFile", str(c.DrawingFile));
+    configurations.push(std::move(node));
+  }
+  n.add("configurationCount", num(db.Configurations.Count));
+  n.add("configurations", std::move(configurations));
+
+  Node advanced = Node::array();
+  const int advancedCount = std::clamp(db.AdvancedInputs.Last + 1, 0, AdvancedInputList::kCapacity);
+  for (int i = 0; i < advancedCount; ++i) {
+    const AdvancedInput& a = db.AdvancedInputs[static_cast<std::size_t>(i)];
+    Node node = Node::object();
+    node.add("flagWord", num(a.FlagWord));
+    node.add("flagBit", num(a.FlagBit));
+    node.add("caption", str(a.Caption));
+    node.add("valueWord", num(a.ValueWord));
+    node.add("unitsMode", num(a.UnitsMode));
+    node.add("unitsText", str(a.UnitsText));
+    node.add("explanatoryText", str(a.ExplanatoryText));
+    advanced.push(std::move(node));
+  }
+  n.add("advancedInputs", std::move(advanced));
+
+  Node units = Node::array();
+  const int unitCount =
+      std::max(used(db.UnitNames.Count, db.UnitNames.Last, ModelDatabase::kUnits),
+               used(db.UnitFactors.Count, db.UnitFactors.Last, ModelDatabase::kUnits));
+  for (int i = 0; i < unitCount; ++i) {
+    Node unit = Node::object();
+    unit.add("name", str(db.UnitNames[static_cast<std::size_t>(i)]));
+    unit.add("factor", real(db.UnitFactors[static_cast<std::size_t>(i)]));
+    units.push(std::move(unit));
+  }
+  n.add("units", std::move(units));
+  n.add("defaultUnitFactor", real(db.DefaultUnitFactor));
+
+  Node fixed = Node::array();
+  for (int i = 0; i < db.FixedWordCount; ++i) {
+    Node word = Node::object();
+    word.add("word", num(db.FixedWords[static_cast<std::size_t>(i)].Word));
+    word.add("value", num(db.FixedWords[static_cast<std::size_t>(i)].Value));
+    fixed.push(std::move(word));
+  }
+  n.add("fixedWords", std::move(fixed));
+
+  Node unitTypes = Node::array();
+  for (int i = 0; i < db.UnitTypeCount; ++i)
+    unitTypes.push(str(db.UnitTypes[static_cast<std::size_t>(i)]));
+  n.add("unitTypes", std::move(unitTypes));
+
+  n.add("maxSensorHeight", real(db.MaxSensorHeight));
+  n.add("minRange", real(db.MinRange));
+  n.add("maxRange", real(db.MaxRange));
+  n.add("lowerProbeDeadband", real(db.LowerProbeDeadband));
+  n.add("nutOffset", real(db.NutOffset));
+  n.add("guidedWaveRadar", num(db.GuidedWaveRadar));
+  n.add("pulseRadar", num(db.PulseRadar));
+  n.add("ugus", num(db.Ugus));
+  n.add("invertDemo", num(db.InvertDemo));
+  n.add("defaultFile", str(db.DefaultFile));
+  n.add("helpFile", str(db.HelpFile));
+  n.add("nonLinearHelpFile", str(db.NonLinearHelpFile));
+  n.add("maxHead", str(db.MaxHead));
+  n.add("unitRange", str(db.UnitRange));
+  n.add("nonLinearButtonCaption", str(db.NonLinearButtonCaption));
+  n.add("nonLinearFiles", textList(db.NonLinearFiles));
+  n.add("diagnosticEchoes", textList(db.DiagnosticEchoes));
+  n.add("media", textList(db.Media));
+  n.add("firstEchoes", textList(db.FirstEchoes));
+  return n;
+}
+
+Node structureNode(const StructureData& s) {
+  Node n = Node::object();
+  n.add("structureCount", num(s.StructureCount));
+  Node structures = Node::array();
+  for (std::size_t i = 0; i < StructureData::kStructures; ++i) {
+    const bool any = !s.TabImages[i].empty() || !s.TitleCaptions[i].empty() ||
+                     !s.ShapeNames[i].empty() || s.ShapeIds[i] != StructureData::kNoShape;
+    if (!any) continue;
+    Node node = Node::object();
+    node.add("index", num(static_cast<long long>(i) + 1));
+    node.add("shapeId", num(s.ShapeIds[i]));
+    node.add("shapeName", str(s.ShapeNames[i]));
+    node.add("tabImage", str(s.TabImages[i]));
+    node.add("titleCaption", str(s.TitleCaptions[i]));
+    node.add("frontImage", str(s.FrontImages[i]));
+    node.add("dimensionCaption", str(s.DimensionCaptions[i]));
+    node.add("alternateModelFile", str(s.AlternateModelFiles[i]));
+    structures.push(std::move(node));
+  }
+  n.add("structures", std::move(structures));
+
+  Node units = Node::array();
+  const int unitCount = std::max(used(s.SensorUnitCount, s.SensorUnitLast, StructureData::kUnits),
+                                 used(s.StrapUnitCount, s.StrapUnitLast, StructureData::kUnits));
+  for (int i = 0; i < unitCount; ++i) {
+    const StructureUnit& u = s.Units[static_cast<std::size_t>(i)];
+    Node unit = Node::object();
+    unit.add("code", num(u.Code));
+    unit.add("name", str(u.Name));
+    unit.add("factor", real(u.Factor));
+    units.push(std::move(unit));
+  }
+  n.add("units", std::move(units));
+
+  Node factors = Node::array();
+  const int factorCount =
+      used(s.NonLinearUnitFactors.Count, s.NonLinearUnitFactors.Last, StructureData::kFactors);
+  for (int i = 0; i < factorCount; ++i)
+    factors.push(real(s.NonLinearUnitFactors[static_cast<std::size_t>(i)]));
+  n.add("nonLinearUnitFactors", std::move(factors));
+  Node cubic = Node::array();
+  const int cubicCount = used(s.CubicFactors.Count, s.CubicFactors.Last, StructureData::kFactors);
+  for (int i = 0; i < cubicCount; ++i)
+    cubic.push(real(s.CubicFactors[static_cast<std::size_t>(i)]));
+  n.add("cubicFactors", std::move(cubic));
+  Node types = Node::array();
+  const int typeCount = used(s.NlTypes.Count, s.NlTypes.Last, StructureData::kNlTypes);
+  for (int i = 0; i < typeCount; ++i) types.push(num(s.NlTypes[static_cast<std::size_t>(i)]));
+  n.add("nlTypes", std::move(types));
+  return n;
+}
+
+Node formulasNode(const StructureData& s) {
+  static constexpr const char* kNames[StructureData::kFormulaSets] = {
+      "VNOTCH_CFS",   "VNOTCH_LS",   "RCRS_CFS",    "RCRS_LS",    "CIPOLLETTI_CFS", "CIPOLLETTI_LS",
+      "PARSHALL_CFS", "PARSHALL_LS", "LEOPOLD_CFS", "LEOPOLD_LS", "PALMER_CFS",     "PALMER_LS"};
+  Node n = Node::object();
+  for (std::size_t set = 0; set < StructureData::kFormulaSets; ++set) {
+    const FormulaSet& f = s.Formulas[set];
+    if (f.Count == 0) continue;
+    Node entries = Node::array();
+    for (std::size_t i = 0; i < FormulaSet::kCapacity; ++i) {
+      bool any = !f.Names[i].empty();
+      for (float c : f.Coefficients[i]) any = any || c != 0.0f;
+      if (!any) continue;
+      Node entry = Node::object();
+      entry.add("index", num(static_cast<long long>(i) + 1));
+      entry.add("name", str(f.Names[i]));
+      Node coefficients = Node::array();
+      for (float c : f.Coefficients[i]) coefficients.push(realSingle(c));
+      entry.add("coefficients", std::move(coefficients));
+      entries.push(std::move(entry));
+    }
+    n.add(kNames[set], std::move(entries));
+  }
+  return n;
+}
+
+int show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Options options;
+  if (auto problem = parseOptions(args, true, options)) return usageError(err, *problem);
+  if (options.positional.size() != 1) return usageError(err, "expected one FILE");
+
+  auto records = std::make_unique<Records>();
+  ResetModelDatabase(records->database, records->images, &records->flags);
+  ResetStructureData(records->structure);
+  NullPresenter presenter;
+  ModelTargets targets;
+  targets.identity = &records->identity;
+  targets.database = &records->database;
+  targets.images = &records->images;
+  targets.structure = &records->structure;
+  targets.helpTopics = &records->help;
+  targets.settings = &records->settings;
+  targets.unit = &records->unit;
+  targets.flags = &records->flags;
+  targets.language = &records->language;
+  ModelFileParser parser(targets, &presenter);
+  parser.setCipherKey(options.key);
+  const std::string file = options.positional[0];
+  if (!parser.LoadModelFile(file, 0)) {
+    err << "ostrelctl model: cannot read model file '" << file
+        << "' (tried the name as given, or with .fmf and .txt)\n";
+    return 1;
+  }
+
+  Node doc = Node::object();
+  doc.add("file", str(file));
+  doc.add("identity", identityNode(records->identity));
+  doc.add("model", databaseNode(records->database));
+  doc.add("structure", structureNode(records->structure));
+  doc.add("formulas", formulasNode(records->structure));
+  if (options.json) {
+    writeJson(out, doc, 0);
+    out << '\n';
+  } else {
+    writeText(out, doc, 0);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runModelCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() < 2) return usageError(err, "missing subcommand");
+  const std::string& sub = args[1];
+  if (sub == "encipher") return convert(args, true, out, err);
+  if (sub == "decipher") return convert(args, false, out, err);
+  if (sub == "show") return show(args, out, err);
+  if (sub == "--help" || sub == "-h" || sub == "help") {
+    out << kModelUsage;
+    return 0;
+  }
+  return usageError(err, "unknown subcommand '" + sub + "'");
+}
+
+}  // namespace ostrel

@@ -1,0 +1,20 @@
+#pragma once
+// Who the tool is: read once at startup from the product family file.
+
+#include <string>
+
+namespace ostrel {
+
+struct ProgramIdentity {
+  std::string LogoImage;     // LOGOIMAGE
+  std::string ProgramId;     // PROGRAMID: heads the main window title
+  std::string ProgramName;   // PROGRAMNAME: message box title, settings key
+  std::string ModelId;       // MODELID: file-name prefix of the family's model files
+  std::string InstallerId;   // INSTALLERID
+  std::string CorporateId;   // CORPORATEID
+  std::string MainHelp;      // MAINHELP
+  std::string Server;        // SERVER
+  std::string ServerFolder;  // SUBDIR
+};
+
+}  // namespace ostrel
