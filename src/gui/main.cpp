@@ -1,9 +1,10 @@
 #include <QApplication>
-#include <QLabel>
+
+#include "gui/app/c_ostrel_app.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QLabel label("ostrel");
-  label.show();
-  return app.exec();
+  QApplication::setApplicationName("ostrel");
+  QApplication::setApplicationVersion(OSTREL_VERSION);
+  return ostrel::COstrelApp::run(QApplication::arguments());
 }

@@ -1,0 +1,96 @@
+#include "core/session/app_context.h"
+
+#include <cstdlib>
+
+#include "core/support/presenter.h"
+
+namespace ostrel {
+
+VersionNumbers VersionNumbers::parse(std::string_view text) {
+  // Reads like "%d.%d.%d.%d": numbers separated by dots, stopping at the
+  // first piece that does not fit; what was not read stays 0.
+  VersionNumbers v;
+  std::size_t pos = 0;
+  for (std::size_t part = 0; part < v.Parts.size(); ++part) {
+    if (part > 0) {
+      if (pos >= text.size() || text[pos] != '.') break;
+      ++pos;
+    }
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
+      negative = text[pos] == '-';
+      ++pos;
+    }
+    if (pos >= text.size() || text[pos] < '0' || text[pos] > '9') break;
+    long long n = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+      if (n < 1000000000) n = n * 10 + (text[pos] - '0');
+      ++pos;
+    }
+    v.Parts[part] = static_cast<int>(negative ? -n : n);
+  }
+  return v;
+}
+
+AppContext::AppContext(WorkFolders folders, std::filesystem::path configRoot,
+                       Presenter& presenter)
+    : Folders(std::move(folders)),
+      Language(&presenter),
+      Settings(Values, Identity.CorporateId, Identity.ProgramName, Folders.Models,
+               std::move(configRoot)),
+      Parser(ModelTargets{}, &presenter),
+      presenter_(presenter) {
+  Parser.setTargets(modelTargets());
+  Parser.setModelsFolder(Folders.Models);
+  Language.setFolder(Folders.Models);
+  Log.setFolder(Folders.Logs);
+}
+
+ModelTargets AppContext::modelTargets() {
+  ModelTargets t;
+  t.identity = &Identity;
+  t.database = &Database;
+  t.images = &Images;
+  t.structure = &Structures;
+  t.helpTopics = &HelpTopics;
+  t.settings = &Values;
+  t.unit = &Unit;
+  t.flags = &Flags;
+  t.language = &Language;
+  return t;
+}
+
+bool AppContext::prepareFolders(std::string& error) { return prepareDataRoot(Folders, error); }
+
+bool AppContext::loadCorporateModel() {
+  return Parser.LoadModelFile(Folders.Models / std::string(kCorporateModelFile), 0);
+}
+
+int AppContext::loadLanguage() { return Language.Load(Values.LanguageFile); }
+
+bool AppContext::installSettingsKey() {
+  if (Settings.usesSettingsFile()) return true;
+  return RegistryKey::create(Settings.keyPath());
+}
+
+void AppContext::logStart() { Log.LogEvent("BRIMLET", "Version %s Started", {Values.Version}); }
+
+std::string AppContext::applicationTitle() const {
+  const VersionNumbers v = VersionNumbers::parse(Values.Version);
+  return formatText("%s %d.%d.%d", {Identity.ProgramId, v.Parts[0], v.Parts[1], v.Parts[2]});
+}
+
+std::string AppContext::text(std::string_view key, std::string_view fallback) const {
+  return Language.Text(key, Values.LanguageNumber, fallback);
+}
+
+std::string AppContext::format(std::string_view key, std::initializer_list<FormatArg> args) const {
+  return formatText(text(key), args);
+}
+
+bool AppContext::lookup(std::string_view key, std::string& dest) const {
+  return Language.Lookup(key, Values.LanguageNumber, dest);
+}
+
+}  // namespace ostrel

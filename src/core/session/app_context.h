@@ -1,0 +1,94 @@
+#pragma once
+// The long-lived components of one run, built once in a fixed order and
+// lent by reference to every page and dialog. The startup window owns one
+// AppContext; nothing in it is freed before the startup window ends.
+//
+// The startup steps that are not drawing live here, so they can be driven
+// and tested without a display.
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/config/unit_configuration.h"
+#include "core/model/help_topic_table.h"
+#include "core/model/model_database.h"
+#include "core/model/model_file_parser.h"
+#include "core/model/model_images.h"
+#include "core/model/program_identity.h"
+#include "core/model/session_flags.h"
+#include "core/model/structure_data.h"
+#include "core/platform/work_folders.h"
+#include "core/support/app_settings.h"
+#include "core/support/language_table.h"
+#include "core/support/log_file.h"
+#include "core/support/settings_store.h"
+#include "core/support/text_format.h"
+
+namespace ostrel {
+
+class Presenter;
+
+// Version numbers taken from a "%d.%d.%d.%d" text; missing parts are 0.
+struct VersionNumbers {
+  std::array<int, 4> Parts{};
+  static VersionNumbers parse(std::string_view text);
+};
+
+class AppContext {
+ public:
+  static constexpr std::string_view kCorporateModelFile = "Corporate_Model";
+
+  AppContext(WorkFolders folders, std::filesystem::path configRoot, Presenter& presenter);
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
+  // Startup steps, in the order the startup window runs them.
+  bool prepareFolders(std::string& error);
+  bool openLog() { return Log.Open(); }
+  bool loadCorporateModel();
+  int loadLanguage();
+  // Creates the per-user settings key when it does not exist yet, as an
+  // installer would have (a settings file named by the model is never made).
+  bool installSettingsKey();
+  bool loadSettings(int& code) { return Settings.Load(code); }
+  void logStart();
+  // "%s %d.%d.%d" with the program id and the first three version numbers.
+  std::string applicationTitle() const;
+
+  // The text of a language key in the current language column, or the
+  // fallback when the file lacks it.
+  std::string text(std::string_view key, std::string_view fallback = {}) const;
+  std::string format(std::string_view key, std::initializer_list<FormatArg> args) const;
+  // Lookup into an existing text, which a missing key leaves unchanged.
+  bool lookup(std::string_view key, std::string& dest) const;
+
+  Presenter& presenter() { return presenter_; }
+  ModelTargets modelTargets();
+
+  // Owned components (construction order).
+  WorkFolders Folders;
+  ProgramIdentity Identity;
+  ModelDatabase Database;
+  ModelImages Images;
+  StructureData Structures;
+  SessionFlags Flags;
+  HelpTopicTable HelpTopics;
+  LanguageTable Language;
+  AppSettings Values;
+  SettingsStore Settings;
+  LogFile Log;
+  UnitConfiguration Unit;
+  ModelFileParser Parser;
+  // Model names offered by the configuration page in sample mode.
+  std::vector<std::string> SampleModelNames;
+  std::vector<std::string> SampleModelDescriptions;
+
+ private:
+  Presenter& presenter_;
+};
+
+}  // namespace ostrel
