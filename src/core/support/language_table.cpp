@@ -67,7 +67,20 @@ int LanguageTable::LoadPath(const std::filesystem::path& path) {
     }
     return -1;
   }
+  parse(file);
+  file.Close();
+  return 0;
+}
 
+int LanguageTable::LoadBytes(std::string bytes) {
+  entries_.clear();
+  CStdioFileEx file(presenter_);
+  if (!file.OpenBytes(std::move(bytes))) return -1;
+  parse(file);
+  return 0;
+}
+
+void LanguageTable::parse(CStdioFileEx& file) {
   std::string utf8;
   while (file.ReadString(utf8)) {
     U16 line = utf8ToUtf16(utf8);
@@ -115,8 +128,6 @@ int LanguageTable::LoadPath(const std::filesystem::path& path) {
     entry.Texts[1] = utf16ToUtf8(texts[1]);
     entries_.push_back(std::move(entry));
   }
-  file.Close();
-  return 0;
 }
 
 bool LanguageTable::Lookup(std::string_view key, int column, std::string& dest) const {

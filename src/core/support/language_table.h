@@ -10,6 +10,7 @@
 
 namespace ostrel {
 
+class CStdioFileEx;
 class Presenter;
 
 struct LanguageEntry {
@@ -34,6 +35,9 @@ class LanguageTable {
   // Parses the file at the given path (what Load does after forming it).
   int LoadPath(const std::filesystem::path& path);
 
+  // Parses file contents held in memory.
+  int LoadBytes(std::string bytes);
+
   // Copies the text of the first entry with the key into dest, with every
   // "\n" written in the file turned into a line break. A column other than
   // 0 or 1 reads column 0. Without a match dest is left as it was.
@@ -46,6 +50,8 @@ class LanguageTable {
   const LanguageEntry& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
 
  private:
+  void parse(CStdioFileEx& file);
+
   Presenter* presenter_;
   std::filesystem::path folder_;
   std::vector<LanguageEntry> entries_;
