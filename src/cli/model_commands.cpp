@@ -1,8 +1,5 @@
 #include "cli/model_commands.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -13,17 +10,9 @@
 #include <optional>
 #include <string_view>
 
-#include "core/config/unit_configuration.h"
 #include "core/model/fmf_cipher.h"
-#include "core/model/help_topic_table.h"
-#include "core/model/model_database.h"
-#include "core/model/model_file_parser.h"
-#include "core/model/model_images.h"
-#include "core/model/program_identity.h"
-#include "core/model/session_flags.h"
-#include "core/model/structure_data.h"
-#include "core/support/app_settings.h"
-#include "core/support/language_table.h"
+#include "core/model/model_records.h"
+#include "core/platform/atomic_file.h"
 #include "core/support/presenter.h"
 
 namespace ostrel {
@@ -74,36 +63,6 @@ bool readFile(const std::filesystem::path& path, std::string& bytes) {
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
-}
-
-// Written beside the target and renamed into place, so a failed write never
-// leaves half a file.
-bool writeFileAtomically(const std::filesystem::path& path, const std::string& bytes) {
-  std::string temp = path.string() + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  std::size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      ok = false;
-    } else {
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  std::error_code ec;
-  if (ok) {
-    std::filesystem::rename(temp, path, ec);
-    ok = !ec;
-  }
-  if (!ok) std::filesystem::remove(temp, ec);
-  return ok;
 }
 
 int convert(const std::vector<std::string>& args, bool encipher, std::ostream& out,
@@ -315,19 +274,6 @@ void writeText(std::ostream& out, const Node& n, int depth) {
     out << pad << scalarText(n) << '\n';
   }
 }
-
-// What one model file can fill, allocated together (the lists are large).
-struct Records {
-  ProgramIdentity identity;
-  ModelDatabase database;
-  ModelImages images;
-  StructureData structure;
-  HelpTopicTable help;
-  AppSettings settings;
-  UnitConfiguration unit;
-  SessionFlags flags;
-  LanguageTable language;
-};
 
 // Entries a list holds: appended lines can leave Count behind Last + 1.
 int used(std::int32_t count, std::int32_t last, int capacity) {
@@ -554,21 +500,9 @@ int show(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   if (auto problem = parseOptions(args, true, options)) return usageError(err, *problem);
   if (options.positional.size() != 1) return usageError(err, "expected one FILE");
 
-  auto records = std::make_unique<Records>();
-  ResetModelDatabase(records->database, records->images, &records->flags);
-  ResetStructureData(records->structure);
+  auto records = std::make_unique<ModelRecords>();
   NullPresenter presenter;
-  ModelTargets targets;
-  targets.identity = &records->identity;
-  targets.database = &records->database;
-  targets.images = &records->images;
-  targets.structure = &records->structure;
-  targets.helpTopics = &records->help;
-  targets.settings = &records->settings;
-  targets.unit = &records->unit;
-  targets.flags = &records->flags;
-  targets.language = &records->language;
-  ModelFileParser parser(targets, &presenter);
+  ModelFileParser parser(records->targets(), &presenter);
   parser.setCipherKey(options.key);
   const std::string file = options.positional[0];
   if (!parser.LoadModelFile(file, 0)) {
@@ -579,10 +513,10 @@ int show(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 
   Node doc = Node::object();
   doc.add("file", str(file));
-  doc.add("identity", identityNode(records->identity));
-  doc.add("model", databaseNode(records->database));
-  doc.add("structure", structureNode(records->structure));
-  doc.add("formulas", formulasNode(records->structure));
+  doc.add("identity", identityNode(records->Identity));
+  doc.add("model", databaseNode(records->Database));
+  doc.add("structure", structureNode(records->Structures));
+  doc.add("formulas", formulasNode(records->Structures));
   if (options.json) {
     writeJson(out, doc, 0);
     out << '\n';

@@ -6,58 +6,26 @@
 #include <string>
 #include <vector>
 
-#include "core/config/unit_configuration.h"
-#include "core/model/help_topic_table.h"
-#include "core/model/model_database.h"
-#include "core/model/model_file_parser.h"
-#include "core/model/model_images.h"
-#include "core/model/program_identity.h"
-#include "core/model/session_flags.h"
-#include "core/model/structure_data.h"
-#include "core/support/app_settings.h"
+#include "core/model/model_records.h"
 #include "core/support/presenter.h"
 
-namespace {
-
-struct Records {
-  ostrel::ProgramIdentity identity;
-  ostrel::ModelDatabase database;
-  ostrel::ModelImages images;
-  ostrel::StructureData structure;
-  ostrel::HelpTopicTable help;
-  ostrel::AppSettings settings;
-  ostrel::UnitConfiguration unit;
-  ostrel::SessionFlags flags;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static auto* records = new Records;
+  static auto* records = new ostrel::ModelRecords;
   static ostrel::NullPresenter presenter;
-  ostrel::ResetModelDatabase(records->database, records->images, &records->flags);
-  ostrel::ResetStructureData(records->structure);
-  records->help.build(size % 2 == 0, size % 3 == 0);
-  records->unit.FIRMWARE = size % 5 == 0 ? std::string() : std::string("G12");
+  ostrel::ResetModelDatabase(records->Database, records->Images, &records->Flags);
+  ostrel::ResetStructureData(records->Structures);
+  records->HelpTopics.build(size % 2 == 0, size % 3 == 0);
+  records->Unit.FIRMWARE = size % 5 == 0 ? std::string() : std::string("G12");
 
-  ostrel::ModelTargets targets;
-  targets.identity = &records->identity;
-  targets.database = &records->database;
-  targets.images = &records->images;
-  targets.structure = &records->structure;
-  targets.helpTopics = &records->help;
-  targets.settings = &records->settings;
-  targets.unit = &records->unit;
-  targets.flags = &records->flags;
-  ostrel::ModelFileParser parser(targets, &presenter);
+  ostrel::ModelFileParser parser(records->targets(), &presenter);
 
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   parser.ParseBytes(bytes, size % 7 == 0 ? "Corporate_Model.txt" : "KM.txt");
 
-  if (records->database.Configurations.Count > ostrel::ModelDatabase::kConfigurations ||
-      records->database.UnitTypeCount > ostrel::ModelDatabase::kUnitTypes ||
-      records->database.FixedWordCount > ostrel::ModelDatabase::kFixedWords ||
-      records->structure.StructureCount > ostrel::StructureData::kStructures) {
+  if (records->Database.Configurations.Count > ostrel::ModelDatabase::kConfigurations ||
+      records->Database.UnitTypeCount > ostrel::ModelDatabase::kUnitTypes ||
+      records->Database.FixedWordCount > ostrel::ModelDatabase::kFixedWords ||
+      records->Structures.StructureCount > ostrel::StructureData::kStructures) {
     __builtin_trap();
   }
 

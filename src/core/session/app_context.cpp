@@ -36,29 +36,15 @@ VersionNumbers VersionNumbers::parse(std::string_view text) {
 AppContext::AppContext(WorkFolders folders, std::filesystem::path configRoot,
                        Presenter& presenter)
     : Folders(std::move(folders)),
-      Language(&presenter),
       Settings(Values, Identity.CorporateId, Identity.ProgramName, Folders.Models,
                std::move(configRoot)),
       Parser(ModelTargets{}, &presenter),
       presenter_(presenter) {
-  Parser.setTargets(modelTargets());
+  Language.setPresenter(&presenter);
+  Parser.setTargets(targets());
   Parser.setModelsFolder(Folders.Models);
   Language.setFolder(Folders.Models);
   Log.setFolder(Folders.Logs);
-}
-
-ModelTargets AppContext::modelTargets() {
-  ModelTargets t;
-  t.identity = &Identity;
-  t.database = &Database;
-  t.images = &Images;
-  t.structure = &Structures;
-  t.helpTopics = &HelpTopics;
-  t.settings = &Values;
-  t.unit = &Unit;
-  t.flags = &Flags;
-  t.language = &Language;
-  return t;
 }
 
 bool AppContext::prepareFolders(std::string& error) { return prepareDataRoot(Folders, error); }

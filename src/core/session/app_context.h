@@ -13,17 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/config/unit_configuration.h"
-#include "core/model/help_topic_table.h"
-#include "core/model/model_database.h"
 #include "core/model/model_file_parser.h"
-#include "core/model/model_images.h"
-#include "core/model/program_identity.h"
-#include "core/model/session_flags.h"
-#include "core/model/structure_data.h"
+#include "core/model/model_records.h"
 #include "core/platform/work_folders.h"
-#include "core/support/app_settings.h"
-#include "core/support/language_table.h"
 #include "core/support/log_file.h"
 #include "core/support/settings_store.h"
 #include "core/support/text_format.h"
@@ -38,7 +30,10 @@ struct VersionNumbers {
   static VersionNumbers parse(std::string_view text);
 };
 
-class AppContext {
+// The model records (identity, model, pictures, structures, help topics,
+// language, settings values, unit configuration) come from ModelRecords;
+// the components around them are added here.
+class AppContext : public ModelRecords {
  public:
   static constexpr std::string_view kCorporateModelFile = "Corporate_Model";
 
@@ -67,21 +62,11 @@ class AppContext {
   bool lookup(std::string_view key, std::string& dest) const;
 
   Presenter& presenter() { return presenter_; }
-  ModelTargets modelTargets();
 
-  // Owned components (construction order).
+  // Owned components besides the model records (construction order).
   WorkFolders Folders;
-  ProgramIdentity Identity;
-  ModelDatabase Database;
-  ModelImages Images;
-  StructureData Structures;
-  SessionFlags Flags;
-  HelpTopicTable HelpTopics;
-  LanguageTable Language;
-  AppSettings Values;
   SettingsStore Settings;
   LogFile Log;
-  UnitConfiguration Unit;
   ModelFileParser Parser;
   // Model names offered by the configuration page in sample mode.
   std::vector<std::string> SampleModelNames;

@@ -1,11 +1,11 @@
 #include "core/support/cstdio_file_ex.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <system_error>
 
+#include "core/platform/atomic_file.h"
 #include "core/support/presenter.h"
 #include "core/support/text_codec.h"
 
@@ -62,25 +62,17 @@ bool CStdioFileEx::Open(const std::filesystem::path& path, unsigned flags) {
 
   target_ = path;
   if (flags & modeAtomic) {
-    std::string templ = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(templ.data());
+    std::filesystem::path temp;
+    const int fd = createTempBeside(path, 0666, temp);
     if (fd < 0) return false;
-    // A new file gets the usual permissions; a rewritten one keeps its own.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-      ::fchmod(fd, st.st_mode & 07777);
-    } else {
-      const mode_t mask = ::umask(0);
-      ::umask(mask);
-      ::fchmod(fd, 0666 & ~mask);
-    }
     file_ = ::fdopen(fd, "w+b");
     if (file_ == nullptr) {
       ::close(fd);
-      ::unlink(templ.c_str());
+      std::error_code ec;
+      std::filesystem::remove(temp, ec);
       return false;
     }
-    tempPath_ = templ;
+    tempPath_ = temp;
     return true;
   }
   const char* mode = "wb";
@@ -187,12 +179,12 @@ bool CStdioFileEx::Close() {
     ok = ok && ::fsync(::fileno(file_)) == 0;
     ok = (std::fclose(file_) == 0) && ok;
     file_ = nullptr;
-    std::error_code ec;
     if (ok) {
-      std::filesystem::rename(tempPath_, target_, ec);
-      ok = !ec;
+      ok = commitTemp(tempPath_, target_);
+    } else {
+      std::error_code ec;
+      std::filesystem::remove(tempPath_, ec);
     }
-    if (!ok) std::filesystem::remove(tempPath_, ec);
     tempPath_.clear();
     return ok;
   }

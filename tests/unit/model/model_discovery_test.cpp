@@ -43,7 +43,7 @@ class ModelDiscoveryTest : public ::testing::Test {
 
   bool find(const Names& wanted, int progress, std::string& dest,
             FmfKey key = FmfCipher::projectKey()) {
-    const ModelDiscovery discovery(dir_.path(), &m_->language, 0, &presenter_, key);
+    const ModelDiscovery discovery(dir_.path(), &m_->Language, 0, &presenter_, key);
     return discovery.FindModelFile("KM", "UNITTYPE", wanted, progress, dest);
   }
 
@@ -92,7 +92,7 @@ TEST_F(ModelDiscoveryTest, SameBaseNameFindsPlainAndLoadsEnciphered) {
   ModelFileParser parser(m_->targets(), &presenter_);
   const std::string base = dest.substr(0, dest.rfind('.'));
   ASSERT_TRUE(parser.LoadModelFile(dir_ / base, 0));
-  EXPECT_EQ(m_->database.MaxHead, "enciphered");
+  EXPECT_EQ(m_->Database.MaxHead, "enciphered");
 }
 
 TEST_F(ModelDiscoveryTest, NoMatchShowsBothMessagesAndKeepsTheDestination) {

@@ -41,8 +41,8 @@ class ModelFileParserTest : public ::testing::Test {
     parser_->ParseBytes(std::string(text), dir_ / name);
   }
 
-  ModelDatabase& db() { return m_->database; }
-  StructureData& st() { return m_->structure; }
+  ModelDatabase& db() { return m_->Database; }
+  StructureData& st() { return m_->Structures; }
 
   TempDir dir_;
   test::RecordingPresenter presenter_;
@@ -167,15 +167,15 @@ TEST_F(ModelFileParserTest, LabelsAndChoicesFillTheirItems) {
   EXPECT_TRUE(bare.Present);
   EXPECT_EQ(bare.ChoiceCount, 1);
   EXPECT_EQ(bare.Codes[0], -1);
-  EXPECT_EQ(m_->settings.SelectText, "<Select>");
+  EXPECT_EQ(m_->Values.SelectText, "<Select>");
   EXPECT_EQ(db().ConfigItems.Count, 1);  // [1] came after [2]: below Last, not counted
   EXPECT_EQ(db().ConfigItems.Last, 1);
 
   // The language column comes from the settings.
-  m_->settings.LanguageNumber = 1;
+  m_->Values.LanguageNumber = 1;
   parse("CFGLABEL[3] = 1|x\r\n");
   EXPECT_EQ(db().ConfigItems[2].Texts[0], "<\xE9\x80\x89\xE6\x8B\xA9>");
-  EXPECT_EQ(m_->settings.SelectText, db().ConfigItems[2].Texts[0]);
+  EXPECT_EQ(m_->Values.SelectText, db().ConfigItems[2].Texts[0]);
 
   // Appended choices go after the highest choice without being counted.
   parse("CFGITEM[2][+] = 9|Added\r\n");
@@ -244,12 +244,12 @@ TEST_F(ModelFileParserTest, LinesOutsideAListAreRefused) {
   EXPECT_EQ(st().SensorUnitCount, 0);
   EXPECT_EQ(st().StrapUnitCount, 0);
   EXPECT_EQ(st().StructureCount, 0);
-  EXPECT_EQ(m_->images.AlternatePartCount, 0);
+  EXPECT_EQ(m_->Images.AlternatePartCount, 0);
   EXPECT_EQ(st().Formulas[0].Count, 0);
   EXPECT_EQ(st().ShapeCount, 0);
 
   // A full list ignores further lines, even for slots it already has.
-  ResetModelDatabase(db(), m_->images, &m_->flags);
+  ResetModelDatabase(db(), m_->Images, &m_->Flags);
   text.clear();
   for (int i = 1; i <= 10; ++i) text += "CFGLABEL[" + std::to_string(i) + "] = 1|L\n";
   text += "CFGLABEL[10] = 2|again\n";
@@ -362,29 +362,29 @@ TEST_F(ModelFileParserTest, FormulaValuesAndStructureLists) {
 }
 
 TEST_F(ModelFileParserTest, UnitTypeNamesTheDescriptionToUse) {
-  m_->unit.FIRMWARE = "G12";
+  m_->Unit.FIRMWARE = "G12";
   parse(
       "UNITTYPE[1] = KM-100 A7\nUNITTYPE[2] = KM-200 G12\n"
       "UNITDESCRIPTION[1] = first\nUNITDESCRIPTION[2] = second\n");
   EXPECT_EQ(db().UnitTypeCount, 2);
-  EXPECT_EQ(m_->unit.UNIT_DESCRIPTION, "Model: second");
+  EXPECT_EQ(m_->Unit.UNIT_DESCRIPTION, "Model: second");
   // The match starts at the first entry for every file.
-  m_->unit.FIRMWARE = "nowhere";
+  m_->Unit.FIRMWARE = "nowhere";
   parse("UNITTYPE[1] = KM-100 A7\nUNITDESCRIPTION[1] = fallback\nUNITDESCRIPTION[2] = other\n");
-  EXPECT_EQ(m_->unit.UNIT_DESCRIPTION, "Model: fallback");
+  EXPECT_EQ(m_->Unit.UNIT_DESCRIPTION, "Model: fallback");
 }
 
 TEST_F(ModelFileParserTest, ProgramNameOnlyFromTheProductFamilyFile) {
   parse("PROGRAMNAME = Impostor\nPROGRAMID = KM Config\n", "KM100.txt");
-  EXPECT_EQ(m_->identity.ProgramName, "");
-  EXPECT_EQ(m_->identity.ProgramId, "KM Config");
+  EXPECT_EQ(m_->Identity.ProgramName, "");
+  EXPECT_EQ(m_->Identity.ProgramId, "KM Config");
   parse("PROGRAMNAME = Impostor\n", "corporate_model.txt");
-  EXPECT_EQ(m_->identity.ProgramName, "");
+  EXPECT_EQ(m_->Identity.ProgramName, "");
   parse("PROGRAMNAME = Ostrel\nLANGUAGE_NUMBER = 1\nREGISTRY_FILE = settings.txt\n",
         "Corporate_Model.txt");
-  EXPECT_EQ(m_->identity.ProgramName, "Ostrel");
-  EXPECT_EQ(m_->settings.LanguageNumber, 1);
-  EXPECT_EQ(m_->settings.RegistryFile, "settings.txt");
+  EXPECT_EQ(m_->Identity.ProgramName, "Ostrel");
+  EXPECT_EQ(m_->Values.LanguageNumber, 1);
+  EXPECT_EQ(m_->Values.RegistryFile, "settings.txt");
 }
 
 TEST_F(ModelFileParserTest, AdvancedInputsShareTheirHighestIndex) {
@@ -420,40 +420,40 @@ TEST_F(ModelFileParserTest, PicturesOverlaysAndFlags) {
       "8|8|9,9|9|10\nLOGOIMAGE = logo.bmp\nTANKIMAGE = t1.bmp\n"
       "GUIDEDWAVERADAR = 1\nUGUS = 2\nPULSERADAR = 1\nDEMOTAB = TRUE\nGUIDE = true\nOPTOUT = TRUE "
       "\n");
-  EXPECT_EQ(m_->images.Image, "tank.bmp");
-  EXPECT_EQ(m_->images.Overlays.Last, 0);  // IMAGE restarted the overlay list
-  EXPECT_EQ(m_->images.Overlays[0].X, 5);
-  EXPECT_EQ(m_->images.Overlays[0].Caption, "c.bmp");
-  EXPECT_EQ(m_->images.AlternateOverlays[1][1].Y, 4);
-  EXPECT_EQ(m_->images.AlternateOverlays[1][1].Caption, "q");
-  EXPECT_EQ(m_->images.AlternatePartCount, 8);  // the ten-part line is cut at eight
-  EXPECT_EQ(m_->images.AlternateOverlays[2][7].Caption, "8");
-  EXPECT_EQ(m_->images.LogoImage, "logo.bmp");
-  EXPECT_EQ(m_->identity.LogoImage, "logo.bmp");
-  EXPECT_EQ(m_->images.TankImages[0], "t1.bmp");
+  EXPECT_EQ(m_->Images.Image, "tank.bmp");
+  EXPECT_EQ(m_->Images.Overlays.Last, 0);  // IMAGE restarted the overlay list
+  EXPECT_EQ(m_->Images.Overlays[0].X, 5);
+  EXPECT_EQ(m_->Images.Overlays[0].Caption, "c.bmp");
+  EXPECT_EQ(m_->Images.AlternateOverlays[1][1].Y, 4);
+  EXPECT_EQ(m_->Images.AlternateOverlays[1][1].Caption, "q");
+  EXPECT_EQ(m_->Images.AlternatePartCount, 8);  // the ten-part line is cut at eight
+  EXPECT_EQ(m_->Images.AlternateOverlays[2][7].Caption, "8");
+  EXPECT_EQ(m_->Images.LogoImage, "logo.bmp");
+  EXPECT_EQ(m_->Identity.LogoImage, "logo.bmp");
+  EXPECT_EQ(m_->Images.TankImages[0], "t1.bmp");
   EXPECT_EQ(db().GuidedWaveRadar, 1);
-  EXPECT_TRUE(m_->flags.GuidedWaveRadar);
+  EXPECT_TRUE(m_->Flags.GuidedWaveRadar);
   EXPECT_EQ(db().Ugus, 2);
-  EXPECT_TRUE(m_->flags.Ugus);
+  EXPECT_TRUE(m_->Flags.Ugus);
   EXPECT_EQ(db().PulseRadar, 1);
-  EXPECT_TRUE(m_->settings.DemoTab);
-  EXPECT_FALSE(m_->settings.ShowGuide);    // booleans are exactly "TRUE"
-  EXPECT_TRUE(m_->settings.UploadOptOut);  // the value is trimmed first
+  EXPECT_TRUE(m_->Values.DemoTab);
+  EXPECT_FALSE(m_->Values.ShowGuide);    // booleans are exactly "TRUE"
+  EXPECT_TRUE(m_->Values.UploadOptOut);  // the value is trimmed first
 }
 
 TEST_F(ModelFileParserTest, HelpKeysChangeTopicsBeforeTanks) {
-  m_->help.build(false, false);
+  m_->HelpTopics.build(false, false);
   parse(
       "HLPCFG[2] = item2.htm\nHLPCFG[9] = item9.htm\nHLPLVL = levels.htm\nHLPADV = adv.htm\n"
       "HLPRESET = reset.htm\nHLPFACTORYDEFAULT = factory.htm\nDCAL[12] = -7\n");
-  EXPECT_EQ(m_->help.lookup(helpItemList(1)), "item2.htm");
-  EXPECT_EQ(m_->help.lookup(helpItemCaption(1)), "item2.htm");
-  EXPECT_EQ(m_->help.lookup(helpItemList(8)), "item9.htm");
-  EXPECT_EQ(m_->help.lookup(helpItemCaption(0)), "CONFIGURATION_GROUP.htm");
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(m_->help.lookup(helpLevelBox(i)), "levels.htm");
-  EXPECT_EQ(m_->help.lookup(HelpControl::AdvancedButton), "adv.htm");
-  EXPECT_EQ(m_->help.lookup(HelpControl::ClearScreenButton), "reset.htm");
-  EXPECT_EQ(m_->help.lookup(HelpControl::FactoryConfigButton), "factory.htm");
+  EXPECT_EQ(m_->HelpTopics.lookup(helpItemList(1)), "item2.htm");
+  EXPECT_EQ(m_->HelpTopics.lookup(helpItemCaption(1)), "item2.htm");
+  EXPECT_EQ(m_->HelpTopics.lookup(helpItemList(8)), "item9.htm");
+  EXPECT_EQ(m_->HelpTopics.lookup(helpItemCaption(0)), "CONFIGURATION_GROUP.htm");
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(m_->HelpTopics.lookup(helpLevelBox(i)), "levels.htm");
+  EXPECT_EQ(m_->HelpTopics.lookup(HelpControl::AdvancedButton), "adv.htm");
+  EXPECT_EQ(m_->HelpTopics.lookup(HelpControl::ClearScreenButton), "reset.htm");
+  EXPECT_EQ(m_->HelpTopics.lookup(HelpControl::FactoryConfigButton), "factory.htm");
   ASSERT_EQ(db().FixedWordCount, 1);
   EXPECT_EQ(db().FixedWords[0].Word, 12);
   EXPECT_EQ(db().FixedWords[0].Value, -7);
@@ -466,7 +466,7 @@ TEST_F(ModelFileParserTest, NoiseAndHugeLinesNeverBreakTheRecords) {
   huge += "ALTOVERLAY[1] = " + std::string(50000, ',') + "\n";
   parse(huge);
   EXPECT_EQ(db().UnitNames[2].size(), 100000u);
-  EXPECT_EQ(m_->images.AlternatePartCount, 8);
+  EXPECT_EQ(m_->Images.AlternatePartCount, 8);
 
   std::mt19937 rng(1234);
   for (int round = 0; round < 200; ++round) {
@@ -520,13 +520,13 @@ TEST_F(ModelFileParserTest, EncipheredProductFamilyFileNamesTheProgram) {
   writeBytes(dir_ / "Corporate_Model.fmf",
              FmfCipher().encipher("PROGRAMNAME = Ostrel\r\nMODELID = KM\r\n"));
   EXPECT_TRUE(parser_->LoadModelFile(dir_ / "Corporate_Model", 0));
-  EXPECT_EQ(m_->identity.ProgramName, "Ostrel");
-  EXPECT_EQ(m_->identity.ModelId, "KM");
+  EXPECT_EQ(m_->Identity.ProgramName, "Ostrel");
+  EXPECT_EQ(m_->Identity.ModelId, "KM");
   // Another key reads noise: nothing is set, nothing breaks.
   parser_->setCipherKey(FmfKey{1, 2, 3, 4});
-  m_->identity.ModelId.clear();
+  m_->Identity.ModelId.clear();
   EXPECT_TRUE(parser_->LoadModelFile(dir_ / "Corporate_Model", 0));
-  EXPECT_EQ(m_->identity.ModelId, "");
+  EXPECT_EQ(m_->Identity.ModelId, "");
 }
 
 TEST(ModelKeyValue, ReadsTheFirstLineOrAnyLineOfTheKey) {

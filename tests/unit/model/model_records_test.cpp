@@ -17,16 +17,16 @@ TEST(ModelRecords, ResetBeforeEachModelClearsListsAndKinds) {
       "MEDIUM = Water\nNONLINEAR = tanks.txt\nNLTABTITLE[1] = Tanks\nDCAL[1] = 1\nUNITTYPE = A\n"
       "ALTOVERLAY[1] = 1|1|x\nOVERLAY = 1|1|o\nTANKIMAGE = t\n",
       "first.txt");
-  ResetModelDatabase(m->database, m->images, &m->flags);
+  ResetModelDatabase(m->Database, m->Images, &m->Flags);
   parser.ParseBytes("CFGLABEL[1] = 1|a\nCFGLABEL[2] = 1|b\nCFGLABEL[3] = 1|c\n", "second.txt");
 
-  const ModelDatabase& db = m->database;
+  const ModelDatabase& db = m->Database;
   EXPECT_EQ(db.DefaultUnitFactor, 708.0);  // no TPF in the second file
   for (int i = 0; i < 10; ++i)
     EXPECT_EQ(db.ConfigItems[static_cast<std::size_t>(i)].Present, i < 3) << i;
   EXPECT_EQ(db.GuidedWaveRadar, 0);
-  EXPECT_FALSE(m->flags.GuidedWaveRadar);
-  EXPECT_FALSE(m->flags.Ugus);
+  EXPECT_FALSE(m->Flags.GuidedWaveRadar);
+  EXPECT_FALSE(m->Flags.Ugus);
   EXPECT_EQ(db.NonLinearButtonCaption, "");
   EXPECT_EQ(db.Media.Count, 0);
   EXPECT_EQ(db.Media.Last, -1);
@@ -35,9 +35,9 @@ TEST(ModelRecords, ResetBeforeEachModelClearsListsAndKinds) {
   EXPECT_EQ(db.NonLinearTitles[0], "");
   EXPECT_EQ(db.FixedWordCount, 0);
   EXPECT_EQ(db.UnitTypeCount, 0);
-  EXPECT_EQ(m->images.AlternatePartCount, 0);
-  EXPECT_EQ(m->images.Overlays.Last, -1);
-  EXPECT_EQ(m->images.TankImages.Count, 0);
+  EXPECT_EQ(m->Images.AlternatePartCount, 0);
+  EXPECT_EQ(m->Images.Overlays.Last, -1);
+  EXPECT_EQ(m->Images.TankImages.Count, 0);
   EXPECT_EQ(db.MaxSensorHeight, 30.0);  // limits stay until a file overwrites them
 }
 
@@ -48,9 +48,9 @@ TEST(ModelRecords, StructureResetMarksShapesAsNone) {
       "SHAPEID[1] = 1|Flat\nSHAPEID[2] = 2|Cone\nNLTYPE[1] = 256\nSTRAPUNITS[1] = 5|u\n"
       "CUBICAREATOVOL[1] = 7.5\nRCRS_LS_FORMULA[1] = r|1|2\nTABIMAGES[1] = t\n",
       "tanks.txt");
-  ResetStructureData(m->structure);
+  ResetStructureData(m->Structures);
   parser.ParseBytes("SHAPEID[1] = 4|Sphere\n", "other.txt");
-  const StructureData& s = m->structure;
+  const StructureData& s = m->Structures;
   EXPECT_EQ(s.ShapeIds[0], 4);
   for (std::size_t i = 1; i < StructureData::kShapeIds; ++i) EXPECT_EQ(s.ShapeIds[i], 0xFFFF) << i;
   EXPECT_EQ(s.ShapeCount, 1);
