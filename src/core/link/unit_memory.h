@@ -1,0 +1,91 @@
+#pragma once
+// The unit's memories as the tool holds them: four 512-byte pages
+// (customer, factory, history, OCM), the model page, the 128-byte
+// information memory and the two 2048-byte echo records, with the
+// operations that read, write and verify them over the link.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace ostrel {
+
+class UnitLink;
+class LanguageTable;
+class Presenter;
+class ProgressSink;
+struct AppSettings;
+
+class UnitMemory {
+ public:
+  static constexpr int kPageSize = 512;
+  static constexpr int kBlockSize = 64;
+  static constexpr int kInfoSize = 128;
+  static constexpr int kRecordSize = 2048;
+  static constexpr int kTextLimit = 15;  // characters of a unit text, with its terminator
+
+  // Page indexes; the selector on the wire is index + 1.
+  enum PageIndex : int { kCustomer = 0, kFactory = 1, kHistory = 2, kOcm = 3, kModelPage = 6 };
+  // Selectors of the two 2048-byte records.
+  static constexpr int kScanSelector = 4;
+  static constexpr int kScanFirstBlock = 64;
+  static constexpr int kEchoSelector = 5;
+
+  using Page = std::array<std::uint8_t, kPageSize>;
+
+  UnitMemory(UnitLink& link, const LanguageTable* language, const AppSettings* settings,
+             Presenter* presenter);
+
+  int ReadPage(int index, std::uint8_t* buffer);
+  // index -1 reads the four pages into the four buffers; an index reads that
+  // page into customer. Progress goes to the busy sink and the startup sink
+  // (either may be null): first after page 0, second after page 1, third
+  // after pages 2 and 3.
+  int ReadAllPages(int index, std::uint8_t* customer, std::uint8_t* factory,
+                   std::uint8_t* history, std::uint8_t* ocm, ProgressSink* busy, int first,
+                   int second, int third, ProgressSink* startup);
+  // Reads the four pages into the page store.
+  int ReadAllPages(ProgressSink* busy, int first, int second, int third, ProgressSink* startup);
+  int WritePage(int selector);
+  int VerifyPage(int index);
+  int ReadBlocks(int selector, int firstBlock, std::uint8_t* buffer);
+  int ReadInfoMemory(std::uint8_t* buffer);
+  int WriteInfoMemory(const std::uint8_t* buffer);
+  int ReadModelPage(std::string& text, std::int32_t& revision);
+
+  static int ParseFactoryIdentity(const std::uint8_t* page, std::int32_t& serial,
+                                  std::string& text, std::int32_t& revision, bool guidedOrU);
+  static int ParseHardwareIdentity(const std::uint8_t* info, std::int32_t& serial,
+                                   std::string& model);
+
+  // Value helpers for the memories' byte order: little-endian, 32-bit values
+  // as two words with the high word first.
+  static std::uint16_t Read16(const std::uint8_t* bytes);
+  static void Write16(std::uint8_t* bytes, std::uint16_t value);
+  static std::uint32_t Read32HighWordFirst(const std::uint8_t* bytes);
+  static void Write32HighWordFirst(std::uint8_t* bytes, std::uint32_t value);
+  // A text of at most 14 characters ending in a zero within 15 bytes,
+  // converted from Windows-1252; false when no zero comes in time.
+  static bool ReadText(const std::uint8_t* bytes, std::string& text);
+
+  UnitLink& Link() { return link_; }
+
+  // The images.
+  Page WriteBuffer{};
+  std::array<Page, 4> Pages{};
+  std::array<std::uint8_t, kInfoSize> Info{};
+  Page ModelPage{};
+  std::array<std::uint8_t, kRecordSize> Scan{};
+  std::array<std::uint8_t, kRecordSize> Echo{};
+
+ private:
+  int readBlocks(int selector, int firstBlock, int blocks, std::uint8_t* buffer);
+  std::string text(const char* key) const;
+
+  UnitLink& link_;
+  const LanguageTable* language_;
+  const AppSettings* settings_;
+  Presenter* presenter_;
+};
+
+}  // namespace ostrel
