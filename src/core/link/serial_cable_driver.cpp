@@ -219,6 +219,9 @@ int SerialCableDriver::close(CableHandle handle) {
     fds_[static_cast<std::size_t>(handle)] = -1;
   }
   if (fd < 0) return kCableInvalidHandle;
+  // A pseudo-terminal keeps exclusive mode after the last close; leave the
+  // port as it was found so the next open succeeds.
+  ::ioctl(fd, TIOCNXCL);
   ::close(fd);
   return kCableSuccess;
 }
