@@ -4,29 +4,64 @@
 #include <string>
 #include <vector>
 
+#include "cli/link_commands.h"
 #include "cli/model_commands.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: ostrelctl COMMAND [ARGS...]\n"
+    "usage: ostrelctl [--port PATH | --simulate KIND] [--json] COMMAND [ARGS...]\n"
     "\n"
-    "commands:\n"
-    "  model encipher IN OUT [--key HEX]   encipher a model file into the .fmf form\n"
-    "  model decipher IN OUT [--key HEX]   decipher an .fmf model file\n"
-    "  model show FILE [--json]            print what a model file defines\n"
+    "unit commands (a cable, the device given with --port or $OSTREL_PORT, or a\n"
+    "simulated unit of KIND ultrasonic, guided-wave or u-type):\n"
+    "  cables                               list the interface cables\n"
+    "  identify                             connect and identify the unit\n"
+    "  read-page PAGE [--out FILE]          PAGE: customer factory history ocm model info\n"
+    "  write-page PAGE FILE                 write 512 bytes and verify them\n"
+    "  read-blocks echo|scan [--out FILE]   the echo record or the disturbance scan\n"
+    "  stream [--seconds N]                 decoded stream frames\n"
     "\n"
-    "--key takes the four key words k0 k1 k2 k3 as 32 hex digits, k0 first.\n";
+    "model files:\n"
+    "  model encipher IN OUT [--key HEX]    encipher a model file into the .fmf form\n"
+    "  model decipher IN OUT [--key HEX]    decipher an .fmf model file\n"
+    "  model show FILE [--json]             print what a model file defines\n"
+    "\n"
+    "--key takes the four key words k0 k1 k2 k3 as 32 hex digits, k0 first.\n"
+    "Exit status: 0 done, 1 failed (the message names the failing step's code), 2 usage.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> all(argv + 1, argv + argc);
+  ostrel::LinkOptions link;
+  std::vector<std::string> args;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const std::string& a = all[i];
+    if ((a == "--port" || a == "--simulate") && i + 1 < all.size()) {
+      (a == "--port" ? link.port : link.simulate) = all[++i];
+    } else if (a.rfind("--port=", 0) == 0) {
+      link.port = a.substr(7);
+    } else if (a.rfind("--simulate=", 0) == 0) {
+      link.simulate = a.substr(11);
+    } else if (a == "--json" && args.empty()) {
+      link.json = true;
+    } else {
+      args.push_back(a);
+    }
+  }
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     (args.empty() ? std::cerr : std::cout) << kUsage;
     return args.empty() ? 2 : 0;
   }
-  if (args[0] == "model") return ostrel::runModelCommand(args, std::cout, std::cerr);
+  if (!link.port.empty() && !link.simulate.empty()) {
+    std::cerr << "ostrelctl: --port and --simulate exclude each other\n\n" << kUsage;
+    return 2;
+  }
+  if (args[0] == "model") {
+    if (link.json) args.push_back("--json");
+    return ostrel::runModelCommand(args, std::cout, std::cerr);
+  }
+  if (ostrel::isLinkCommand(args[0])) return ostrel::runLinkCommand(link, args, std::cout, std::cerr);
   std::cerr << "ostrelctl: unknown command '" << args[0] << "'\n\n" << kUsage;
   return 2;
 }

@@ -1,0 +1,410 @@
+#include "cli/link_commands.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iomanip>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "cli/document.h"
+#include "core/link/serial_cable_driver.h"
+#include "core/link/unit_link.h"
+#include "core/link/unit_memory.h"
+#include "core/model/model_records.h"
+#include "core/platform/atomic_file.h"
+#include "core/platform/clock.h"
+#include "core/platform/work_folders.h"
+#include "core/session/page_unit_identity.h"
+#include "core/support/console_presenter.h"
+#include "core/support/text_format.h"
+#include "sim/page_unit.h"
+#include "sim/page_unit_kind.h"
+#include "sim/simulated_cable_driver.h"
+
+namespace ostrel {
+namespace {
+
+constexpr const char* kLinkUsage =
+    "link commands (before the command: --port PATH or --simulate KIND):\n"
+    "  cables                                   list the interface cables\n"
+    "  identify [--json]                        connect and identify the unit\n"
+    "  read-page customer|factory|history|ocm|model|info [--out FILE] [--json]\n"
+    "  write-page customer|factory|history|ocm FILE     write a page and verify it\n"
+    "  read-blocks echo|scan [--out FILE] [--json]\n"
+    "  stream [--seconds N] [--json]            decoded stream frames\n"
+    "KIND: ultrasonic, guided-wave, u-type\n";
+
+struct CommandArgs {
+  std::vector<std::string> positional;
+  std::string out;
+  int seconds = 5;
+  bool json = false;
+};
+
+std::optional<std::string> parseArgs(const std::vector<std::string>& args, CommandArgs& parsed,
+                                     bool globalJson) {
+  parsed.json = globalJson;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--json") {
+      parsed.json = true;
+    } else if (a == "--out" && i + 1 < args.size()) {
+      parsed.out = args[++i];
+    } else if (a == "--seconds" && i + 1 < args.size()) {
+      char* end = nullptr;
+      const long v = std::strtol(args[++i].c_str(), &end, 10);
+      if (*end != '\0' || v < 1 || v > 3600) return "--seconds takes 1 to 3600";
+      parsed.seconds = static_cast<int>(v);
+    } else if (a.size() > 1 && a[0] == '-') {
+      return "unknown option '" + a + "'";
+    } else {
+      parsed.positional.push_back(a);
+    }
+  }
+  return std::nullopt;
+}
+
+// Texts for the messages the link's procedures show, from the installed
+// language file when it can be found (else the keys stand for themselves).
+struct Texts {
+  ModelRecords records;
+
+  Texts() {
+    for (const std::filesystem::path& models :
+         {resolveDataRoot(std::nullopt) / "Models", installedDataDir() / "Models"}) {
+      ModelFileParser parser(records.targets(), nullptr);
+      if (!parser.LoadModelFile(models / "Corporate_Model", 0)) continue;
+      records.Language.setFolder(models);
+      if (records.Language.Load(records.Values.LanguageFile) == 0) return;
+    }
+  }
+};
+
+// The cable driver and the link, for one command.
+struct Session {
+  std::unique_ptr<CableDriver> driver;
+  std::unique_ptr<UnitLink> link;
+  std::unique_ptr<UnitMemory> memory;
+  std::unique_ptr<ConsolePresenter> presenter;
+  Texts texts;
+};
+
+std::string describeEnumeration(int n) {
+  switch (n) {
+    case UnitLink::kDriverNotServing:
+      return "an interface cable is plugged in but no driver serves it (result -856214)";
+    case -1:
+      return "this operating system cannot use the interface cable (result -1)";
+    case 0:
+      return "no interface cable found (result 0)";
+    default:
+      return {};
+  }
+}
+
+std::optional<std::string> makeSession(const LinkOptions& options, Session& s,
+                                       std::ostream& err) {
+  if (!options.simulate.empty()) {
+    const auto kind = sim::pageUnitKindFromName(options.simulate);
+    if (!kind) return "unknown unit kind '" + options.simulate + "'";
+    s.driver = std::make_unique<sim::SimulatedCableDriver>(std::make_shared<sim::PageUnit>(*kind));
+  } else {
+    std::string port = options.port;
+    if (port.empty()) {
+      if (const char* env = std::getenv("OSTREL_PORT")) port = env;
+    }
+    s.driver = std::make_unique<SerialCableDriver>(
+        port.empty() ? std::nullopt : std::optional<std::filesystem::path>(port));
+  }
+  s.presenter = std::make_unique<ConsolePresenter>(err);
+  s.link = std::make_unique<UnitLink>(*s.driver);
+  s.memory = std::make_unique<UnitMemory>(*s.link, &s.texts.records.Language,
+                                          &s.texts.records.Values, s.presenter.get());
+  return std::nullopt;
+}
+
+// Finds the cable and connects, as startup does. 0 when connected.
+int connect(Session& s, std::ostream& err) {
+  std::vector<std::string> cables;
+  const int n = s.link->EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId);
+  if (n <= 0) {
+    err << "ostrelctl: " << describeEnumeration(n) << '\n';
+    return 1;
+  }
+  s.link->SetTargetProduct(cables.back());
+  const int r = s.link->Connect();
+  if (r != 0) {
+    err << "ostrelctl: connecting to the unit failed (result " << r << ")"
+        << (r == -2 ? ": a radar unit did not answer the wake-up frames" : "") << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+std::string hexBytes(const std::uint8_t* bytes, std::size_t count) {
+  std::ostringstream o;
+  o << std::hex << std::setfill('0');
+  for (std::size_t i = 0; i < count; ++i) o << std::setw(2) << static_cast<int>(bytes[i]);
+  return o.str();
+}
+
+void hexDump(std::ostream& out, const std::uint8_t* bytes, std::size_t count) {
+  for (std::size_t row = 0; row < count; row += 16) {
+    out << std::hex << std::setfill('0') << std::setw(4) << row << ' ';
+    std::string ascii;
+    for (std::size_t i = row; i < row + 16 && i < count; ++i) {
+      out << ' ' << std::setw(2) << static_cast<int>(bytes[i]);
+      ascii.push_back(bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.');
+    }
+    out << std::dec << "  " << ascii << '\n';
+  }
+}
+
+bool saveBytes(const std::string& path, const std::uint8_t* bytes, std::size_t count,
+               std::ostream& err) {
+  if (writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes), count))) {
+    return true;
+  }
+  err << "ostrelctl: cannot write " << path << '\n';
+  return false;
+}
+
+// --------------------------------------------------------------------------
+
+int cables(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> list;
+  const int n = s.link->EnumerateCables(list, UnitLink::kVendorId, UnitLink::kProductId);
+  Node doc = Node::object();
+  doc.add("result", num(n));
+  Node& items = doc.add("cables", Node::array());
+  if (n > 0) {
+    for (const std::string& c : list) items.push(str(c));
+  }
+  if (n <= 0) doc.add("message", str(describeEnumeration(n)));
+  writeDocument(out, doc, a.json);
+  if (n < 0) err << "ostrelctl: " << describeEnumeration(n) << '\n';
+  return n < 0 ? 1 : 0;
+}
+
+int identify(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
+  if (connect(s, err) != 0) return 1;
+  const PageUnitIdentity id = identifyPageUnit(*s.memory, nullptr);
+  if (!id.ok()) {
+    const std::string text = s.texts.records.Language.Text(id.errorKey, 0, id.errorKey + " %d");
+    err << "ostrelctl: identification failed: " << formatText(text, {id.result}) << '\n';
+    return 1;
+  }
+  Node doc = Node::object();
+  doc.add("kind", str(PageUnitIdentity::kindName(id.kind)));
+  doc.add("serial", num(id.serial));
+  doc.add("model", str(id.model));
+  doc.add("firmware", str(id.firmware));
+  doc.add("sw_rev", num(id.swRev));
+  const bool printable = id.typeLetter >= 0x20 && id.typeLetter < 0x7F;
+  doc.add("type_letter", str(printable ? std::string(1, id.typeLetter) : std::string()));
+  doc.add("factory_serial", num(id.fileSerial));
+  writeDocument(out, doc, a.json);
+  return 0;
+}
+
+struct PageName {
+  const char* name;
+  int index;  // page index; -1: the information memory
+};
+constexpr PageName kPages[] = {{"customer", UnitMemory::kCustomer}, {"factory", UnitMemory::kFactory},
+                               {"history", UnitMemory::kHistory},   {"ocm", UnitMemory::kOcm},
+                               {"model", UnitMemory::kModelPage},   {"info", -1}};
+
+const PageName* findPage(const std::string& name, bool writable) {
+  for (const PageName& p : kPages) {
+    if (name == p.name && (!writable || (p.index >= 0 && p.index <= UnitMemory::kOcm))) return &p;
+  }
+  return nullptr;
+}
+
+int readPage(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
+  const PageName* page = a.positional.size() == 1 ? findPage(a.positional[0], false) : nullptr;
+  if (page == nullptr) {
+    err << "usage: ostrelctl read-page customer|factory|history|ocm|model|info [--out FILE]\n";
+    return 2;
+  }
+  if (connect(s, err) != 0) return 1;
+  std::vector<std::uint8_t> bytes(page->index < 0 ? UnitMemory::kInfoSize : UnitMemory::kPageSize);
+  const int r = page->index < 0 ? s.memory->ReadInfoMemory(bytes.data())
+                                : s.memory->ReadPage(page->index, bytes.data());
+  if (r != 0) {
+    err << "ostrelctl: reading the " << page->name << " page failed (result " << r << ")\n";
+    return 1;
+  }
+  if (!a.out.empty()) return saveBytes(a.out, bytes.data(), bytes.size(), err) ? 0 : 1;
+  if (a.json) {
+    Node doc = Node::object();
+    doc.add("page", str(page->name));
+    doc.add("size", num(static_cast<long long>(bytes.size())));
+    doc.add("hex", str(hexBytes(bytes.data(), bytes.size())));
+    writeDocument(out, doc, true);
+  } else {
+    hexDump(out, bytes.data(), bytes.size());
+  }
+  return 0;
+}
+
+int writePage(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
+  const PageName* page = a.positional.size() == 2 ? findPage(a.positional[0], true) : nullptr;
+  if (page == nullptr) {
+    err << "usage: ostrelctl write-page customer|factory|history|ocm FILE\n";
+    return 2;
+  }
+  std::ifstream in(a.positional[1], std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) {
+    err << "ostrelctl: cannot read " << a.positional[1] << '\n';
+    return 1;
+  }
+  if (bytes.size() != UnitMemory::kPageSize) {
+    err << "ostrelctl: " << a.positional[1] << " holds " << bytes.size()
+        << " bytes; a page is exactly 512\n";
+    return 1;
+  }
+  if (connect(s, err) != 0) return 1;
+  std::memcpy(s.memory->WriteBuffer.data(), bytes.data(), UnitMemory::kPageSize);
+  const int r = s.memory->WritePage(page->index + 1);
+  if (r != 0) {
+    err << "ostrelctl: writing the " << page->name << " page failed at step " << r << '\n';
+    return 1;
+  }
+  if (s.memory->VerifyPage(page->index) != 1) {
+    err << "ostrelctl: the " << page->name << " page read back differs from what was written\n";
+    return 1;
+  }
+  Node doc = Node::object();
+  doc.add("page", str(page->name));
+  doc.add("written", boolean(true));
+  doc.add("verified", boolean(true));
+  writeDocument(out, doc, a.json);
+  return 0;
+}
+
+int readBlocks(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
+  const bool echo = a.positional.size() == 1 && a.positional[0] == "echo";
+  const bool scan = a.positional.size() == 1 && a.positional[0] == "scan";
+  if (!echo && !scan) {
+    err << "usage: ostrelctl read-blocks echo|scan [--out FILE]\n";
+    return 2;
+  }
+  if (connect(s, err) != 0) return 1;
+  std::array<std::uint8_t, UnitMemory::kRecordSize> record{};
+  const int r = echo ? s.memory->ReadBlocks(UnitMemory::kEchoSelector, 0, record.data())
+                     : s.memory->ReadBlocks(UnitMemory::kScanSelector, UnitMemory::kScanFirstBlock,
+                                            record.data());
+  if (r != 0) {
+    err << "ostrelctl: reading the " << a.positional[0] << " record failed (result " << r << ")\n";
+    return 1;
+  }
+  if (!a.out.empty()) return saveBytes(a.out, record.data(), record.size(), err) ? 0 : 1;
+  const auto word = [&record](int k) {
+    return static_cast<std::int16_t>(UnitMemory::Read16(record.data() + 2 * k));
+  };
+  int peak = 70;
+  for (int k = 70; k < 1021; ++k) {
+    if (word(k) > word(peak)) peak = k;
+  }
+  Node doc = Node::object();
+  doc.add("record", str(a.positional[0]));
+  doc.add("distance_counts", num(static_cast<std::uint16_t>(word(1021))));
+  doc.add("level_counts", num(static_cast<std::uint16_t>(word(1022))));
+  doc.add("loop_current", num(word(1023)));
+  doc.add("peak_sample", num(peak));
+  doc.add("peak_amplitude", num(word(peak)));
+  if (a.json) {
+    Node& samples = doc.add("samples", Node::array());
+    for (int k = 0; k < 1021; ++k) samples.push(num(word(k)));
+  }
+  writeDocument(out, doc, a.json);
+  return 0;
+}
+
+int stream(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
+  if (connect(s, err) != 0) return 1;
+  const int r = s.link->Command(0x21, {});
+  if (r != 0) {
+    err << "ostrelctl: the unit refused to stream (result " << r << ")\n";
+    s.link->Close();
+    return 1;
+  }
+  std::mutex mutex;
+  Node frames = Node::array();
+  int bad = 0;
+  std::thread worker([&] {
+    s.link->MonitorStream([&](int code, const std::array<std::uint8_t, 6>& f) {
+      std::lock_guard lock(mutex);
+      const unsigned raw = f[2] + 256u * f[3];
+      if (code != 6) ++bad;
+      if (a.json) {
+        Node n = Node::object();
+        n.add("raw", num(raw));
+        n.add("relays", num(f[4] & 0x0F));
+        n.add("state", num(f[4] >> 4 & 0x03));
+        n.add("valid", boolean(code == 6));
+        frames.push(std::move(n));
+      } else {
+        out << "raw " << std::setw(5) << raw << "  relays " << ((f[4] & 1) ? '1' : '0')
+            << ((f[4] & 2) ? '1' : '0') << ((f[4] & 4) ? '1' : '0') << ((f[4] & 8) ? '1' : '0')
+            << (code == 6 ? "" : "  bad sum") << std::endl;
+      }
+    });
+  });
+  sleepMs(static_cast<std::int64_t>(a.seconds) * 1000);
+  s.link->StopStream();
+  worker.join();
+  // The unit keeps streaming until it hears a command; the next connect stops it.
+  s.link->Close();
+  if (a.json) {
+    Node doc = Node::object();
+    doc.add("count", num(static_cast<long long>(frames.values.size())));
+    doc.add("bad", num(bad));
+    doc.add("frames", std::move(frames));
+    writeDocument(out, doc, true);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool isLinkCommand(const std::string& command) {
+  return command == "cables" || command == "identify" || command == "read-page" ||
+         command == "write-page" || command == "read-blocks" || command == "stream";
+}
+
+int runLinkCommand(const LinkOptions& options, const std::vector<std::string>& args,
+                   std::ostream& out, std::ostream& err) {
+  CommandArgs a;
+  if (const auto error = parseArgs(args, a, options.json)) {
+    err << "ostrelctl: " << *error << "\n\n" << kLinkUsage;
+    return 2;
+  }
+  Session s;
+  if (const auto error = makeSession(options, s, err)) {
+    err << "ostrelctl: " << *error << "\n\n" << kLinkUsage;
+    return 2;
+  }
+  const std::string& command = args[0];
+  if (command == "cables") return cables(s, a, out, err);
+  if (command == "identify") return identify(s, a, out, err);
+  if (command == "read-page") return readPage(s, a, out, err);
+  if (command == "write-page") return writePage(s, a, out, err);
+  if (command == "read-blocks") return readBlocks(s, a, out, err);
+  if (command == "stream") return stream(s, a, out, err);
+  err << kLinkUsage;
+  return 2;
+}
+
+}  // namespace ostrel
