@@ -1,0 +1,130 @@
+// ostrelctl's unit commands against the in-process simulated units.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/link_commands.h"
+#include "unitsim_process.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliRun run(const LinkOptions& options, std::vector<std::string> args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  CliRun r;
+  r.status = runLinkCommand(options, args, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+LinkOptions simulated(const char* kind, bool json = true) {
+  LinkOptions o;
+  o.simulate = kind;
+  o.json = json;
+  return o;
+}
+
+struct ScratchDir {
+  ScratchDir() {
+    char name[] = "/tmp/ostrelctl-test-XXXXXX";
+    path = ::mkdtemp(name);
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+  fs::path path;
+};
+
+TEST(Ostrelctl, IdentifyReportsTheUnitInJson) {
+  const CliRun r = run(simulated("guided-wave"), {"identify"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* expected :
+       {"\"kind\": \"guided-wave\"", "\"serial\": 520114", "\"model\": \"KM50-2410\"",
+        "\"firmware\": \"KM50-GWR\"", "\"sw_rev\": 105", "\"type_letter\": \"G\""}) {
+    EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+  }
+  EXPECT_EQ(r.out.front(), '{');
+  EXPECT_EQ(r.out.substr(r.out.size() - 2), "}\n");
+}
+
+TEST(Ostrelctl, PagesGoToFilesRawAndComeBackVerified) {
+  ScratchDir dir;
+  const fs::path file = dir.path / "info.bin";
+  CliRun r = run(simulated("ultrasonic"), {"read-page", "info", "--out", file.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::file_size(file), 128u);
+  r = run(simulated("ultrasonic"), {"read-page", "customer", "--out", file.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::file_size(file), 512u);
+
+  r = run(simulated("ultrasonic"), {"write-page", "customer", file.string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"verified\": true"), std::string::npos);
+
+  std::ofstream(dir.path / "short.bin") << "too short";
+  r = run(simulated("ultrasonic"), {"write-page", "customer", (dir.path / "short.bin").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("exactly 512"), std::string::npos);
+}
+
+TEST(Ostrelctl, EchoRecordSummary) {
+  const CliRun r = run(simulated("ultrasonic", false), {"read-blocks", "echo"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("distance_counts: "), std::string::npos);
+  EXPECT_NE(r.out.find("loop_current: "), std::string::npos);
+}
+
+TEST(Ostrelctl, StreamDecodesFrames) {
+  const CliRun r = run(simulated("ultrasonic"), {"stream", "--seconds", "1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"raw\": "), std::string::npos);
+  EXPECT_NE(r.out.find("\"bad\": 0"), std::string::npos);
+}
+
+TEST(Ostrelctl, UsageErrorsAndFailuresHaveTheirExitStatus) {
+  EXPECT_EQ(run(simulated("ultrasonic"), {"read-page", "nonsense"}).status, 2);
+  EXPECT_EQ(run(simulated("ultrasonic"), {"read-blocks"}).status, 2);
+  EXPECT_EQ(run(simulated("ultrasonic"), {"stream", "--seconds", "0"}).status, 2);
+  EXPECT_EQ(run(simulated("submarine"), {"identify"}).status, 2);
+  // No cable at all: a clear failure with the result code.
+  LinkOptions none;
+  none.port = "/dev/ostrel-no-such-port";
+  const CliRun r = run(none, {"identify"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("result -1"), std::string::npos) << r.err;
+}
+
+TEST(Ostrelctl, WritePageLandsInTheSimulatorsDump) {
+  ScratchDir dir;
+  sim::test::Unitsim unitsim({"--kind", "ultrasonic", "--dump", (dir.path / "dump").string()});
+  LinkOptions port;
+  port.port = unitsim.slavePath();
+  std::string page(512, '\0');
+  for (std::size_t i = 0; i < page.size(); ++i) page[i] = static_cast<char>(i * 7);
+  std::ofstream(dir.path / "page.bin", std::ios::binary) << page;
+  const CliRun r = run(port, {"write-page", "customer", (dir.path / "page.bin").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(unitsim.finish(SIGTERM), 0);
+  std::ifstream dumped(dir.path / "dump" / "customer.bin", std::ios::binary);
+  const std::string back((std::istreambuf_iterator<char>(dumped)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(back, page);
+}
+
+}  // namespace
+}  // namespace ostrel
