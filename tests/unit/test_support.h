@@ -45,9 +45,10 @@ struct RecordedMessage {
 class RecordingProgress final : public ProgressSink {
  public:
   void setMessage(const std::string& text) override { messages.push_back(text); }
-  void setProgress(int percent) override { progress.push_back(percent); }
+  void setProgress(int percent) override { steps.push_back(percent); }
+  int progress() const override { return steps.empty() ? 0 : steps.back(); }
   std::vector<std::string> messages;
-  std::vector<int> progress;
+  std::vector<int> steps;
 };
 
 class RecordingPresenter final : public Presenter {

@@ -150,6 +150,18 @@ int UnitLink::fail(int result) {
 
 int UnitLink::SetBaudRate(std::uint32_t baud) { return driver_.setBaudRate(handle_, baud); }
 
+int UnitLink::CheckQueue(std::uint32_t& queued, std::uint32_t& status) {
+  return driver_.checkRxQueue(handle_, queued, status);
+}
+
+int UnitLink::ReadBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) {
+  return driver_.read(handle_, buffer, count, got);
+}
+
+bool UnitLink::WaitForData(std::chrono::milliseconds timeout) {
+  return driver_.waitForData(handle_, timeout);
+}
+
 int UnitLink::Connect() {
   if (IsOpen()) return 0;
   if (Open() != 0) return fail(-1);

@@ -97,6 +97,13 @@ class UnitLink {
   // Sets the cable's baud rate (the library's result).
   int SetBaudRate(std::uint32_t baud);
 
+  // Raw access for exchanges that are not unit frames (the radar's HART
+  // replies): the receive-queue check, a read of what is queued, and a wait
+  // that wakes when bytes arrive. Library results.
+  int CheckQueue(std::uint32_t& queued, std::uint32_t& status);
+  int ReadBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got);
+  bool WaitForData(std::chrono::milliseconds timeout);
+
   // Reads stream frames until StopStream; runs on the stream worker.
   int MonitorStream(const StreamSink& sink);
   void StopStream() { streamStop_ = true; }

@@ -12,11 +12,14 @@ class StepProgress final : public ProgressSink {
   explicit StepProgress(IdentifySteps* steps) : steps_(steps) {}
   void setMessage(const std::string&) override {}
   void setProgress(int percent) override {
+    percent_ = percent;
     if (steps_) steps_->progress(percent);
   }
+  int progress() const override { return percent_; }
 
  private:
   IdentifySteps* steps_;
+  int percent_ = 0;
 };
 
 }  // namespace

@@ -34,6 +34,8 @@ class ProgressSink {
   virtual void setMessage(const std::string& text) = 0;
   // Percent, 0..100; implementations clamp.
   virtual void setProgress(int percent) = 0;
+  // The position shown now (procedures that advance it step by step start there).
+  virtual int progress() const = 0;
 };
 
 class Presenter {
@@ -58,7 +60,11 @@ class Presenter {
 class NullProgressSink final : public ProgressSink {
  public:
   void setMessage(const std::string&) override {}
-  void setProgress(int) override {}
+  void setProgress(int percent) override { percent_ = percent < 0 ? 0 : percent > 100 ? 100 : percent; }
+  int progress() const override { return percent_; }
+
+ private:
+  int percent_ = 0;
 };
 
 // Answers every question with its default and keeps nothing; for code paths

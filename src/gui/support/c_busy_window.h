@@ -32,7 +32,7 @@ class CBusyWindow : public QWidget, public ProgressSink {
   void setMessageText(const QString& text);
 
   QString message() const;
-  int progress() const;
+  int progress() const override;
 
   QLabel* messageLabel() const { return message_; }
   QProgressBar* progressBar() const { return bar_; }

@@ -500,14 +500,14 @@ TEST_F(ModelFileParserTest, FileFormsPreferTheEncipheredFile) {
   EXPECT_EQ(db().MaxHead, "from fmf");
   // The busy line is cleared first and the progress set at the end.
   EXPECT_EQ(presenter_.progress.messages, (std::vector<std::string>{""}));
-  EXPECT_EQ(presenter_.progress.progress, (std::vector<int>{90}));
+  EXPECT_EQ(presenter_.progress.steps, (std::vector<int>{90}));
   EXPECT_TRUE(parser_->LoadModelFile(dir_ / "KM100.txt", 0));
   EXPECT_EQ(db().MaxHead, "from txt");
   EXPECT_TRUE(parser_->LoadModelFile(dir_ / "KM200", 0));
   EXPECT_EQ(db().MaxHead, "only txt");
   EXPECT_TRUE(parser_->LoadModelFile(dir_ / "KM100.fmf", 0));
   EXPECT_EQ(db().MaxHead, "from fmf");
-  EXPECT_EQ(presenter_.progress.progress.size(), 1u);  // progress 0 touches nothing
+  EXPECT_EQ(presenter_.progress.steps.size(), 1u);  // progress 0 touches nothing
 
   EXPECT_FALSE(parser_->LoadModelFile(dir_ / "KM300", 50));
   EXPECT_FALSE(parser_->LoadModelFile(dir_ / "KM300.fmf", 0));
