@@ -15,6 +15,8 @@
 #include <thread>
 
 #include "cli/document.h"
+#include "cli/radar_commands.h"
+#include "cli/unit_session.h"
 #include "core/link/serial_cable_driver.h"
 #include "core/link/unit_link.h"
 #include "core/link/unit_memory.h"
@@ -40,7 +42,8 @@ constexpr const char* kLinkUsage =
     "  write-page customer|factory|history|ocm FILE     write a page and verify it\n"
     "  read-blocks echo|scan [--out FILE] [--json]\n"
     "  stream [--seconds N] [--json]            decoded stream frames\n"
-    "KIND: ultrasonic, guided-wave, u-type\n";
+    "  radar get PARAM... | radar set PARAM=VALUE... | radar curve echo|false-echo|envelope\n"
+    "KIND: ultrasonic, guided-wave, u-type, pulse-radar\n";
 
 struct CommandArgs {
   std::vector<std::string> positional;
@@ -72,111 +75,6 @@ std::optional<std::string> parseArgs(const std::vector<std::string>& args, Comma
   return std::nullopt;
 }
 
-// Texts for the messages the link's procedures show, from the installed
-// language file when it can be found (else the keys stand for themselves).
-struct Texts {
-  ModelRecords records;
-
-  Texts() {
-    for (const std::filesystem::path& models :
-         {resolveDataRoot(std::nullopt) / "Models", installedDataDir() / "Models"}) {
-      ModelFileParser parser(records.targets(), nullptr);
-      if (!parser.LoadModelFile(models / "Corporate_Model", 0)) continue;
-      records.Language.setFolder(models);
-      if (records.Language.Load(records.Values.LanguageFile) == 0) return;
-    }
-  }
-};
-
-// The cable driver and the link, for one command.
-struct Session {
-  std::unique_ptr<CableDriver> driver;
-  std::unique_ptr<UnitLink> link;
-  std::unique_ptr<UnitMemory> memory;
-  std::unique_ptr<ConsolePresenter> presenter;
-  Texts texts;
-};
-
-std::string describeEnumeration(int n) {
-  switch (n) {
-    case UnitLink::kDriverNotServing:
-      return "an interface cable is plugged in but no driver serves it (result -856214)";
-    case -1:
-      return "this operating system cannot use the interface cable (result -1)";
-    case 0:
-      return "no interface cable found (result 0)";
-    default:
-      return {};
-  }
-}
-
-std::optional<std::string> makeSession(const LinkOptions& options, Session& s,
-                                       std::ostream& err) {
-  if (!options.simulate.empty()) {
-    const auto kind = sim::pageUnitKindFromName(options.simulate);
-    if (!kind) return "unknown unit kind '" + options.simulate + "'";
-    s.driver = std::make_unique<sim::SimulatedCableDriver>(std::make_shared<sim::PageUnit>(*kind));
-  } else {
-    std::string port = options.port;
-    if (port.empty()) {
-      if (const char* env = std::getenv("OSTREL_PORT")) port = env;
-    }
-    s.driver = std::make_unique<SerialCableDriver>(
-        port.empty() ? std::nullopt : std::optional<std::filesystem::path>(port));
-  }
-  s.presenter = std::make_unique<ConsolePresenter>(err);
-  s.link = std::make_unique<UnitLink>(*s.driver);
-  s.memory = std::make_unique<UnitMemory>(*s.link, &s.texts.records.Language,
-                                          &s.texts.records.Values, s.presenter.get());
-  return std::nullopt;
-}
-
-// Finds the cable and connects, as startup does. 0 when connected.
-int connect(Session& s, std::ostream& err) {
-  std::vector<std::string> cables;
-  const int n = s.link->EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId);
-  if (n <= 0) {
-    err << "ostrelctl: " << describeEnumeration(n) << '\n';
-    return 1;
-  }
-  s.link->SetTargetProduct(cables.back());
-  const int r = s.link->Connect();
-  if (r != 0) {
-    err << "ostrelctl: connecting to the unit failed (result " << r << ")"
-        << (r == -2 ? ": a radar unit did not answer the wake-up frames" : "") << '\n';
-    return 1;
-  }
-  return 0;
-}
-
-std::string hexBytes(const std::uint8_t* bytes, std::size_t count) {
-  std::ostringstream o;
-  o << std::hex << std::setfill('0');
-  for (std::size_t i = 0; i < count; ++i) o << std::setw(2) << static_cast<int>(bytes[i]);
-  return o.str();
-}
-
-void hexDump(std::ostream& out, const std::uint8_t* bytes, std::size_t count) {
-  for (std::size_t row = 0; row < count; row += 16) {
-    out << std::hex << std::setfill('0') << std::setw(4) << row << ' ';
-    std::string ascii;
-    for (std::size_t i = row; i < row + 16 && i < count; ++i) {
-      out << ' ' << std::setw(2) << static_cast<int>(bytes[i]);
-      ascii.push_back(bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.');
-    }
-    out << std::dec << "  " << ascii << '\n';
-  }
-}
-
-bool saveBytes(const std::string& path, const std::uint8_t* bytes, std::size_t count,
-               std::ostream& err) {
-  if (writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes), count))) {
-    return true;
-  }
-  err << "ostrelctl: cannot write " << path << '\n';
-  return false;
-}
-
 // --------------------------------------------------------------------------
 
 int cables(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
@@ -194,11 +92,31 @@ int cables(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& er
   return n < 0 ? 1 : 0;
 }
 
+int identifyRadar(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
+  int r = s.pulse.ReadUniqueIdentifier(*s.link);
+  if (r == 0) r = s.pulse.ReadIdentitySet(*s.link, nullptr);
+  if (r != 0) {
+    err << "ostrelctl: identification failed: " << radarFailure(s, r) << '\n';
+    return 1;
+  }
+  const PulseParameters& v = s.pulse.Parameters();
+  Node doc = Node::object();
+  doc.add("kind", str("pulse-radar"));
+  doc.add("serial", num(std::atoi(v.SerialNumber.c_str())));
+  doc.add("model", str(v.ModelNumber));
+  doc.add("firmware", str(v.FirmwareVersion));
+  doc.add("sw_rev", num(std::atoi(v.FirmwareVersion.c_str())));
+  doc.add("serial_text", str(v.SerialNumber));
+  writeDocument(out, doc, a.json);
+  return 0;
+}
+
 int identify(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& err) {
   if (connect(s, err) != 0) return 1;
+  if (s.pulse.DetectPulse(*s.link)) return identifyRadar(s, a, out, err);
   const PageUnitIdentity id = identifyPageUnit(*s.memory, nullptr);
   if (!id.ok()) {
-    const std::string text = s.texts.records.Language.Text(id.errorKey, 0, id.errorKey + " %d");
+    const std::string text = s.texts.text(id.errorKey, id.errorKey + " %d");
     err << "ostrelctl: identification failed: " << formatText(text, {id.result}) << '\n';
     return 1;
   }
@@ -381,11 +299,20 @@ int stream(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& er
 
 bool isLinkCommand(const std::string& command) {
   return command == "cables" || command == "identify" || command == "read-page" ||
-         command == "write-page" || command == "read-blocks" || command == "stream";
+         command == "write-page" || command == "read-blocks" || command == "stream" ||
+         command == "radar";
 }
 
 int runLinkCommand(const LinkOptions& options, const std::vector<std::string>& args,
                    std::ostream& out, std::ostream& err) {
+  if (args[0] == "radar") {
+    Session s;
+    if (const auto error = makeSession(options, s, err)) {
+      err << "ostrelctl: " << *error << "\n\n" << kLinkUsage;
+      return 2;
+    }
+    return runRadarCommand(s, args, options.json, out, err);
+  }
   CommandArgs a;
   if (const auto error = parseArgs(args, a, options.json)) {
     err << "ostrelctl: " << *error << "\n\n" << kLinkUsage;

@@ -144,6 +144,18 @@ int UnitMemory::ReadAllPages(ProgressSink* busy, int first, int second, int thir
                       busy, first, second, third, startup);
 }
 
+UnitMemory::BlockWrite UnitMemory::writeBlock(int block, const std::uint8_t* bytes) {
+  std::uint8_t data[1 + kBlockSize];
+  data[0] = static_cast<std::uint8_t>(block);
+  std::memcpy(data + 1, bytes, kBlockSize);
+  if (link_.Command(kWriteBlock, data, sizeof data) != 0) return BlockWrite::Refused;
+  std::uint8_t frame[100];
+  const int n = link_.ReadFrame(frame, 100);
+  if (n < 4) return BlockWrite::NoReadyFrame;
+  if (n != 4 || std::memcmp(frame, kReady, 4) != 0) return BlockWrite::WrongReadyFrame;
+  return BlockWrite::Stored;
+}
+
 int UnitMemory::WritePage(int selector) {
   if (link_.Connect() != 0) {
     link_.Close();
@@ -154,15 +166,13 @@ int UnitMemory::WritePage(int selector) {
     return code;
   };
   if (link_.Command(kBeginWrite, {}) != 0) return failWith(2);
-  std::uint8_t frame[100];
   for (int block = 0; block < kPageSize / kBlockSize; ++block) {
-    std::uint8_t data[1 + kBlockSize];
-    data[0] = static_cast<std::uint8_t>(block);
-    std::memcpy(data + 1, WriteBuffer.data() + kBlockSize * block, kBlockSize);
-    if (link_.Command(kWriteBlock, data, sizeof data) != 0) return failWith(3);
-    const int n = link_.ReadFrame(frame, 100);
-    if (n < 4) return failWith(4);
-    if (n != 4 || std::memcmp(frame, kReady, 4) != 0) return failWith(5);
+    switch (writeBlock(block, WriteBuffer.data() + kBlockSize * block)) {
+      case BlockWrite::Refused: return failWith(3);
+      case BlockWrite::NoReadyFrame: return failWith(4);
+      case BlockWrite::WrongReadyFrame: return failWith(5);
+      case BlockWrite::Stored: break;
+    }
   }
   if (link_.Command(kCommitPage, {static_cast<std::uint8_t>(selector)}) != 0) return failWith(6);
   return 0;
@@ -217,15 +227,13 @@ int UnitMemory::WriteInfoMemory(const std::uint8_t* buffer) {
     return code;
   };
   if (link_.Command(kBeginWrite, {}) != 0) return failWith(2);
-  std::uint8_t frame[100];
   for (int block = 0; block < 2; ++block) {
-    std::uint8_t data[1 + kBlockSize];
-    data[0] = static_cast<std::uint8_t>(block);
-    std::memcpy(data + 1, buffer + kBlockSize * block, kBlockSize);
-    if (link_.Command(kWriteBlock, data, sizeof data) != 0) return failWith(3 + block);
-    const int n = link_.ReadFrame(frame, 100);
-    if (n < 4) return failWith(5 + block);
-    if (n != 4 || std::memcmp(frame, kReady, 4) != 0) return failWith(7 + block);
+    switch (writeBlock(block, buffer + kBlockSize * block)) {
+      case BlockWrite::Refused: return failWith(3 + block);
+      case BlockWrite::NoReadyFrame: return failWith(5 + block);
+      case BlockWrite::WrongReadyFrame: return failWith(7 + block);
+      case BlockWrite::Stored: break;
+    }
   }
   if (link_.Command(kCommitInfo, {0x5A}) != 0) return failWith(9);
   return 0;

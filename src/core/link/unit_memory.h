@@ -79,7 +79,11 @@ class UnitMemory {
   std::array<std::uint8_t, kRecordSize> Echo{};
 
  private:
+  enum class BlockWrite { Stored, Refused, NoReadyFrame, WrongReadyFrame };
+
   int readBlocks(int selector, int firstBlock, int blocks, std::uint8_t* buffer);
+  // One block into the unit's scratch area, waiting for its ready frame.
+  BlockWrite writeBlock(int block, const std::uint8_t* bytes);
   std::string text(const char* key) const;
 
   UnitLink& link_;
