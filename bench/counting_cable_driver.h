@@ -46,7 +46,9 @@ class CountingCableDriver final : public CableDriver {
     return inner_.checkRxQueue(h, q, s);
   }
   int setBaudRate(CableHandle h, std::uint32_t b) override { return inner_.setBaudRate(h, b); }
-  int setLineControl(CableHandle h, std::uint16_t l) override { return inner_.setLineControl(h, l); }
+  int setLineControl(CableHandle h, std::uint16_t l) override {
+    return inner_.setLineControl(h, l);
+  }
   int setFlowControl(CableHandle h, std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d,
                      std::uint32_t e, std::uint32_t f) override {
     return inner_.setFlowControl(h, a, b, c, d, e, f);

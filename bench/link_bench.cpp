@@ -31,9 +31,10 @@ struct Result {
 double wireMs(std::uint64_t bytes) { return static_cast<double>(bytes) * 10.0 * 1000.0 / kBaud; }
 
 void report(const char* what, const Result& r) {
-  std::printf("%-34s measured %7.1f ms  bound %7.1f ms (%5llu bytes, %4.0f ms pauses)  ratio %.3f\n",
-              what, r.measuredMs, r.boundMs, static_cast<unsigned long long>(r.bytes), r.pausesMs,
-              r.measuredMs / r.boundMs);
+  std::printf(
+      "%-34s measured %7.1f ms  bound %7.1f ms (%5llu bytes, %4.0f ms pauses)  ratio %.3f\n", what,
+      r.measuredMs, r.boundMs, static_cast<unsigned long long>(r.bytes), r.pausesMs,
+      r.measuredMs / r.boundMs);
 }
 
 }  // namespace

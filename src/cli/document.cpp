@@ -30,7 +30,9 @@ Node str(std::string v) {
   return n;
 }
 
-static bool isScalar(const Node& n) { return n.kind != Node::Kind::Array && n.kind != Node::Kind::Object; }
+static bool isScalar(const Node& n) {
+  return n.kind != Node::Kind::Array && n.kind != Node::Kind::Object;
+}
 
 static std::string realText(const Node& n) {
   if (!std::isfinite(n.real)) return {};
@@ -46,27 +48,13 @@ static void jsonString(std::ostream& out, std::string_view s) {
   for (char c : s) {
     const auto u = static_cast<unsigned char>(c);
     switch (c) {
-      case '"':
-        out << "\\\"";
-        break;
-      case '\\':
-        out << "\\\\";
-        break;
-      case '\n':
-        out << "\\n";
-        break;
-      case '\r':
-        out << "\\r";
-        break;
-      case '\t':
-        out << "\\t";
-        break;
-      case '\b':
-        out << "\\b";
-        break;
-      case '\f':
-        out << "\\f";
-        break;
+      case '"': out << "\\\""; break;
+      case '\\': out << "\\\\"; break;
+      case '\n': out << "\\n"; break;
+      case '\r': out << "\\r"; break;
+      case '\t': out << "\\t"; break;
+      case '\b': out << "\\b"; break;
+      case '\f': out << "\\f"; break;
       default:
         if (u < 0x20 || u == 0x7F) {
           out << "\\u00" << kHex[u >> 4] << kHex[u & 0xF];
@@ -82,23 +70,15 @@ void writeJson(std::ostream& out, const Node& n, int depth) {
   const std::string pad(static_cast<std::size_t>(depth + 1) * 2, ' ');
   const std::string closePad(static_cast<std::size_t>(depth) * 2, ' ');
   switch (n.kind) {
-    case Node::Kind::Null:
-      out << "null";
-      break;
-    case Node::Kind::Int:
-      out << n.integer;
-      break;
-    case Node::Kind::Bool:
-      out << (n.integer != 0 ? "true" : "false");
-      break;
+    case Node::Kind::Null: out << "null"; break;
+    case Node::Kind::Int: out << n.integer; break;
+    case Node::Kind::Bool: out << (n.integer != 0 ? "true" : "false"); break;
     case Node::Kind::Real: {
       const std::string t = realText(n);
       out << (t.empty() ? "null" : t);
       break;
     }
-    case Node::Kind::Text:
-      jsonString(out, n.text);
-      break;
+    case Node::Kind::Text: jsonString(out, n.text); break;
     case Node::Kind::Array:
     case Node::Kind::Object: {
       const bool isObject = n.kind == Node::Kind::Object;
@@ -124,18 +104,14 @@ void writeJson(std::ostream& out, const Node& n, int depth) {
 
 static std::string scalarText(const Node& n) {
   switch (n.kind) {
-    case Node::Kind::Int:
-      return std::to_string(n.integer);
+    case Node::Kind::Int: return std::to_string(n.integer);
     case Node::Kind::Real: {
       const std::string t = realText(n);
       return t.empty() ? (std::isnan(n.real) ? "nan" : n.real > 0 ? "inf" : "-inf") : t;
     }
-    case Node::Kind::Text:
-      return n.text;
-    case Node::Kind::Bool:
-      return n.integer != 0 ? "true" : "false";
-    default:
-      return "-";
+    case Node::Kind::Text: return n.text;
+    case Node::Kind::Bool: return n.integer != 0 ? "true" : "false";
+    default: return "-";
   }
 }
 

@@ -137,9 +137,10 @@ struct PageName {
   const char* name;
   int index;  // page index; -1: the information memory
 };
-constexpr PageName kPages[] = {{"customer", UnitMemory::kCustomer}, {"factory", UnitMemory::kFactory},
-                               {"history", UnitMemory::kHistory},   {"ocm", UnitMemory::kOcm},
-                               {"model", UnitMemory::kModelPage},   {"info", -1}};
+constexpr PageName kPages[] = {
+    {"customer", UnitMemory::kCustomer}, {"factory", UnitMemory::kFactory},
+    {"history", UnitMemory::kHistory},   {"ocm", UnitMemory::kOcm},
+    {"model", UnitMemory::kModelPage},   {"info", -1}};
 
 const PageName* findPage(const std::string& name, bool writable) {
   for (const PageName& p : kPages) {

@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     if (link.json) args.push_back("--json");
     return ostrel::runModelCommand(args, std::cout, std::cerr);
   }
-  if (ostrel::isLinkCommand(args[0])) return ostrel::runLinkCommand(link, args, std::cout, std::cerr);
+  if (ostrel::isLinkCommand(args[0]))
+    return ostrel::runLinkCommand(link, args, std::cout, std::cerr);
   std::cerr << "ostrelctl: unknown command '" << args[0] << "'\n\n" << kUsage;
   return 2;
 }

@@ -29,22 +29,35 @@ struct Parameter {
   const char* name;     // for the parameters without a name in the command table
 };
 
-constexpr Parameter kParameters[] = {
-    {0x50, Field::Text, 0, nullptr},  {0x51, Field::Text, 0, nullptr},
-    {0x53, Field::Text, 0, nullptr},  {0x111, Field::Real, 0, nullptr},
-    {0x110, Field::Raw4, 0, "Parameter 0x110"}, {0x113, Field::Real, 0, nullptr},
-    {0x112, Field::Raw4, 0, "Parameter 0x112"}, {0x800, Field::Real, 0, nullptr},
-    {6, Field::Real, 0, nullptr},     {0x21, Field::Byte, 0, nullptr},
-    {0x20, Field::Byte, 0, nullptr},  {0x22, Field::Byte, 0, nullptr},
-    {1, Field::Byte, 0, nullptr},     {5, Field::Byte, 0, nullptr},
-    {4, Field::Byte, 0x51, nullptr},  {0x10, Field::Byte, 1, "Parameter 0x10"},
-    {0x12, Field::Byte, 1, "Parameter 0x12"}, {0x13, Field::Byte, 1, "Parameter 0x13"},
-    {2, Field::Byte, 0, nullptr},     {0x500, Field::Byte, 0, nullptr},
-    {0x501, Field::Byte, 0, nullptr}, {0x502, Field::Byte, 0, nullptr},
-    {0x505, Field::Byte, 0, nullptr}, {0x506, Field::Byte, 0, nullptr},
-    {0x507, Field::Byte, 0, nullptr}, {0x503, Field::Byte, 0, nullptr},
-    {0x504, Field::Byte, 0, nullptr}, {9, Field::Word, 0, nullptr},
-    {0x510, Field::Word, 0, nullptr}};
+constexpr Parameter kParameters[] = {{0x50, Field::Text, 0, nullptr},
+                                     {0x51, Field::Text, 0, nullptr},
+                                     {0x53, Field::Text, 0, nullptr},
+                                     {0x111, Field::Real, 0, nullptr},
+                                     {0x110, Field::Raw4, 0, "Parameter 0x110"},
+                                     {0x113, Field::Real, 0, nullptr},
+                                     {0x112, Field::Raw4, 0, "Parameter 0x112"},
+                                     {0x800, Field::Real, 0, nullptr},
+                                     {6, Field::Real, 0, nullptr},
+                                     {0x21, Field::Byte, 0, nullptr},
+                                     {0x20, Field::Byte, 0, nullptr},
+                                     {0x22, Field::Byte, 0, nullptr},
+                                     {1, Field::Byte, 0, nullptr},
+                                     {5, Field::Byte, 0, nullptr},
+                                     {4, Field::Byte, 0x51, nullptr},
+                                     {0x10, Field::Byte, 1, "Parameter 0x10"},
+                                     {0x12, Field::Byte, 1, "Parameter 0x12"},
+                                     {0x13, Field::Byte, 1, "Parameter 0x13"},
+                                     {2, Field::Byte, 0, nullptr},
+                                     {0x500, Field::Byte, 0, nullptr},
+                                     {0x501, Field::Byte, 0, nullptr},
+                                     {0x502, Field::Byte, 0, nullptr},
+                                     {0x505, Field::Byte, 0, nullptr},
+                                     {0x506, Field::Byte, 0, nullptr},
+                                     {0x507, Field::Byte, 0, nullptr},
+                                     {0x503, Field::Byte, 0, nullptr},
+                                     {0x504, Field::Byte, 0, nullptr},
+                                     {9, Field::Word, 0, nullptr},
+                                     {0x510, Field::Word, 0, nullptr}};
 
 std::string nameOf(const Parameter& p) {
   return p.name != nullptr ? std::string(p.name) : PulseProtocol::CommandName(p.number);
@@ -109,11 +122,11 @@ Node valueNode(const PulseParameters& v, const Parameter& p) {
 std::optional<std::string> encode(const Parameter& p, const std::string& text, PulseCfgItem& item) {
   char* end = nullptr;
   switch (p.field) {
-    case Field::Text:
-      return nameOf(p) + " cannot be written";
+    case Field::Text: return nameOf(p) + " cannot be written";
     case Field::Real: {
       const double v = std::strtod(text.c_str(), &end);
-      if (text.empty() || *end != '\0' || !std::isfinite(v)) return "'" + text + "' is not a number";
+      if (text.empty() || *end != '\0' || !std::isfinite(v))
+        return "'" + text + "' is not a number";
       item = PulseCfgItem::real(static_cast<float>(v));
       return std::nullopt;
     }
@@ -213,8 +226,10 @@ int curve(Session& s, const std::vector<std::string>& args, bool json, std::ostr
       break;
     }
   }
-  const std::uint16_t number = which == "echo" ? 0x991 : which == "false-echo" ? 0x992
-                               : which == "envelope" ? 0x993 : 0;
+  const std::uint16_t number = which == "echo"         ? 0x991
+                               : which == "false-echo" ? 0x992
+                               : which == "envelope"   ? 0x993
+                                                       : 0;
   if (number == 0) {
     err << kRadarUsage;
     return 2;
@@ -226,11 +241,14 @@ int curve(Session& s, const std::vector<std::string>& args, bool json, std::ostr
     return 1;
   }
   const PulseCurve& c = *s.pulse.Parameters().curve(number);
-  if (!file.empty()) return saveBytes(file, c.Bytes.data(), static_cast<std::size_t>(c.Count), err) ? 0 : 1;
+  if (!file.empty())
+    return saveBytes(file, c.Bytes.data(), static_cast<std::size_t>(c.Count), err) ? 0 : 1;
 
   // The block: expected echo index, echo and level distances, then samples
   // of 12-bit amplitude and a 4-bit step to the next index.
-  const auto u16 = [&c](int at) { return at + 1 < c.Count ? c.Bytes[at] | c.Bytes[at + 1] << 8 : 0; };
+  const auto u16 = [&c](int at) {
+    return at + 1 < c.Count ? c.Bytes[at] | c.Bytes[at + 1] << 8 : 0;
+  };
   const auto f32 = [&c](int at) {
     float v = 0;
     if (at + 3 < c.Count) std::memcpy(&v, c.Bytes.data() + at, 4);
@@ -290,8 +308,8 @@ int openRadar(Session& s, std::ostream& err) {
   return 0;
 }
 
-int runRadarCommand(Session& s, const std::vector<std::string>& args, bool json,
-                    std::ostream& out, std::ostream& err) {
+int runRadarCommand(Session& s, const std::vector<std::string>& args, bool json, std::ostream& out,
+                    std::ostream& err) {
   std::vector<std::string> items;
   bool asJson = json;
   for (std::size_t i = 2; i < args.size(); ++i) {

@@ -5,12 +5,12 @@
 #include <sstream>
 #include <vector>
 
+#include "core/link/serial_cable_driver.h"
 #include "core/platform/atomic_file.h"
 #include "core/platform/work_folders.h"
 #include "sim/page_unit.h"
 #include "sim/page_unit_kind.h"
 #include "sim/simulated_cable_driver.h"
-#include "core/link/serial_cable_driver.h"
 
 namespace ostrel {
 
@@ -32,17 +32,13 @@ std::string describeEnumeration(int n) {
   switch (n) {
     case UnitLink::kDriverNotServing:
       return "an interface cable is plugged in but no driver serves it (result -856214)";
-    case -1:
-      return "this operating system cannot use the interface cable (result -1)";
-    case 0:
-      return "no interface cable found (result 0)";
-    default:
-      return {};
+    case -1: return "this operating system cannot use the interface cable (result -1)";
+    case 0: return "no interface cable found (result 0)";
+    default: return {};
   }
 }
 
-std::optional<std::string> makeSession(const LinkOptions& options, Session& s,
-                                       std::ostream& err) {
+std::optional<std::string> makeSession(const LinkOptions& options, Session& s, std::ostream& err) {
   if (!options.simulate.empty()) {
     const auto kind = sim::pageUnitKindFromName(options.simulate);
     if (!kind) return "unknown unit kind '" + options.simulate + "'";

@@ -110,10 +110,10 @@ void CMessageBoxTest::styleDecidesButtonsCaptionsIconAndSound_data() {
   QTest::newRow("yes/no error") << 0x14u << true << false << true << "Nein" << error << false;
   QTest::newRow("yes/no information") << 0x44u << true << false << true << "Nein" << info << true;
   QTest::newRow("ok/cancel error") << 0x11u << false << true << true << "Abbruch" << error << false;
-  QTest::newRow("information and error") << 0x50u << false << true << false << "Nein" << error
-                                         << false;
-  QTest::newRow("warning carries the error bit") << 0x30u << false << true << false << "Nein"
-                                                 << error << false;
+  QTest::newRow("information and error")
+      << 0x50u << false << true << false << "Nein" << error << false;
+  QTest::newRow("warning carries the error bit")
+      << 0x30u << false << true << false << "Nein" << error << false;
 }
 
 void CMessageBoxTest::styleDecidesButtonsCaptionsIconAndSound() {
@@ -194,9 +194,9 @@ void CMessageBoxTest::escapeAndCloseGiveTheCautiousAnswer() {
   QFETCH(unsigned, style);
   QFETCH(int, result);
   CMessageBox box(&table_, &settings_);
-  QCOMPARE(runWith(box, QStringLiteral("Text"), style,
-                   [&] { QTest::keyClick(&box, Qt::Key_Escape); }),
-           result);
+  QCOMPARE(
+      runWith(box, QStringLiteral("Text"), style, [&] { QTest::keyClick(&box, Qt::Key_Escape); }),
+      result);
   QCOMPARE(runWith(box, QStringLiteral("Text"), style, [&] { box.close(); }), result);
 }
 
@@ -267,8 +267,8 @@ void CMessageBoxTest::boxFitsItsText() {
   QVERIFY(box.textLabel()->wordWrap());
   QVERIFY(box.textLabel()->width() < fm.horizontalAdvance(paragraph) / 2);
   QVERIFY(box.textLabel()->height() >= 3 * fm.lineSpacing());
-  const QRect needed = fm.boundingRect(QRect(0, 0, box.textLabel()->width(), 10000),
-                                       Qt::TextWordWrap, paragraph);
+  const QRect needed =
+      fm.boundingRect(QRect(0, 0, box.textLabel()->width(), 10000), Qt::TextWordWrap, paragraph);
   QVERIFY(box.textLabel()->height() >= needed.height());
 }
 

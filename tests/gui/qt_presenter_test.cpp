@@ -270,8 +270,7 @@ void QtPresenterTest::platformMessageBoxMapsTheStyle() {
     QCOMPARE(box->text(), QStringLiteral("Only one instance"));
     QCOMPARE(int(box->icon()), icon);
     QCOMPARE(int(box->standardButtons()), buttons);
-    QTest::mouseClick(box->button(static_cast<QMessageBox::StandardButton>(press)),
-                      Qt::LeftButton);
+    QTest::mouseClick(box->button(static_cast<QMessageBox::StandardButton>(press)), Qt::LeftButton);
   });
   QCOMPARE(presenter.platformMessageBox("Only one instance", style), result);
   QVERIFY(driver.acted);

@@ -23,10 +23,10 @@ struct UnitConfiguration {
   std::string FIRMWARE;
   std::string CONFIGFILENAME;
   std::int32_t FILESERIAL = 0;
-  std::int32_t SW_REV = 0;              // "SW REV"
-  std::string UNIT_DESCRIPTION;         // "UNIT DESCRIPTION"
-  std::string TANK_DESCRIPTION;         // "TANK DESCRIPTION"
-  std::string MDL_FILE_NAME;            // "MDL FILE NAME"
+  std::int32_t SW_REV = 0;       // "SW REV"
+  std::string UNIT_DESCRIPTION;  // "UNIT DESCRIPTION"
+  std::string TANK_DESCRIPTION;  // "TANK DESCRIPTION"
+  std::string MDL_FILE_NAME;     // "MDL FILE NAME"
   std::array<std::int32_t, kConfigItems> CONFIG{};
   std::int32_t CONFIGINDEX = -1;
   bool CONFIGVALID = false;

@@ -84,10 +84,9 @@ class CableDriver {
                            std::uint32_t& queueStatus) = 0;
   virtual int setBaudRate(CableHandle handle, std::uint32_t baud) = 0;
   virtual int setLineControl(CableHandle handle, std::uint16_t lineControl) = 0;
-  virtual int setFlowControl(CableHandle handle, std::uint8_t ctsMaskCode,
-                             std::uint8_t rtsMaskCode, std::uint8_t dtrMaskCode,
-                             std::uint8_t dsrMaskCode, std::uint32_t xOnLimit,
-                             std::uint32_t xOffLimit) = 0;
+  virtual int setFlowControl(CableHandle handle, std::uint8_t ctsMaskCode, std::uint8_t rtsMaskCode,
+                             std::uint8_t dtrMaskCode, std::uint8_t dsrMaskCode,
+                             std::uint32_t xOnLimit, std::uint32_t xOffLimit) = 0;
 
   // Blocks until the receive queue holds at least one byte, the time is up,
   // or the device fails. The link uses it where a fixed polling pause would

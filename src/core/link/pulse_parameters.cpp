@@ -106,13 +106,24 @@ void PulseParameters::store(std::uint16_t parameter, const std::uint8_t* value, 
 void PulseParameters::storeWritten(std::uint16_t parameter, const std::uint8_t* value,
                                    std::size_t count) {
   switch (parameter) {
-    case 0x111: case 0x110: case 0x113: case 0x112: case 0x800: case 6:
-    case 0x21: case 0x20: case 0x22: case 1: case 5: case 2:
-    case 0x500: case 0x501: case 0x502: case 0x505: case 0x503:
-      store(parameter, value, count);
-      break;
-    default:
-      break;  // the other fields keep what was last read
+    case 0x111:
+    case 0x110:
+    case 0x113:
+    case 0x112:
+    case 0x800:
+    case 6:
+    case 0x21:
+    case 0x20:
+    case 0x22:
+    case 1:
+    case 5:
+    case 2:
+    case 0x500:
+    case 0x501:
+    case 0x502:
+    case 0x505:
+    case 0x503: store(parameter, value, count); break;
+    default: break;  // the other fields keep what was last read
   }
 }
 

@@ -37,15 +37,15 @@ struct PulseParameters {
   static constexpr std::size_t kSerialNumberSize = 28;
   static constexpr std::size_t kFirmwareVersionSize = 14;
 
-  std::string ModelNumber;       // 0x50
-  std::string SerialNumber;      // 0x51
-  std::string FirmwareVersion;   // 0x53
-  float SensorHeight = 0.0f;     // 0x111
+  std::string ModelNumber;      // 0x50
+  std::string SerialNumber;     // 0x51
+  std::string FirmwareVersion;  // 0x53
+  float SensorHeight = 0.0f;    // 0x111
   std::array<std::uint8_t, 4> Parameter110{};
-  float FillHeight = 0.0f;       // 0x113
+  float FillHeight = 0.0f;  // 0x113
   std::array<std::uint8_t, 4> Parameter112{};
-  float Deadband = 0.0f;         // 0x800
-  float MaxRange = 0.0f;         // 6
+  float Deadband = 0.0f;                // 0x800
+  float MaxRange = 0.0f;                // 6
   std::uint8_t LoopFailSafe = 0;        // 0x21
   std::uint8_t OutputAtEmpty = 0;       // 0x20
   std::uint8_t MinimumCurrent = 0;      // 0x22

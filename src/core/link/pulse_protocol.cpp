@@ -48,21 +48,34 @@ std::uint8_t sum(const std::uint8_t* b, std::size_t count) {
 }
 
 const std::map<int, const char*>& commandNames() {
-  static const std::map<int, const char*> names = {
-      {0, "Command Zero"},         {1, "Display"},
-      {2, "Type of Medium"},       {4, "Sensor Type"},
-      {5, "Units of Measurement"}, {6, "Max Range"},
-      {9, "Damping Time"},         {0x20, "Output at Empty"},
-      {0x21, "Loop Fail-Safe"},    {0x22, "Minimum Current"},
-      {0x50, "Model Number"},      {0x51, "Serial Number"},
-      {0x53, "Firmware Version"},  {0x111, "Sensor Height"},
-      {0x113, "Fill Height"},      {0x500, "Fast Level Change"},
-      {0x501, "Agitation"},        {0x502, "Foam"},
-      {0x503, "Low Dielectric"},   {0x504, "Still Well"},
-      {0x505, "First Echo"},       {0x506, "Powder Dust"},
-      {0x507, "Large Response Angle"}, {0x510, "Pipe Diameter"},
-      {0x800, "Deadband"},         {0x991, "Echo Curve"},
-      {0x992, "False Echo Curve"}, {0x993, "Envelop"}};
+  static const std::map<int, const char*> names = {{0, "Command Zero"},
+                                                   {1, "Display"},
+                                                   {2, "Type of Medium"},
+                                                   {4, "Sensor Type"},
+                                                   {5, "Units of Measurement"},
+                                                   {6, "Max Range"},
+                                                   {9, "Damping Time"},
+                                                   {0x20, "Output at Empty"},
+                                                   {0x21, "Loop Fail-Safe"},
+                                                   {0x22, "Minimum Current"},
+                                                   {0x50, "Model Number"},
+                                                   {0x51, "Serial Number"},
+                                                   {0x53, "Firmware Version"},
+                                                   {0x111, "Sensor Height"},
+                                                   {0x113, "Fill Height"},
+                                                   {0x500, "Fast Level Change"},
+                                                   {0x501, "Agitation"},
+                                                   {0x502, "Foam"},
+                                                   {0x503, "Low Dielectric"},
+                                                   {0x504, "Still Well"},
+                                                   {0x505, "First Echo"},
+                                                   {0x506, "Powder Dust"},
+                                                   {0x507, "Large Response Angle"},
+                                                   {0x510, "Pipe Diameter"},
+                                                   {0x800, "Deadband"},
+                                                   {0x991, "Echo Curve"},
+                                                   {0x992, "False Echo Curve"},
+                                                   {0x993, "Envelop"}};
   return names;
 }
 
@@ -133,7 +146,8 @@ std::vector<std::uint8_t> PulseProtocol::CommandZeroRequest() const {
   return h;
 }
 
-std::vector<std::uint8_t> PulseProtocol::CommandRequest(const std::vector<std::uint8_t>& message) const {
+std::vector<std::uint8_t> PulseProtocol::CommandRequest(
+    const std::vector<std::uint8_t>& message) const {
   std::vector<std::uint8_t> h(kPreambles, 0xFF);
   h.push_back(kLongDelimiter);
   const auto& address = longAddress_[static_cast<std::size_t>(pollingAddress_)];
@@ -171,7 +185,8 @@ int PulseProtocol::ReadUniqueIdentifier(UnitLink& link) {
 
 int PulseProtocol::Exchange(UnitLink& link, std::uint16_t parameter, const std::uint8_t* value,
                             std::uint8_t count) {
-  const int r = transaction(link, parameter, CommandRequest(ParameterMessage(parameter, value, count)));
+  const int r =
+      transaction(link, parameter, CommandRequest(ParameterMessage(parameter, value, count)));
   if (r != 0) lastFailing_ = parameter;
   return r;
 }

@@ -59,8 +59,7 @@ class PulseProtocol {
 
   // The messages as they go out (exposed for the tests of their bytes).
   static std::vector<std::uint8_t> ParameterMessage(std::uint16_t parameter,
-                                                    const std::uint8_t* value,
-                                                    std::uint8_t count);
+                                                    const std::uint8_t* value, std::uint8_t count);
   static std::vector<std::uint8_t> TunnelFrame(const std::vector<std::uint8_t>& hart);
   std::vector<std::uint8_t> CommandZeroRequest() const;
   std::vector<std::uint8_t> CommandRequest(const std::vector<std::uint8_t>& message) const;

@@ -46,8 +46,7 @@ std::optional<fs::path> usbDeviceOf(const fs::path& ttyEntry) {
 
 bool hasTty(const fs::path& usbDevice) {
   std::error_code ec;
-  fs::recursive_directory_iterator it(usbDevice, fs::directory_options::skip_permission_denied,
-                                      ec);
+  fs::recursive_directory_iterator it(usbDevice, fs::directory_options::skip_permission_denied, ec);
   for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (it.depth() > 4) {
       it.disable_recursion_pending();
@@ -134,8 +133,7 @@ int SerialCableDriver::deviceCount(std::uint32_t& count) {
   return kCableSuccess;
 }
 
-int SerialCableDriver::productString(std::uint32_t index, ProductString which,
-                                     std::string& text) {
+int SerialCableDriver::productString(std::uint32_t index, ProductString which, std::string& text) {
   std::lock_guard lock(mutex_);
   if (index >= ports_.size()) return kCableDeviceNotFound;
   const Port& p = ports_[index];

@@ -63,9 +63,9 @@ class SerialCableDriver final : public CableDriver {
 
   std::optional<std::filesystem::path> explicitPort_;
   std::filesystem::path sysfs_;
-  mutable std::mutex mutex_;       // guards ports_, fds_ and the time-outs
-  std::vector<Port> ports_;        // as of the last deviceCount
-  std::vector<int> fds_;           // open descriptors by handle
+  mutable std::mutex mutex_;  // guards ports_, fds_ and the time-outs
+  std::vector<Port> ports_;   // as of the last deviceCount
+  std::vector<int> fds_;      // open descriptors by handle
   std::uint32_t readTimeoutMs_ = 300;
   std::uint32_t writeTimeoutMs_ = 100;
 };

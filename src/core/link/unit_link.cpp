@@ -293,7 +293,8 @@ void UnitLink::listenForAnswer() {
       }
       // The capture holds 4096 bytes; beyond that only the text keeps growing.
       const std::size_t room = kCaptureCapacity - capture.size();
-      capture.insert(capture.end(), chunk.begin(), chunk.begin() + std::min<std::size_t>(room, got));
+      capture.insert(capture.end(), chunk.begin(),
+                     chunk.begin() + std::min<std::size_t>(room, got));
       for (std::uint32_t i = 0; i < got; ++i) text += std::to_string(chunk[i]);
 
       if (text.find(kAckText, ackFrom) != std::string::npos) {
@@ -367,8 +368,7 @@ bool UnitLink::WakeRadar() {
 int UnitLink::WriteBytes(const std::uint8_t* bytes, int count) {
   if (count <= 0) return 0;
   std::uint32_t written = 0;
-  const int status =
-      driver_.write(handle_, bytes, static_cast<std::uint32_t>(count), written);
+  const int status = driver_.write(handle_, bytes, static_cast<std::uint32_t>(count), written);
   if (status != kCableSuccess) return status;
   if (written < static_cast<std::uint32_t>(count)) return kShortWrite;
   return 0;

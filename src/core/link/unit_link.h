@@ -41,8 +41,8 @@ class UnitLink {
   // The link's timings. Every value is the designed one; tests may shorten
   // the long listening period to exercise the slow paths quickly.
   struct Timing {
-    int listenMs = 8000;        // one identification's listening
-    int requestSlackMs = 250;   // RequestIdentify waits timeout + this
+    int listenMs = 8000;       // one identification's listening
+    int requestSlackMs = 250;  // RequestIdentify waits timeout + this
     int pingIntervalMs = 80;
     int afterListenMs = 100;
     int settleMs = 100;         // after Open and after Close

@@ -34,8 +34,8 @@ bool dataFrameValid(const std::uint8_t* frame, int length) {
 
 }  // namespace
 
-UnitMemory::UnitMemory(UnitLink& link, const LanguageTable* language,
-                       const AppSettings* settings, Presenter* presenter)
+UnitMemory::UnitMemory(UnitLink& link, const LanguageTable* language, const AppSettings* settings,
+                       Presenter* presenter)
     : link_(link), language_(language), settings_(settings), presenter_(presenter) {}
 
 std::string UnitMemory::text(const char* key) const {
@@ -78,8 +78,8 @@ int UnitMemory::readBlocks(int selector, int firstBlock, int blocks, std::uint8_
   if (r != 0) return r;
   std::uint8_t frame[100];
   for (int i = 0; i < blocks; ++i) {
-    const int sent = link_.Command(
-        kReadBlock, {static_cast<std::uint8_t>(selector), static_cast<std::uint8_t>(firstBlock + i)});
+    const int sent = link_.Command(kReadBlock, {static_cast<std::uint8_t>(selector),
+                                                static_cast<std::uint8_t>(firstBlock + i)});
     if (sent != 0) {
       link_.Close();
       return sent;
@@ -140,8 +140,8 @@ int UnitMemory::ReadAllPages(int index, std::uint8_t* customer, std::uint8_t* fa
 
 int UnitMemory::ReadAllPages(ProgressSink* busy, int first, int second, int third,
                              ProgressSink* startup) {
-  return ReadAllPages(-1, Pages[0].data(), Pages[1].data(), Pages[2].data(), Pages[3].data(),
-                      busy, first, second, third, startup);
+  return ReadAllPages(-1, Pages[0].data(), Pages[1].data(), Pages[2].data(), Pages[3].data(), busy,
+                      first, second, third, startup);
 }
 
 UnitMemory::BlockWrite UnitMemory::writeBlock(int block, const std::uint8_t* bytes) {
@@ -240,8 +240,7 @@ int UnitMemory::WriteInfoMemory(const std::uint8_t* buffer) {
 }
 
 int UnitMemory::ParseFactoryIdentity(const std::uint8_t* page, std::int32_t& serial,
-                                     std::string& text, std::int32_t& revision,
-                                     bool guidedOrU) {
+                                     std::string& text, std::int32_t& revision, bool guidedOrU) {
   if (guidedOrU) {
     serial = static_cast<std::int32_t>(Read32HighWordFirst(page + 10));
     return 0;

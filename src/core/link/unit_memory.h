@@ -41,9 +41,9 @@ class UnitMemory {
   // page into customer. Progress goes to the busy sink and the startup sink
   // (either may be null): first after page 0, second after page 1, third
   // after pages 2 and 3.
-  int ReadAllPages(int index, std::uint8_t* customer, std::uint8_t* factory,
-                   std::uint8_t* history, std::uint8_t* ocm, ProgressSink* busy, int first,
-                   int second, int third, ProgressSink* startup);
+  int ReadAllPages(int index, std::uint8_t* customer, std::uint8_t* factory, std::uint8_t* history,
+                   std::uint8_t* ocm, ProgressSink* busy, int first, int second, int third,
+                   ProgressSink* startup);
   // Reads the four pages into the page store.
   int ReadAllPages(ProgressSink* busy, int first, int second, int third, ProgressSink* startup);
   int WritePage(int selector);
@@ -53,8 +53,8 @@ class UnitMemory {
   int WriteInfoMemory(const std::uint8_t* buffer);
   int ReadModelPage(std::string& text, std::int32_t& revision);
 
-  static int ParseFactoryIdentity(const std::uint8_t* page, std::int32_t& serial,
-                                  std::string& text, std::int32_t& revision, bool guidedOrU);
+  static int ParseFactoryIdentity(const std::uint8_t* page, std::int32_t& serial, std::string& text,
+                                  std::int32_t& revision, bool guidedOrU);
   static int ParseHardwareIdentity(const std::uint8_t* info, std::int32_t& serial,
                                    std::string& model);
 

@@ -33,8 +33,7 @@ VersionNumbers VersionNumbers::parse(std::string_view text) {
   return v;
 }
 
-AppContext::AppContext(WorkFolders folders, std::filesystem::path configRoot,
-                       Presenter& presenter)
+AppContext::AppContext(WorkFolders folders, std::filesystem::path configRoot, Presenter& presenter)
     : Folders(std::move(folders)),
       Settings(Values, Identity.CorporateId, Identity.ProgramName, Folders.Models,
                std::move(configRoot)),

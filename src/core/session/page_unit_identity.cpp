@@ -55,7 +55,7 @@ PageUnitIdentity identifyPageUnit(UnitMemory& memory, IdentifySteps* steps) {
   id.typeLetter = static_cast<char>(factory[180]);
   const bool guided = id.typeLetter == 'G' || id.typeLetter == 'g';
   const bool uType = id.typeLetter == 'U' || id.typeLetter == 'u';
-  id.kind = guided ? PageUnitIdentity::Kind::GuidedWave
+  id.kind = guided  ? PageUnitIdentity::Kind::GuidedWave
             : uType ? PageUnitIdentity::Kind::UType
                     : PageUnitIdentity::Kind::Ultrasonic;
 

@@ -18,11 +18,11 @@ struct PageUnitIdentity {
   enum class Kind { Ultrasonic, GuidedWave, UType };
 
   Kind kind = Kind::Ultrasonic;
-  char typeLetter = 0;    // factory byte 180
-  std::string firmware;   // FIRMWARE
-  std::int32_t swRev = 0;       // SW REV
-  std::int32_t fileSerial = 0;  // FILESERIAL: the factory page's serial number
-  std::int32_t serial = 0;      // SERIAL: the information memory's serial number
+  char typeLetter = 0;                 // factory byte 180
+  std::string firmware;                // FIRMWARE
+  std::int32_t swRev = 0;              // SW REV
+  std::int32_t fileSerial = 0;         // FILESERIAL: the factory page's serial number
+  std::int32_t serial = 0;             // SERIAL: the information memory's serial number
   std::string model = "Not Assigned";  // MODEL
 
   // The failure, when there was one: the message key (ERROR_MESSAGE1 ..

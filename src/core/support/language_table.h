@@ -47,7 +47,9 @@ class LanguageTable {
   std::string Text(std::string_view key, int column, std::string_view fallback = {}) const;
 
   int Count() const { return static_cast<int>(entries_.size()); }
-  const LanguageEntry& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
+  const LanguageEntry& Entry(int index) const {
+    return entries_.at(static_cast<std::size_t>(index));
+  }
 
  private:
   void parse(CStdioFileEx& file);

@@ -48,11 +48,10 @@ std::string LogFile::TimeStamp(const std::tm& t) {
   if (hour12 == 0) hour12 = 12;
   char buf[32];
   std::snprintf(buf, sizeof buf, "%02d/%02d/%02d %02d:%02d:%02d%s", (t.tm_mon + 1) % 100,
-                t.tm_mday % 100, (t.tm_year + 1900) % 100, hour12, t.tm_min % 100,
-                t.tm_sec % 100, t.tm_hour < 12 ? "AM" : "PM");
+                t.tm_mday % 100, (t.tm_year + 1900) % 100, hour12, t.tm_min % 100, t.tm_sec % 100,
+                t.tm_hour < 12 ? "AM" : "PM");
   return buf;
 }
-
 
 int LogFile::LogEvent(std::string_view key, std::string_view message) {
   // The file is 8-bit text: convert first, then cut the message to its bound.

@@ -60,7 +60,9 @@ class Presenter {
 class NullProgressSink final : public ProgressSink {
  public:
   void setMessage(const std::string&) override {}
-  void setProgress(int percent) override { percent_ = percent < 0 ? 0 : percent > 100 ? 100 : percent; }
+  void setProgress(int percent) override {
+    percent_ = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  }
   int progress() const override { return percent_; }
 
  private:

@@ -6,10 +6,10 @@
 namespace ostrel {
 
 const SettingsStore::Default SettingsStore::kDefaults[12] = {
-    {"GUIDE", "TRUE"},        {"GFILE", "User Guide.pps"}, {"DEMOMODEL", "KM30Demo"},
-    {"DEMOSERIAL", "1001"},   {"DEMOSWREV", "0001"},       {"DEMOTAB", "FALSE"},
-    {"OPTOUT", "FALSE"},      {"PENDING", "FALSE"},        {"VERSION", "5.0.0"},
-    {"DBVERSION", "5.0.0"},   {"TECHSUPPORT", "FALSE"},    {"PREF_UNITS", "Inches"},
+    {"GUIDE", "TRUE"},      {"GFILE", "User Guide.pps"}, {"DEMOMODEL", "KM30Demo"},
+    {"DEMOSERIAL", "1001"}, {"DEMOSWREV", "0001"},       {"DEMOTAB", "FALSE"},
+    {"OPTOUT", "FALSE"},    {"PENDING", "FALSE"},        {"VERSION", "5.0.0"},
+    {"DBVERSION", "5.0.0"}, {"TECHSUPPORT", "FALSE"},    {"PREF_UNITS", "Inches"},
 };
 
 SettingsStore::SettingsStore(AppSettings& settings, const std::string& corporateId,

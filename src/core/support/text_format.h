@@ -24,7 +24,7 @@ class FormatArg {
   FormatArg(unsigned long long v) : value_(static_cast<long long>(v)) {}  // NOLINT
   FormatArg(double v) : value_(v) {}                                      // NOLINT
   FormatArg(float v) : value_(static_cast<double>(v)) {}                  // NOLINT
-  FormatArg(const char* v) : value_(std::string(v ? v : "")) {}         // NOLINT
+  FormatArg(const char* v) : value_(std::string(v ? v : "")) {}           // NOLINT
   FormatArg(std::string v) : value_(std::move(v)) {}                      // NOLINT
   FormatArg(std::string_view v) : value_(std::string(v)) {}               // NOLINT
 

@@ -4,8 +4,8 @@
 
 namespace ostrel {
 
-std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments,
-                                                    QString& error, bool& informational) {
+std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments, QString& error,
+                                                    bool& informational) {
   informational = false;
   QCommandLineParser parser;
   parser.setApplicationDescription("Configuration tool for liquid-level transmitters.");
@@ -14,8 +14,7 @@ std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments
   const QCommandLineOption dataDir(
       "data-dir", "Data root holding Models, Configs, Programs and Logs.", "folder");
   const QCommandLineOption screenshots(
-      "screenshots", "Run unattended and save pictures of the windows into the folder.",
-      "folder");
+      "screenshots", "Run unattended and save pictures of the windows into the folder.", "folder");
   const QCommandLineOption unattended(
       "unattended", "Answer every question with its default and show no message boxes.");
   parser.addOption(dataDir);
@@ -36,8 +35,8 @@ std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments
     return std::nullopt;
   }
   if (!parser.positionalArguments().isEmpty()) {
-    error = "unexpected argument: " + parser.positionalArguments().first() + "\n" +
-            parser.helpText();
+    error =
+        "unexpected argument: " + parser.positionalArguments().first() + "\n" + parser.helpText();
     return std::nullopt;
   }
   StartupOptions o;

@@ -57,7 +57,8 @@ void CBusyWindow::setMessage(const std::string& text) {
 
 void CBusyWindow::setMessageText(const QString& text) {
   if (!onOwnThread()) {
-    QMetaObject::invokeMethod(this, [this, text] { setMessageText(text); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, text] { setMessageText(text); }, Qt::QueuedConnection);
     return;
   }
   message_->setText(text);
@@ -66,8 +67,8 @@ void CBusyWindow::setMessageText(const QString& text) {
 
 void CBusyWindow::setProgress(int percent) {
   if (!onOwnThread()) {
-    QMetaObject::invokeMethod(this, [this, percent] { setProgress(percent); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, percent] { setProgress(percent); }, Qt::QueuedConnection);
     return;
   }
   bar_->setValue(std::clamp(percent, 0, 100));

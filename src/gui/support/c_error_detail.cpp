@@ -23,8 +23,7 @@ constexpr int kMinDetailChars = 50;
 
 }  // namespace
 
-CErrorDetail::CErrorDetail(const LanguageTable* table, const AppSettings* settings,
-                           QWidget* parent)
+CErrorDetail::CErrorDetail(const LanguageTable* table, const AppSettings* settings, QWidget* parent)
     : QDialog(parent),
       table_(table),
       settings_(settings),

@@ -99,12 +99,11 @@ auto QtPresenter::onGuiThread(Func&& func) -> decltype(func()) {
   using Result = decltype(func());
   if (QThread::currentThread() == guiContext_.thread()) return func();
   if constexpr (std::is_void_v<Result>) {
-    QMetaObject::invokeMethod(&guiContext_, std::forward<Func>(func),
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(&guiContext_, std::forward<Func>(func), Qt::BlockingQueuedConnection);
   } else {
     Result result{};
-    QMetaObject::invokeMethod(&guiContext_, std::forward<Func>(func),
-                              Qt::BlockingQueuedConnection, &result);
+    QMetaObject::invokeMethod(&guiContext_, std::forward<Func>(func), Qt::BlockingQueuedConnection,
+                              &result);
     return result;
   }
 }

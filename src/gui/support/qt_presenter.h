@@ -78,8 +78,8 @@ class QtPresenter final : public Presenter {
   template <typename Func>
   auto onGuiThread(Func&& func) -> decltype(func());
 
-  int record(Shown::Kind kind, const std::string& text, const std::string& details,
-             unsigned style, int defaultAnswer);
+  int record(Shown::Kind kind, const std::string& text, const std::string& details, unsigned style,
+             int defaultAnswer);
   int showMessageBox(const QString& text, unsigned style);
   int showPlatformMessageBox(const QString& text, unsigned style);
 

@@ -34,49 +34,159 @@ void addNumbered(std::vector<std::string>& keys, std::string_view prefix,
 // Every key the tool looks up.
 const std::vector<std::string>& keysInUse() {
   static const std::vector<std::string> keys = [] {
-    std::vector<std::string> k = {
-        "IDD_ALTERNATEPAGE", "IDD_BIGDISPLAY", "IDD_BUSYWINDOW", "IDD_CALPAGES",
-        "IDD_DIAGNOSTICS", "IDD_DIMENSIONFORM", "IDD_DIRECTENTRY", "IDD_ERRORDETAIL",
-        "IDD_FORMULAENTRY", "IDD_GENERICFORM", "IDD_HELP", "IDD_INDYRELAYS",
-        "IDD_MAINFORM_STUBBEDMODE", "IDD_SELECTPROGRAM", "IDD_SETFILENAME", "IDD_STRAPPINGDLG",
-        "IDD_UPDATEPROGRAM", "IDD_VIEWGUIDE",
-        "IDCANCEL", "IDOK", "IDOK_APPLY",
-        "IDC_ACTIVITY", "IDC_ADDRESS_LABEL", "IDC_ADJUSTCAPACITYCHECKBOX", "IDC_ADVANCED",
-        "IDC_AMPLITUDE", "IDC_BROWSE2", "IDC_CANCEL", "IDC_CAPACITYBTN", "IDC_CFLABEL",
-        "IDC_CHANGESHAPEBTN", "IDC_CHECK_TXT", "IDC_CONFIGFILE", "IDC_CONFIGWINDOW",
-        "IDC_CURRENT", "IDC_CURRENTRANGELABEL", "IDC_CURRENTVERSIONLABEL", "IDC_CUSTDP",
-        "IDC_CUSTPAGE", "IDC_DEFAULTCFG", "IDC_DETAILS", "IDC_DIMENSIONSGROUPBOX",
-        "IDC_DIMENSIONUNITSLABEL", "IDC_DISCLAIMER", "IDC_DISTANCE_ECHOCURVE_FT",
-        "IDC_DISTANCE_ECHOCURVE_MM", "IDC_DISTANCE_TXT", "IDC_DSLABEL",
-        "IDC_ERASEDISTURBANCESCAN", "IDC_FACTDP", "IDC_FACTPAGE", "IDC_FHLABEL",
-        "IDC_FHLABEL_ST", "IDC_FLOWRATEGROUPBOX", "IDC_FMWEFN_TXT", "IDC_FRAME_STARTUP",
-        "IDC_FRAME_STATUS", "IDC_GWRDISTANCE_TXT", "IDC_GWRLOWESTCURRENTBTN",
-        "IDC_GWRMAXFILLHEIGHT_LABEL", "IDC_GWRMINCURRENT_LABEL", "IDC_GWRMINFILLHEIGHT_LABEL",
-        "IDC_GWRMINVOLUME_LABEL", "IDC_GWROFFSETGROUPBOX", "IDC_HELP_OPENCHANNEL",
-        "IDC_HELP_ST", "IDC_HEXDISP", "IDC_HISTDP", "IDC_HW_MODEL", "IDC_IND1_OFF",
-        "IDC_IND1_ON", "IDC_INDEPENDENTBTN", "IDC_INDRELAY1", "IDC_INDRELAY2", "IDC_INDRELAY3",
-        "IDC_INDRELAY4", "IDC_INTEGERDISP", "IDC_MAXFHLABEL_ST", "IDC_MEASURED_TXT",
-        "IDC_MINFHLABEL_ST", "IDC_MINMAXFLOWRATEBTN", "IDC_MNLABEL", "IDC_MODELDESCRIPTION",
-        "IDC_NAMING_INST", "IDC_NO", "IDC_OCMDP", "IDC_OK", "IDC_OPENFILE", "IDC_OPTIN",
-        "IDC_PLLABEL_ST", "IDC_PNSN", "IDC_PRINTFILE", "IDC_PROBELENGTH_LABEL", "IDC_PROGRAM",
-        "IDC_RADIO_DISTANCE", "IDC_RADIO_NL", "IDC_RADIO_VOLUME", "IDC_RELAY", "IDC_RELAYUNITS",
-        "IDC_RELAYUNITSLABEL", "IDC_RESET", "IDC_RESTART", "IDC_RHLABEL_ST",
-        "IDC_SAVECONFIGFIRST_MSG", "IDC_SAVEFILE", "IDC_SELECTECHOCURVE",
-        "IDC_SELECTFIRMWARELABEL", "IDC_SELECTPROGRAM", "IDC_SENSORGROUPBOX", "IDC_SHLABEL",
-        "IDC_SHLABEL_ST", "IDC_SKIPINTRO", "IDC_START_STATUS1", "IDC_START_STATUS2",
-        "IDC_START_STATUS3", "IDC_START_STATUS5", "IDC_START_STATUS6", "IDC_START_STATUS7",
-        "IDC_STUBBEDMODE", "IDC_SUNITSLABEL_DEMO", "IDC_SW_REVISION", "IDC_TANKWINDOW",
-        "IDC_THLABEL_ST", "IDC_UNITLABEL", "IDC_UNITSLABEL_ST", "IDC_UPDATE",
-        "IDC_UPDATEBOX_TXT", "IDC_VALIDCFG", "IDC_VALUE_LABEL", "IDC_VIEWDRAWING",
-        "IDC_VIEWGUIDE_INST", "IDC_VOLUMEGROUPBOX", "IDC_WC_UPDATE", "IDC_WRITETARGET",
-        "IDC_YES",
-        "SELECTSTR", "IDVERSION"};
-    addNumbered(k, "STATUS_MESSAGE",
-                {{6, 14}, {16, 16}, {22, 24}, {26, 30}, {37, 42}, {44, 54}});
+    std::vector<std::string> k = {"IDD_ALTERNATEPAGE",
+                                  "IDD_BIGDISPLAY",
+                                  "IDD_BUSYWINDOW",
+                                  "IDD_CALPAGES",
+                                  "IDD_DIAGNOSTICS",
+                                  "IDD_DIMENSIONFORM",
+                                  "IDD_DIRECTENTRY",
+                                  "IDD_ERRORDETAIL",
+                                  "IDD_FORMULAENTRY",
+                                  "IDD_GENERICFORM",
+                                  "IDD_HELP",
+                                  "IDD_INDYRELAYS",
+                                  "IDD_MAINFORM_STUBBEDMODE",
+                                  "IDD_SELECTPROGRAM",
+                                  "IDD_SETFILENAME",
+                                  "IDD_STRAPPINGDLG",
+                                  "IDD_UPDATEPROGRAM",
+                                  "IDD_VIEWGUIDE",
+                                  "IDCANCEL",
+                                  "IDOK",
+                                  "IDOK_APPLY",
+                                  "IDC_ACTIVITY",
+                                  "IDC_ADDRESS_LABEL",
+                                  "IDC_ADJUSTCAPACITYCHECKBOX",
+                                  "IDC_ADVANCED",
+                                  "IDC_AMPLITUDE",
+                                  "IDC_BROWSE2",
+                                  "IDC_CANCEL",
+                                  "IDC_CAPACITYBTN",
+                                  "IDC_CFLABEL",
+                                  "IDC_CHANGESHAPEBTN",
+                                  "IDC_CHECK_TXT",
+                                  "IDC_CONFIGFILE",
+                                  "IDC_CONFIGWINDOW",
+                                  "IDC_CURRENT",
+                                  "IDC_CURRENTRANGELABEL",
+                                  "IDC_CURRENTVERSIONLABEL",
+                                  "IDC_CUSTDP",
+                                  "IDC_CUSTPAGE",
+                                  "IDC_DEFAULTCFG",
+                                  "IDC_DETAILS",
+                                  "IDC_DIMENSIONSGROUPBOX",
+                                  "IDC_DIMENSIONUNITSLABEL",
+                                  "IDC_DISCLAIMER",
+                                  "IDC_DISTANCE_ECHOCURVE_FT",
+                                  "IDC_DISTANCE_ECHOCURVE_MM",
+                                  "IDC_DISTANCE_TXT",
+                                  "IDC_DSLABEL",
+                                  "IDC_ERASEDISTURBANCESCAN",
+                                  "IDC_FACTDP",
+                                  "IDC_FACTPAGE",
+                                  "IDC_FHLABEL",
+                                  "IDC_FHLABEL_ST",
+                                  "IDC_FLOWRATEGROUPBOX",
+                                  "IDC_FMWEFN_TXT",
+                                  "IDC_FRAME_STARTUP",
+                                  "IDC_FRAME_STATUS",
+                                  "IDC_GWRDISTANCE_TXT",
+                                  "IDC_GWRLOWESTCURRENTBTN",
+                                  "IDC_GWRMAXFILLHEIGHT_LABEL",
+                                  "IDC_GWRMINCURRENT_LABEL",
+                                  "IDC_GWRMINFILLHEIGHT_LABEL",
+                                  "IDC_GWRMINVOLUME_LABEL",
+                                  "IDC_GWROFFSETGROUPBOX",
+                                  "IDC_HELP_OPENCHANNEL",
+                                  "IDC_HELP_ST",
+                                  "IDC_HEXDISP",
+                                  "IDC_HISTDP",
+                                  "IDC_HW_MODEL",
+                                  "IDC_IND1_OFF",
+                                  "IDC_IND1_ON",
+                                  "IDC_INDEPENDENTBTN",
+                                  "IDC_INDRELAY1",
+                                  "IDC_INDRELAY2",
+                                  "IDC_INDRELAY3",
+                                  "IDC_INDRELAY4",
+                                  "IDC_INTEGERDISP",
+                                  "IDC_MAXFHLABEL_ST",
+                                  "IDC_MEASURED_TXT",
+                                  "IDC_MINFHLABEL_ST",
+                                  "IDC_MINMAXFLOWRATEBTN",
+                                  "IDC_MNLABEL",
+                                  "IDC_MODELDESCRIPTION",
+                                  "IDC_NAMING_INST",
+                                  "IDC_NO",
+                                  "IDC_OCMDP",
+                                  "IDC_OK",
+                                  "IDC_OPENFILE",
+                                  "IDC_OPTIN",
+                                  "IDC_PLLABEL_ST",
+                                  "IDC_PNSN",
+                                  "IDC_PRINTFILE",
+                                  "IDC_PROBELENGTH_LABEL",
+                                  "IDC_PROGRAM",
+                                  "IDC_RADIO_DISTANCE",
+                                  "IDC_RADIO_NL",
+                                  "IDC_RADIO_VOLUME",
+                                  "IDC_RELAY",
+                                  "IDC_RELAYUNITS",
+                                  "IDC_RELAYUNITSLABEL",
+                                  "IDC_RESET",
+                                  "IDC_RESTART",
+                                  "IDC_RHLABEL_ST",
+                                  "IDC_SAVECONFIGFIRST_MSG",
+                                  "IDC_SAVEFILE",
+                                  "IDC_SELECTECHOCURVE",
+                                  "IDC_SELECTFIRMWARELABEL",
+                                  "IDC_SELECTPROGRAM",
+                                  "IDC_SENSORGROUPBOX",
+                                  "IDC_SHLABEL",
+                                  "IDC_SHLABEL_ST",
+                                  "IDC_SKIPINTRO",
+                                  "IDC_START_STATUS1",
+                                  "IDC_START_STATUS2",
+                                  "IDC_START_STATUS3",
+                                  "IDC_START_STATUS5",
+                                  "IDC_START_STATUS6",
+                                  "IDC_START_STATUS7",
+                                  "IDC_STUBBEDMODE",
+                                  "IDC_SUNITSLABEL_DEMO",
+                                  "IDC_SW_REVISION",
+                                  "IDC_TANKWINDOW",
+                                  "IDC_THLABEL_ST",
+                                  "IDC_UNITLABEL",
+                                  "IDC_UNITSLABEL_ST",
+                                  "IDC_UPDATE",
+                                  "IDC_UPDATEBOX_TXT",
+                                  "IDC_VALIDCFG",
+                                  "IDC_VALUE_LABEL",
+                                  "IDC_VIEWDRAWING",
+                                  "IDC_VIEWGUIDE_INST",
+                                  "IDC_VOLUMEGROUPBOX",
+                                  "IDC_WC_UPDATE",
+                                  "IDC_WRITETARGET",
+                                  "IDC_YES",
+                                  "SELECTSTR",
+                                  "IDVERSION"};
+    addNumbered(k, "STATUS_MESSAGE", {{6, 14}, {16, 16}, {22, 24}, {26, 30}, {37, 42}, {44, 54}});
     addNumbered(k, "BUSY_MESSAGE", {{1, 11}, {13, 16}});
     addNumbered(k, "ERROR_MESSAGE",
-                {{1, 13}, {15, 17}, {21, 24}, {27, 70}, {73, 77}, {79, 81}, {83, 83},
-                 {85, 88}, {90, 109}, {113, 115}, {117, 117}, {119, 130}, {132, 132}});
+                {{1, 13},
+                 {15, 17},
+                 {21, 24},
+                 {27, 70},
+                 {73, 77},
+                 {79, 81},
+                 {83, 83},
+                 {85, 88},
+                 {90, 109},
+                 {113, 115},
+                 {117, 117},
+                 {119, 130},
+                 {132, 132}});
     return k;
   }();
   return keys;
@@ -98,17 +208,22 @@ std::string conversions(std::string_view text) {
       i = j;
       continue;
     }
-    while (j < text.size() && std::string_view("-+ #0").find(text[j]) != std::string_view::npos) ++j;
-    while (j < text.size() && (std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '*')) ++j;
+    while (j < text.size() && std::string_view("-+ #0").find(text[j]) != std::string_view::npos)
+      ++j;
+    while (j < text.size() && (std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '*'))
+      ++j;
     if (j < text.size() && text[j] == '.') {
       ++j;
-      while (j < text.size() && (std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '*')) ++j;
+      while (j < text.size() &&
+             (std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '*'))
+        ++j;
     }
-    while (j < text.size() && std::string_view("hlLqjzt").find(text[j]) != std::string_view::npos) ++j;
+    while (j < text.size() && std::string_view("hlLqjzt").find(text[j]) != std::string_view::npos)
+      ++j;
     const char c = j < text.size() ? text[j] : '\0';
-    out.push_back(std::string_view("diuoxXcsSfFeEgGaA").find(c) != std::string_view::npos && c != '\0'
-                      ? c
-                      : '?');
+    out.push_back(
+        std::string_view("diuoxXcsSfFeEgGaA").find(c) != std::string_view::npos && c != '\0' ? c
+                                                                                             : '?');
     i = j;
   }
   return out;
@@ -161,7 +276,8 @@ TEST_F(LanguageFile, HoldsEveryKeyInUseExactlyOnce) {
   for (int i = 0; i < table_.Count(); ++i) {
     const std::string& key = table_.Entry(i).Key;
     ++seen[key];
-    EXPECT_TRUE(inUse.contains(key)) << "entry " << i << " has a key the tool never asks for: \"" << key << '"';
+    EXPECT_TRUE(inUse.contains(key))
+        << "entry " << i << " has a key the tool never asks for: \"" << key << '"';
   }
   for (const std::string& key : keysInUse()) {
     const auto it = seen.find(key);
@@ -206,50 +322,50 @@ TEST_F(LanguageFile, ChineseColumnKeepsTheDirectivesOfTheEnglishColumn) {
 // and must carry no directive at all.
 TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
   const std::map<std::string, std::string> expected = {
-      {"IDD_DIMENSIONFORM", "s"},    // structure title
+      {"IDD_DIMENSIONFORM", "s"},  // structure title
       {"IDD_FORMULAENTRY", "s"},
       {"IDD_STRAPPINGDLG", "s"},
-      {"IDC_HW_MODEL", "s"},         // firmware text
-      {"IDC_PNSN", "sd"},            // model, serial number
-      {"IDC_START_STATUS2", "s"},    // product id
-      {"IDC_START_STATUS3", "d"},    // connect result
+      {"IDC_HW_MODEL", "s"},       // firmware text
+      {"IDC_PNSN", "sd"},          // model, serial number
+      {"IDC_START_STATUS2", "s"},  // product id
+      {"IDC_START_STATUS3", "d"},  // connect result
       {"IDC_START_STATUS5", "d"},
       {"IDC_START_STATUS6", "s"},
-      {"STATUS_MESSAGE28", "s"},     // product id
-      {"STATUS_MESSAGE39", "ddddd"}, // month, day, year, hour, minute
-      {"STATUS_MESSAGE40", "s"},     // support code
-      {"STATUS_MESSAGE41", "sdddd"}, // product id and file version
-      {"STATUS_MESSAGE42", "s"},     // file name
-      {"STATUS_MESSAGE53", "s"},     // capacity, formatted for the relay units
-      {"STATUS_MESSAGE54", "s"},     // full-scale flow, likewise
+      {"STATUS_MESSAGE28", "s"},      // product id
+      {"STATUS_MESSAGE39", "ddddd"},  // month, day, year, hour, minute
+      {"STATUS_MESSAGE40", "s"},      // support code
+      {"STATUS_MESSAGE41", "sdddd"},  // product id and file version
+      {"STATUS_MESSAGE42", "s"},      // file name
+      {"STATUS_MESSAGE53", "s"},      // capacity, formatted for the relay units
+      {"STATUS_MESSAGE54", "s"},      // full-scale flow, likewise
       {"ERROR_MESSAGE1", "d"},
       {"ERROR_MESSAGE2", "d"},
       {"ERROR_MESSAGE3", "d"},
       {"ERROR_MESSAGE4", "d"},
-      {"ERROR_MESSAGE6", "d"},       // decode result
-      {"ERROR_MESSAGE8", "s"},       // corporate id
+      {"ERROR_MESSAGE6", "d"},  // decode result
+      {"ERROR_MESSAGE8", "s"},  // corporate id
       {"ERROR_MESSAGE10", "s"},
-      {"ERROR_MESSAGE15", "ds"},     // error code and its text
-      {"ERROR_MESSAGE16", "d"},      // settings store code
+      {"ERROR_MESSAGE15", "ds"},  // error code and its text
+      {"ERROR_MESSAGE16", "d"},   // settings store code
       {"ERROR_MESSAGE23", "d"},
-      {"ERROR_MESSAGE47", "sf"},     // value name and limit
+      {"ERROR_MESSAGE47", "sf"},  // value name and limit
       {"ERROR_MESSAGE48", "sf"},
       {"ERROR_MESSAGE50", "sf"},
       {"ERROR_MESSAGE51", "sf"},
-      {"ERROR_MESSAGE54", "ss"},     // unit model, file model
+      {"ERROR_MESSAGE54", "ss"},  // unit model, file model
       {"ERROR_MESSAGE57", "d"},
-      {"ERROR_MESSAGE64", "d"},      // last read result
-      {"ERROR_MESSAGE76", "d"},      // information memory write step
-      {"ERROR_MESSAGE77", "dddd"},   // result, page, word, value
-      {"ERROR_MESSAGE100", "s"},     // mail server
-      {"ERROR_MESSAGE104", "d"},     // programming result
+      {"ERROR_MESSAGE64", "d"},     // last read result
+      {"ERROR_MESSAGE76", "d"},     // information memory write step
+      {"ERROR_MESSAGE77", "dddd"},  // result, page, word, value
+      {"ERROR_MESSAGE100", "s"},    // mail server
+      {"ERROR_MESSAGE104", "d"},    // programming result
       {"ERROR_MESSAGE107", "d"},
       {"ERROR_MESSAGE108", "d"},
-      {"ERROR_MESSAGE119", "ss"},    // model prefix, unit type
-      {"ERROR_MESSAGE121", "s"},     // the offending field text
-      {"ERROR_MESSAGE122", "dd"},    // previous and current row
-      {"ERROR_MESSAGE128", "ff"},    // configuration and unit revisions
-      {"ERROR_MESSAGE132", "ss"},    // error name, command name
+      {"ERROR_MESSAGE119", "ss"},  // model prefix, unit type
+      {"ERROR_MESSAGE121", "s"},   // the offending field text
+      {"ERROR_MESSAGE122", "dd"},  // previous and current row
+      {"ERROR_MESSAGE128", "ff"},  // configuration and unit revisions
+      {"ERROR_MESSAGE132", "ss"},  // error name, command name
   };
   for (const std::string& key : keysInUse()) {
     std::string text;

@@ -55,9 +55,7 @@ Bytes hartReply(const Bytes& payload, bool shortFrame = false, std::uint8_t xorE
   return h;
 }
 
-Bytes commandZeroPayload() {
-  return {254, 0xF8, 0x51, 5, 5, 1, 2, 3, 0, 0x00, 0x01, 0x02, 0, 0};
-}
+Bytes commandZeroPayload() { return {254, 0xF8, 0x51, 5, 5, 1, 2, 3, 0, 0x00, 0x01, 0x02, 0, 0}; }
 
 TEST(PulseMessages, CommandZeroTunnelFrameByteForByte) {
   PulseProtocol p;
@@ -215,8 +213,10 @@ TEST_F(PulseExchange, SetIsTakenInAscendingOrderWithProgress) {
     return hartReply(message[1] == 'S' ? replyMessage('S', parameter, {})
                                        : replyMessage('G', parameter, {7}));
   };
-  PulseCfgSet set{{0x111, PulseCfgItem::real(4.5f)}, {5, PulseCfgItem::byte(1)},
-                  {0x800, PulseCfgItem::real(0.25f)}, {2, PulseCfgItem::read()}};
+  PulseCfgSet set{{0x111, PulseCfgItem::real(4.5f)},
+                  {5, PulseCfgItem::byte(1)},
+                  {0x800, PulseCfgItem::real(0.25f)},
+                  {2, PulseCfgItem::read()}};
   test::RecordingProgress busy;
   busy.setProgress(20);
   ASSERT_EQ(protocol.ExchangeSet(link, set, &busy, nullptr), 0);
@@ -283,9 +283,8 @@ TEST_F(PulseExchange, UniqueIdentifierAndDetection) {
   EXPECT_TRUE(protocol.IsPulse());
   EXPECT_EQ(protocol.ReadUniqueIdentifier(link), 0);
   EXPECT_EQ(protocol.LongAddress()[0], 0x38);
-  EXPECT_EQ(d.writes().back(),
-            (Bytes{0xA5, 0x0C, 0x60, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x80, 0x00, 0x00,
-                   0x82, 0x10}));
+  EXPECT_EQ(d.writes().back(), (Bytes{0xA5, 0x0C, 0x60, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02,
+                                      0x80, 0x00, 0x00, 0x82, 0x10}));
   d.responder = [this](const Bytes& w) {
     if (w.size() > 2 && w[2] == 0x40) {
       Bytes answerFrame = test::ack(0x40);

@@ -36,7 +36,8 @@ class FakeSysfs {
     fs::create_directory_symlink(dev, root() / "bus/usb/devices" / bus);
   }
   // A USB device that no serial driver has taken.
-  void usbWithoutTty(const std::string& bus, const std::string& vendor, const std::string& product) {
+  void usbWithoutTty(const std::string& bus, const std::string& vendor,
+                     const std::string& product) {
     const fs::path dev = root() / "devices/pci0000:00/usb1" / bus;
     fs::create_directories(dev / (bus + ":1.0"));
     write(dev / "idVendor", vendor + "\n");

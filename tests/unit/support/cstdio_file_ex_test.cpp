@@ -26,15 +26,21 @@ std::vector<std::string> readAll(const std::filesystem::path& path, bool* unicod
 
 TEST(CStdioFileEx, Utf16AndWindows1252FilesReadAlike) {
   TempDir dir;
-  const std::string text = "KEY = caf\xC3\xA9 -> \xE6\xB6\xB2\xE4\xBD\x8D\nSECOND = 20\xC2\xB0" "C\nlast";
+  const std::string text =
+      "KEY = caf\xC3\xA9 -> \xE6\xB6\xB2\xE4\xBD\x8D\nSECOND = 20\xC2\xB0"
+      "C\nlast";
   writeBytes(dir / "u16.txt", test::utf16FileBytes(text));
-  writeBytes(dir / "ansi.txt", "KEY = caf\xE9 -> ??\r\nSECOND = 20\xB0" "C\r\nlast");
+  writeBytes(dir / "ansi.txt",
+             "KEY = caf\xE9 -> ??\r\nSECOND = 20\xB0"
+             "C\r\nlast");
   bool unicode = false;
   const auto u = readAll(dir / "u16.txt", &unicode);
   EXPECT_TRUE(unicode);
   ASSERT_EQ(u.size(), 3u);
   EXPECT_EQ(u[0], "KEY = caf\xC3\xA9 -> \xE6\xB6\xB2\xE4\xBD\x8D");  // the mark is not part of it
-  EXPECT_EQ(u[1], "SECOND = 20\xC2\xB0" "C");
+  EXPECT_EQ(u[1],
+            "SECOND = 20\xC2\xB0"
+            "C");
   EXPECT_EQ(u[2], "last");
   const auto a = readAll(dir / "ansi.txt", &unicode);
   EXPECT_FALSE(unicode);
@@ -51,7 +57,9 @@ TEST(CStdioFileEx, OddEndingsDoNotBreakReading) {
   EXPECT_EQ(readAll(dir / "lf.txt"), (std::vector<std::string>{"a", "b", "", "c"}));
   writeBytes(dir / "mark.txt", "\xFF\xFE");
   EXPECT_TRUE(readAll(dir / "mark.txt").empty());
-  writeBytes(dir / "odd.txt", std::string("\xFF\xFE" "A\0B\0\n", 7));
+  writeBytes(dir / "odd.txt", std::string("\xFF\xFE"
+                                          "A\0B\0\n",
+                                          7));
   EXPECT_EQ(readAll(dir / "odd.txt"), (std::vector<std::string>{"AB"}));
 }
 
@@ -75,17 +83,23 @@ TEST(CStdioFileEx, WritesUtf16WithMarkAndCrLf) {
   f.WriteString("A = 1\n");
   f.WriteString("\xE6\xB6\xB2\n");
   ASSERT_TRUE(f.Close());
-  EXPECT_EQ(readBytes(dir / "out.txt"),
-            std::string("\xFF\xFE" "A\0 \0=\0 \0" "1\0\r\0\n\0\xB2\x6D\r\0\n\0", 22));
+  EXPECT_EQ(readBytes(dir / "out.txt"), std::string("\xFF\xFE"
+                                                    "A\0 \0=\0 \0"
+                                                    "1\0\r\0\n\0\xB2\x6D\r\0\n\0",
+                                                    22));
 }
 
 TEST(CStdioFileEx, Writes8BitTextWithCrLf) {
   TempDir dir;
   CStdioFileEx f;
   ASSERT_TRUE(f.Open(dir / "out.txt", CStdioFileEx::modeWrite | CStdioFileEx::modeCreate));
-  f.WriteString("20\xC2\xB0" "C\n");
+  f.WriteString(
+      "20\xC2\xB0"
+      "C\n");
   ASSERT_TRUE(f.Close());
-  EXPECT_EQ(readBytes(dir / "out.txt"), "20\xB0" "C\r\n");
+  EXPECT_EQ(readBytes(dir / "out.txt"),
+            "20\xB0"
+            "C\r\n");
 }
 
 TEST(CStdioFileEx, AtomicWriteReplacesOnlyOnCloseAndKeepsPermissions) {
@@ -95,8 +109,8 @@ TEST(CStdioFileEx, AtomicWriteReplacesOnlyOnCloseAndKeepsPermissions) {
   ::chmod(target.c_str(), 0640);
   {
     CStdioFileEx f;
-    ASSERT_TRUE(f.Open(target, CStdioFileEx::modeWrite | CStdioFileEx::modeCreate |
-                                   CStdioFileEx::modeAtomic));
+    ASSERT_TRUE(f.Open(
+        target, CStdioFileEx::modeWrite | CStdioFileEx::modeCreate | CStdioFileEx::modeAtomic));
     f.WriteString("new\n");
     EXPECT_EQ(readBytes(target), "old");  // nothing visible before commit
     f.Abandon();
@@ -104,16 +118,16 @@ TEST(CStdioFileEx, AtomicWriteReplacesOnlyOnCloseAndKeepsPermissions) {
   EXPECT_EQ(readBytes(target), "old");
   {
     CStdioFileEx f;
-    ASSERT_TRUE(f.Open(target, CStdioFileEx::modeWrite | CStdioFileEx::modeCreate |
-                                   CStdioFileEx::modeAtomic));
+    ASSERT_TRUE(f.Open(
+        target, CStdioFileEx::modeWrite | CStdioFileEx::modeCreate | CStdioFileEx::modeAtomic));
     f.WriteString("new\n");
     // Destroyed without Close: the write was interrupted and is dropped.
   }
   EXPECT_EQ(readBytes(target), "old");
   {
     CStdioFileEx f;
-    ASSERT_TRUE(f.Open(target, CStdioFileEx::modeWrite | CStdioFileEx::modeCreate |
-                                   CStdioFileEx::modeAtomic));
+    ASSERT_TRUE(f.Open(
+        target, CStdioFileEx::modeWrite | CStdioFileEx::modeCreate | CStdioFileEx::modeAtomic));
     f.WriteString("new\n");
     ASSERT_TRUE(f.Close());
   }

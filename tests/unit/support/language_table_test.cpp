@@ -117,7 +117,8 @@ TEST_F(LanguageTableTest, OtherLanguageNumbersReadColumnZero) {
 
 TEST_F(LanguageTableTest, StopsAtCapacityAndIgnoresTheRest) {
   std::string file;
-  for (int i = 0; i < 1200; ++i) file += "K" + std::to_string(i) + " = v" + std::to_string(i) + "\n";
+  for (int i = 0; i < 1200; ++i)
+    file += "K" + std::to_string(i) + " = v" + std::to_string(i) + "\n";
   const auto t = load(file);
   EXPECT_EQ(t.Count(), LanguageTable::kCapacity);
   EXPECT_EQ(text(t, "K999"), "v999");

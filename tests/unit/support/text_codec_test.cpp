@@ -13,15 +13,23 @@ TEST(TextCodec, Windows1252RoundTripsEveryDefinedByte) {
 }
 
 TEST(TextCodec, Windows1252HighControlsMapToTheirCharacters) {
-  EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");        // euro sign
-  EXPECT_EQ(cp1252ToUtf8("\x99"), "\xE2\x84\xA2");        // trade mark
-  EXPECT_EQ(cp1252ToUtf8("\xB0" "F"), "\xC2\xB0" "F");     // degree sign
-  EXPECT_EQ(utf8ToCp1252("\xE6\xB6\xB2"), "?");           // CJK has no 8-bit form
+  EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
+  EXPECT_EQ(cp1252ToUtf8("\x99"), "\xE2\x84\xA2");  // trade mark
+  EXPECT_EQ(cp1252ToUtf8("\xB0"
+                         "F"),
+            "\xC2\xB0"
+            "F");                                // degree sign
+  EXPECT_EQ(utf8ToCp1252("\xE6\xB6\xB2"), "?");  // CJK has no 8-bit form
 }
 
 TEST(TextCodec, MalformedUtf8IsKeptByteByByteIn8BitText) {
   // A lone continuation byte and a truncated sequence stay as they were.
-  EXPECT_EQ(utf8ToCp1252(std::string("a\xB0" "b\xE6", 4)), std::string("a\xB0" "b\xE6", 4));
+  EXPECT_EQ(utf8ToCp1252(std::string("a\xB0"
+                                     "b\xE6",
+                                     4)),
+            std::string("a\xB0"
+                        "b\xE6",
+                        4));
 }
 
 TEST(TextCodec, Utf16RoundTripIncludingSurrogatePairs) {
