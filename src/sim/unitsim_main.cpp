@@ -1,4 +1,4 @@
-// ostrel-unitsim: a simulated memory-page unit behind a pseudo-terminal.
+// ostrel-unitsim: a simulated unit behind a pseudo-terminal.
 
 #include <atomic>
 #include <csignal>
@@ -11,6 +11,7 @@
 #include "sim/memory_generator.h"
 #include "sim/page_unit.h"
 #include "sim/pty_server.h"
+#include "sim/pulse_radar_unit.h"
 #include "sim/unit_engine.h"
 #include "sim/unitsim_options.h"
 
@@ -45,23 +46,35 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  UnitMemories memories = MemoryGenerator::generate(options->kind);
-  PageUnit::Options unitOptions;
-  unitOptions.only1200 = options->only1200;
-  if (options->image) {
-    const auto loaded = memories.load(*options->image);
-    if (!loaded.error.empty()) {
-      std::cerr << "ostrel-unitsim: " << loaded.error << '\n';
-      return 1;
+  std::shared_ptr<SimUnit> unit;
+  std::shared_ptr<PageUnit> pageUnit;
+  if (const auto pageKind = pageKindOf(options->kind)) {
+    UnitMemories memories = MemoryGenerator::generate(*pageKind);
+    PageUnit::Options unitOptions;
+    unitOptions.only1200 = options->only1200;
+    if (options->image) {
+      const auto loaded = memories.load(*options->image);
+      if (!loaded.error.empty()) {
+        std::cerr << "ostrel-unitsim: " << loaded.error << '\n';
+        return 1;
+      }
+      for (const auto& name : loaded.loaded) {
+        // A loaded echo record is served as it is, not replaced by live captures.
+        if (name == "echo.bin") unitOptions.liveEcho = false;
+      }
     }
-    for (const auto& name : loaded.loaded) {
-      // A loaded echo record is served as it is, not replaced by live captures.
-      if (name == "echo.bin") unitOptions.liveEcho = false;
-    }
+    pageUnit = std::make_shared<PageUnit>(*pageKind, unitOptions);
+    pageUnit->setMemories(memories);
+    for (const Fault& f : options->faults) pageUnit->addFault(f);
+    unit = pageUnit;
+  } else {
+    PulseRadarUnit::Options radarOptions;
+    radarOptions.only1200 = options->only1200;
+    auto radar = std::make_shared<PulseRadarUnit>(radarOptions);
+    for (const Fault& f : options->faults) radar->addFault(f);
+    for (const PulseFault& f : options->pulseFaults) radar->addFault(f);
+    unit = radar;
   }
-  auto unit = std::make_shared<PageUnit>(options->kind, unitOptions);
-  unit->setMemories(memories);
-  for (const Fault& f : options->faults) unit->addFault(f);
 
   UnitEngine engine(unit);
   engine.setPacing(options->pace);
@@ -73,14 +86,14 @@ int main(int argc, char** argv) {
   installStopHandlers();
   std::printf("%s\n", server.slavePath().c_str());
   std::fflush(stdout);
-  std::cerr << "ostrel-unitsim: " << pageUnitKindName(options->kind) << " unit on "
+  std::cerr << "ostrel-unitsim: " << unitKindName(options->kind) << " unit on "
             << server.slavePath() << (options->only1200 ? " at 1200 baud" : " at 9600 baud")
             << (options->pace ? ", paced" : "") << '\n';
 
   server.serve(stopRequested);
 
-  if (options->dump) {
-    if (const std::string err = unit->memories().dump(*options->dump); !err.empty()) {
+  if (options->dump && pageUnit) {
+    if (const std::string err = pageUnit->memories().dump(*options->dump); !err.empty()) {
       std::cerr << "ostrel-unitsim: " << err << '\n';
       return 1;
     }

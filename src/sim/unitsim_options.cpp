@@ -9,6 +9,8 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
     if (error) *error = std::move(text);
     return std::nullopt;
   };
+  // Which form a fault takes depends on the kind, which may come later.
+  std::vector<std::string> faultTexts;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::optional<std::string> value;
@@ -25,7 +27,7 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
     if (!takesValue && value) return fail(name + " takes no value");
 
     if (name == "--kind") {
-      const auto kind = pageUnitKindFromName(*value);
+      const auto kind = unitKindFromName(*value);
       if (!kind) return fail("unknown unit kind '" + *value + "'");
       o.kind = *kind;
     } else if (name == "--image") {
@@ -33,10 +35,7 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
     } else if (name == "--dump") {
       o.dump = *value;
     } else if (name == "--fault") {
-      std::string why;
-      const auto fault = Fault::parse(*value, &why);
-      if (!fault) return fail(why);
-      o.faults.push_back(*fault);
+      faultTexts.push_back(*value);
     } else if (name == "--pace") {
       o.pace = true;
     } else if (name == "--only-1200") {
@@ -47,19 +46,40 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
       return fail("unknown option '" + name + "'");
     }
   }
+
+  const bool pulse = o.kind == UnitKind::PulseRadar;
+  for (const std::string& text : faultTexts) {
+    std::string why;
+    const std::string_view whole = text;
+    std::string_view kindName = whole.substr(whole.rfind(':') + 1);
+    kindName = kindName.substr(0, kindName.find('='));
+    if (pulse && PulseFault::isKindName(kindName)) {
+      const auto fault = PulseFault::parse(text, &why);
+      if (!fault) return fail(why);
+      o.pulseFaults.push_back(*fault);
+    } else {
+      const auto fault = Fault::parse(text, &why);
+      if (!fault) return fail(why);
+      o.faults.push_back(*fault);
+    }
+  }
+  if (pulse && (o.image || o.dump)) {
+    return fail("--image and --dump apply to memory-page units, not to pulse-radar");
+  }
   return o;
 }
 
 std::string UnitsimOptions::usage() {
   return R"(Usage: ostrel-unitsim [options]
-Serves a simulated memory-page unit on a pseudo-terminal. The first line of
-output is the path of the terminal to open as the cable's serial port.
+Serves a simulated unit on a pseudo-terminal. The first line of output is
+the path of the terminal to open as the cable's serial port.
 
-  --kind K        ultrasonic (default), guided-wave or u-type
+  --kind K        ultrasonic (default), guided-wave, u-type or pulse-radar
   --image DIR     load memories from DIR: customer.bin factory.bin history.bin
                   ocm.bin model.bin (512 bytes each), info.bin (128),
                   echo.bin scan.bin (2048); missing files keep the built-in ones
-  --dump DIR      write the same files to DIR when stopping
+                  (memory-page units only)
+  --dump DIR      write the same files to DIR when stopping (memory-page units only)
   --fault FAULT   inject a fault, CMD:WHEN:KIND[=VALUE] (repeatable)
                     CMD   command byte, e.g. 0x31
                     WHEN  n (the n-th arrival of that command) or * (every one)
@@ -67,6 +87,14 @@ output is the path of the terminal to open as the cable's serial port.
                           refuse=STATUS | no-ready | wrong-ready |
                           drop-byte[=INDEX] | slow=MS
                   e.g. --fault 0x31:3:wrong-data-check --fault 0x52:*:refuse=7
+                  pulse-radar: these strike its unit frames (0x10, 0x40, 0x52);
+                  its HART replies take PARAM:WHEN:KIND[=VALUE]
+                    PARAM parameter number, e.g. 0x111; 0 for HART command 0
+                    WHEN  n (the n-th request for it) or * (every one)
+                    KIND  no-reply | hart-xor | message-sum | message-length |
+                          header-fe | header-address | header-marker |
+                          unknown-type | late=MS
+                  e.g. --fault 0x111:1:hart-xor --fault 0:*:no-reply
   --pace          bytes take their wire time at the line's baud rate
   --only-1200     the unit starts at 1200 baud until told otherwise (0x52)
   --help          this text

@@ -7,18 +7,22 @@
 #include <vector>
 
 #include "sim/fault.h"
-#include "sim/page_unit_kind.h"
+#include "sim/pulse_fault.h"
+#include "sim/unit_factory.h"
 
 namespace ostrel::sim {
 
 struct UnitsimOptions {
-  PageUnitKind kind = PageUnitKind::Ultrasonic;
+  UnitKind kind = UnitKind::Ultrasonic;
   std::optional<std::filesystem::path> image;  // --image DIR
   std::optional<std::filesystem::path> dump;   // --dump DIR
-  std::vector<Fault> faults;                   // --fault CMD:WHEN:KIND, repeatable
-  bool pace = false;                           // --pace
-  bool only1200 = false;                       // --only-1200
-  bool help = false;                           // --help
+  // --fault, repeatable: unit-frame faults CMD:WHEN:KIND for every kind;
+  // for the pulse radar also HART faults PARAM:WHEN:KIND (told apart by KIND).
+  std::vector<Fault> faults;
+  std::vector<PulseFault> pulseFaults;
+  bool pace = false;      // --pace
+  bool only1200 = false;  // --only-1200
+  bool help = false;      // --help
 
   // Parses the arguments after the program name. On failure returns nothing
   // and explains in *error.
