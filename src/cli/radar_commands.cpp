@@ -196,15 +196,20 @@ int getOrSet(Session& s, const std::vector<std::string>& items, bool set, bool j
     err << "ostrelctl: " << radarFailure(s, r) << '\n';
     return 1;
   }
+  // A write shows what was written; a read what the unit holds.
+  PulseParameters values = s.pulse.Parameters();
+  if (set) {
+    for (const auto& [number, item] : request) values.store(number, item.Value.data(), item.Count);
+  }
   Node doc = Node::object();
   Node& list = doc.add("parameters", Node::array());
-  for (const Parameter* p : shown) list.push(parameterNode(s.pulse.Parameters(), *p));
+  for (const Parameter* p : shown) list.push(parameterNode(values, *p));
   if (json) {
     writeDocument(out, doc, true);
   } else {
     for (const Parameter* p : shown) {
       Node one = Node::object();
-      one.add(nameOf(*p), valueNode(s.pulse.Parameters(), *p));
+      one.add(nameOf(*p), valueNode(values, *p));
       writeDocument(out, one, false);
     }
   }

@@ -8,9 +8,8 @@
 #include "core/link/serial_cable_driver.h"
 #include "core/platform/atomic_file.h"
 #include "core/platform/work_folders.h"
-#include "sim/page_unit.h"
-#include "sim/page_unit_kind.h"
 #include "sim/simulated_cable_driver.h"
+#include "sim/unit_factory.h"
 
 namespace ostrel {
 
@@ -40,9 +39,9 @@ std::string describeEnumeration(int n) {
 
 std::optional<std::string> makeSession(const LinkOptions& options, Session& s, std::ostream& err) {
   if (!options.simulate.empty()) {
-    const auto kind = sim::pageUnitKindFromName(options.simulate);
-    if (!kind) return "unknown unit kind '" + options.simulate + "'";
-    s.driver = std::make_unique<sim::SimulatedCableDriver>(std::make_shared<sim::PageUnit>(*kind));
+    std::shared_ptr<sim::SimUnit> unit = sim::makeUnit(options.simulate);
+    if (!unit) return "unknown unit kind '" + options.simulate + "'";
+    s.driver = std::make_unique<sim::SimulatedCableDriver>(std::move(unit));
   } else {
     std::string port = options.port;
     if (port.empty()) {

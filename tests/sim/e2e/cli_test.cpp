@@ -128,3 +128,51 @@ TEST(Ostrelctl, WritePageLandsInTheSimulatorsDump) {
 
 }  // namespace
 }  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+TEST(OstrelctlRadar, IdentifyReportsThePulseRadar) {
+  const CliRun r = run(simulated("pulse-radar"), {"identify"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* expected : {"\"kind\": \"pulse-radar\"", "\"serial\": 710244",
+                               "\"model\": \"KM70-2610\"", "\"firmware\": \"215\""}) {
+    EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+  }
+}
+
+TEST(OstrelctlRadar, SetThenGetOverTheLineReturnsTheWrittenValues) {
+  sim::test::Unitsim unitsim({"--kind", "pulse-radar"});
+  LinkOptions port;
+  port.port = unitsim.slavePath();
+  port.json = true;
+  CliRun r = run(port, {"radar", "set", "foam=2", "Sensor Height=7.5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = run(port, {"radar", "get", "0x502", "sensor-height"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"value\": 2\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"value\": 7.5\n"), std::string::npos) << r.out;
+}
+
+TEST(OstrelctlRadar, RefusedValuesAndUnknownParameters) {
+  CliRun r = run(simulated("pulse-radar", false), {"radar", "set", "sensor-type=9"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Sensor Type"), std::string::npos) << r.err;
+  EXPECT_EQ(run(simulated("pulse-radar"), {"radar", "get", "flux-capacitor"}).status, 2);
+  EXPECT_EQ(run(simulated("pulse-radar"), {"radar", "set", "model-number=X"}).status, 2);
+  EXPECT_EQ(run(simulated("pulse-radar"), {"radar", "set", "foam=300"}).status, 2);
+  r = run(simulated("ultrasonic"), {"radar", "get", "foam"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("not a pulse radar"), std::string::npos);
+}
+
+TEST(OstrelctlRadar, CurveSummaryAndRawFile) {
+  const CliRun r = run(simulated("pulse-radar", false), {"radar", "curve", "envelope"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("curve: Envelop\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("samples_count: "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ostrel
