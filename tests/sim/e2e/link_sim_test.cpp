@@ -213,6 +213,13 @@ TEST_F(LinkAgainstSim, EachPageHasItsOwnFiveAttempts) {
   EXPECT_EQ(memory->ReadAllPages(nullptr, 30, 40, 50, nullptr), 0);
 }
 
+TEST_F(LinkAgainstSim, UnitThatCannotBeConnectedGivesOne) {
+  start(PageUnitKind::Ultrasonic);
+  fault("0x10:*:silence");
+  EXPECT_EQ(memory->ReadAllPages(nullptr, 30, 40, 50, nullptr), 1);
+  EXPECT_FALSE(link->IsOpen());
+}
+
 TEST_F(LinkAgainstSim, PageFailingFiveTimesNamesItsPage) {
   start(PageUnitKind::Ultrasonic);
   // The factory page's first block (9th read) fails on all five attempts.
