@@ -1,24 +1,13 @@
 #include "sim/fault.h"
 
+#include "sim/fault_text.h"
+
 #include <charconv>
 #include <cstdio>
 
 namespace ostrel::sim {
 
 namespace {
-
-std::optional<long> parseNumber(std::string_view s, int base) {
-  if (s.empty()) return std::nullopt;
-  long v = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, base);
-  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-  return v;
-}
-
-std::optional<long> parseCommandNumber(std::string_view s) {
-  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) return parseNumber(s.substr(2), 16);
-  return parseNumber(s, 10);
-}
 
 struct KindName {
   FaultKind kind;
@@ -46,37 +35,14 @@ std::optional<Fault> fail(std::string* error, std::string text) {
 }  // namespace
 
 std::optional<Fault> Fault::parse(std::string_view text, std::string* error) {
-  const auto c1 = text.find(':');
-  const auto c2 = c1 == std::string_view::npos ? c1 : text.find(':', c1 + 1);
-  if (c2 == std::string_view::npos) {
-    return fail(error, "fault '" + std::string(text) + "' is not CMD:WHEN:KIND");
-  }
-  const std::string_view cmdText = text.substr(0, c1);
-  const std::string_view whenText = text.substr(c1 + 1, c2 - c1 - 1);
-  std::string_view kindText = text.substr(c2 + 1);
-
+  const auto parts = parseFaultText(text, "CMD", 0xFF, error);
+  if (!parts) return std::nullopt;
   Fault f;
-  const auto cmd = parseCommandNumber(cmdText);
-  if (!cmd || *cmd < 0 || *cmd > 0xFF) {
-    return fail(error, "fault command '" + std::string(cmdText) + "' is not a byte");
-  }
-  f.command = static_cast<std::uint8_t>(*cmd);
+  f.command = static_cast<std::uint8_t>(parts->target);
+  f.occurrence = parts->occurrence;
+  const std::string_view kindText = parts->kind;
+  const std::optional<std::string_view> valueText = parts->value;
 
-  if (whenText == "*") {
-    f.occurrence = kEvery;
-  } else {
-    const auto n = parseNumber(whenText, 10);
-    if (!n || *n < 1 || *n > 0x7FFFFFFF) {
-      return fail(error, "fault occurrence '" + std::string(whenText) + "' is not * or a count from 1");
-    }
-    f.occurrence = static_cast<std::uint32_t>(*n);
-  }
-
-  std::optional<std::string_view> valueText;
-  if (const auto eq = kindText.find('='); eq != std::string_view::npos) {
-    valueText = kindText.substr(eq + 1);
-    kindText = kindText.substr(0, eq);
-  }
   const KindName* kind = nullptr;
   for (const auto& k : kKinds) {
     if (k.name == kindText) kind = &k;
@@ -91,8 +57,8 @@ std::optional<Fault> Fault::parse(std::string_view text, std::string* error) {
   }
   if (f.kind == FaultKind::DropByte) f.value = kLastByte;
   if (valueText) {
-    const auto v = f.kind == FaultKind::Refuse ? parseCommandNumber(*valueText)
-                                               : parseNumber(*valueText, 10);
+    const auto v =
+        f.kind == FaultKind::Refuse ? parseFaultNumber(*valueText) : parseDecimal(*valueText);
     if (!v) return fail(error, "fault value '" + std::string(*valueText) + "' is not a number");
     const bool ok = f.kind == FaultKind::Refuse ? (*v >= 1 && *v <= 0xFF)
                     : f.kind == FaultKind::Slow ? (*v >= 0 && *v <= 600000)

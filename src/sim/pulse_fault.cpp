@@ -1,25 +1,13 @@
 #include "sim/pulse_fault.h"
 
+#include "sim/fault_text.h"
+
 #include <charconv>
 #include <cstdio>
 
 namespace ostrel::sim {
 
 namespace {
-
-std::optional<long> parseNumber(std::string_view s, int base) {
-  if (s.empty()) return std::nullopt;
-  long v = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, base);
-  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-  return v;
-}
-
-std::optional<long> parseParameterNumber(std::string_view s) {
-  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-    return parseNumber(s.substr(2), 16);
-  return parseNumber(s, 10);
-}
 
 struct KindName {
   PulseFaultKind kind;
@@ -55,38 +43,14 @@ bool PulseFault::isKindName(std::string_view kind) {
 }
 
 std::optional<PulseFault> PulseFault::parse(std::string_view text, std::string* error) {
-  const auto c1 = text.find(':');
-  const auto c2 = c1 == std::string_view::npos ? c1 : text.find(':', c1 + 1);
-  if (c2 == std::string_view::npos) {
-    return fail(error, "fault '" + std::string(text) + "' is not PARAM:WHEN:KIND");
-  }
-  const std::string_view paramText = text.substr(0, c1);
-  const std::string_view whenText = text.substr(c1 + 1, c2 - c1 - 1);
-  std::string_view kindText = text.substr(c2 + 1);
-
+  const auto parts = parseFaultText(text, "PARAM", 0xFFFF, error);
+  if (!parts) return std::nullopt;
   PulseFault f;
-  const auto param = parseParameterNumber(paramText);
-  if (!param || *param < 0 || *param > 0xFFFF) {
-    return fail(error, "fault parameter '" + std::string(paramText) + "' is not a 16-bit number");
-  }
-  f.parameter = static_cast<std::uint16_t>(*param);
+  f.parameter = static_cast<std::uint16_t>(parts->target);
+  f.occurrence = parts->occurrence;
+  const std::string_view kindText = parts->kind;
+  const std::optional<std::string_view> valueText = parts->value;
 
-  if (whenText == "*") {
-    f.occurrence = kEvery;
-  } else {
-    const auto n = parseNumber(whenText, 10);
-    if (!n || *n < 1 || *n > 0x7FFFFFFF) {
-      return fail(error,
-                  "fault occurrence '" + std::string(whenText) + "' is not * or a count from 1");
-    }
-    f.occurrence = static_cast<std::uint32_t>(*n);
-  }
-
-  std::optional<std::string_view> valueText;
-  if (const auto eq = kindText.find('='); eq != std::string_view::npos) {
-    valueText = kindText.substr(eq + 1);
-    kindText = kindText.substr(0, eq);
-  }
   const KindName* kind = nullptr;
   for (const auto& k : kKinds) {
     if (k.name == kindText) kind = &k;
@@ -104,7 +68,7 @@ std::optional<PulseFault> PulseFault::parse(std::string_view text, std::string* 
                            "' needs a parameter message; command 0 has none");
   }
   if (valueText) {
-    const auto v = parseNumber(*valueText, 10);
+    const auto v = parseDecimal(*valueText);
     if (!v) return fail(error, "fault value '" + std::string(*valueText) + "' is not a number");
     if (*v < 0 || *v > 600000) {
       return fail(error, "fault value '" + std::string(*valueText) + "' is out of range");
