@@ -47,14 +47,12 @@ std::optional<Fault> Fault::parse(std::string_view text, std::string* error) {
   for (const auto& k : kKinds) {
     if (k.name == kindText) kind = &k;
   }
-  if (!kind) return fail(error, "unknown fault kind '" + std::string(kindText) + "'");
+  if (const auto problem =
+          faultKindProblem(kind != nullptr, *parts, kind != nullptr && kind->takesValue,
+                           kind != nullptr && kind->needsValue)) {
+    return fail(error, *problem);
+  }
   f.kind = kind->kind;
-  if (valueText && !kind->takesValue) {
-    return fail(error, "fault kind '" + std::string(kindText) + "' takes no value");
-  }
-  if (!valueText && kind->needsValue) {
-    return fail(error, "fault kind '" + std::string(kindText) + "' needs =VALUE");
-  }
   if (f.kind == FaultKind::DropByte) f.value = kLastByte;
   if (valueText) {
     const auto v =

@@ -24,6 +24,15 @@ std::optional<long> parseFaultNumber(std::string_view s) {
   return parseNumber(s, 10);
 }
 
+std::optional<std::string> faultKindProblem(bool known, const FaultText& parts, bool takesValue,
+                                            bool needsValue) {
+  const std::string kind(parts.kind);
+  if (!known) return "unknown fault kind '" + kind + "'";
+  if (parts.value && !takesValue) return "fault kind '" + kind + "' takes no value";
+  if (!parts.value && needsValue) return "fault kind '" + kind + "' needs =VALUE";
+  return std::nullopt;
+}
+
 std::optional<FaultText> parseFaultText(std::string_view text, std::string_view targetName,
                                         long targetMax, std::string* error) {
   const auto fail = [error](std::string message) -> std::optional<FaultText> {

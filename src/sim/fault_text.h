@@ -23,6 +23,11 @@ struct FaultText {
 std::optional<FaultText> parseFaultText(std::string_view text, std::string_view targetName,
                                         long targetMax, std::string* error);
 
+// The complaint about a kind and its value, or nothing when they fit: an
+// unknown kind, a value the kind does not take, or a missing value it needs.
+std::optional<std::string> faultKindProblem(bool known, const FaultText& parts, bool takesValue,
+                                            bool needsValue);
+
 // A whole decimal number, or with the 0x prefix a hexadecimal one.
 std::optional<long> parseFaultNumber(std::string_view s);
 std::optional<long> parseDecimal(std::string_view s);

@@ -55,14 +55,12 @@ std::optional<PulseFault> PulseFault::parse(std::string_view text, std::string* 
   for (const auto& k : kKinds) {
     if (k.name == kindText) kind = &k;
   }
-  if (!kind) return fail(error, "unknown fault kind '" + std::string(kindText) + "'");
+  if (const auto problem =
+          faultKindProblem(kind != nullptr, *parts, kind != nullptr && kind->needsValue,
+                           kind != nullptr && kind->needsValue)) {
+    return fail(error, *problem);
+  }
   f.kind = kind->kind;
-  if (valueText && !kind->needsValue) {
-    return fail(error, "fault kind '" + std::string(kindText) + "' takes no value");
-  }
-  if (!valueText && kind->needsValue) {
-    return fail(error, "fault kind '" + std::string(kindText) + "' needs =VALUE");
-  }
   if (kind->needsMessage && f.parameter == kCommandZero) {
     return fail(error, "fault kind '" + std::string(kindText) +
                            "' needs a parameter message; command 0 has none");

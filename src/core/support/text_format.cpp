@@ -41,12 +41,12 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-std::string runSnprintf(const std::string& spec, auto value) {
-  // spec holds only flags, width, precision and one conversion we checked.
-  const int n = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string runSnprintf(const std::string& directive, auto value) {
+  // The directive holds only flags, width, precision and one conversion we checked.
+  const int n = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (n <= 0) return {};
   std::vector<char> buf(static_cast<std::size_t>(n) + 1);
-  std::snprintf(buf.data(), buf.size(), spec.c_str(), value);
+  std::snprintf(buf.data(), buf.size(), directive.c_str(), value);
   return std::string(buf.data(), static_cast<std::size_t>(n));
 }
 #pragma GCC diagnostic pop
@@ -132,15 +132,15 @@ std::string formatText(std::string_view fmt, std::initializer_list<FormatArg> ar
       break;
     }
     const char conv = fmt[i++];
-    std::string spec = "%" + flags;
-    if (width >= 0) spec += std::to_string(width);
-    if (precision >= 0) spec += "." + std::to_string(precision);
+    std::string directive = "%" + flags;
+    if (width >= 0) directive += std::to_string(width);
+    if (precision >= 0) directive += "." + std::to_string(precision);
 
     switch (conv) {
       case 'd':
       case 'i': {
         const FormatArg* a = take();
-        out += runSnprintf(spec + "lld", a ? a->asInteger() : 0LL);
+        out += runSnprintf(directive + "lld", a ? a->asInteger() : 0LL);
         break;
       }
       case 'u':
@@ -154,7 +154,7 @@ std::string formatText(std::string_view fmt, std::initializer_list<FormatArg> ar
         unsigned long long u = (v < 0 && v >= INT32_MIN)
                                    ? static_cast<unsigned long long>(static_cast<std::uint32_t>(v))
                                    : static_cast<unsigned long long>(v);
-        out += runSnprintf(spec + "ll" + conv, u);
+        out += runSnprintf(directive + "ll" + conv, u);
         break;
       }
       case 'c': {
@@ -172,7 +172,7 @@ std::string formatText(std::string_view fmt, std::initializer_list<FormatArg> ar
       case 's':
       case 'S': {
         const FormatArg* a = take();
-        out += runSnprintf(spec + "s", (a ? a->asText() : std::string()).c_str());
+        out += runSnprintf(directive + "s", (a ? a->asText() : std::string()).c_str());
         break;
       }
       case 'f':
@@ -184,7 +184,7 @@ std::string formatText(std::string_view fmt, std::initializer_list<FormatArg> ar
       case 'a':
       case 'A': {
         const FormatArg* a = take();
-        out += runSnprintf(spec + conv, a ? a->asDouble() : 0.0);
+        out += runSnprintf(directive + conv, a ? a->asDouble() : 0.0);
         break;
       }
       default:

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pty_port.h"
 #include "unit/radar_test_support.h"
 #include "unitsim_process.h"
 
@@ -25,68 +23,20 @@ using test::Unitsim;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-class RawPort {
- public:
-  explicit RawPort(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return;
-    termios tio{};
-    ::tcgetattr(fd_, &tio);
-    ::cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    ::cfsetispeed(&tio, B9600);
-    ::cfsetospeed(&tio, B9600);
-    ::tcsetattr(fd_, TCSANOW, &tio);
-  }
-  ~RawPort() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool ok() const { return fd_ >= 0; }
-
-  void write(const Bytes& bytes) {
-    ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
-
-  // Reads until `done` holds for what arrived, or the time is up.
-  template <typename Done>
-  Bytes readUntil(Done done, milliseconds timeout = milliseconds(2000)) {
-    Bytes got;
-    const auto deadline = Clock::now() + timeout;
-    while (!done(got) && Clock::now() < deadline) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 10) <= 0) continue;
-      std::uint8_t buf[512];
-      const ssize_t n = ::read(fd_, buf, sizeof buf);
-      if (n > 0) got.insert(got.end(), buf, buf + n);
-    }
-    return got;
-  }
-
-  Bytes read(std::size_t count) {
-    return readUntil([count](const Bytes& b) { return b.size() >= count; });
-  }
-
-  void drain() {
-    readUntil([](const Bytes&) { return false; }, milliseconds(60));
-  }
-
-  test::ToolReading exchange(const Bytes& tunnelFrame) {
-    drain();
-    write(tunnelFrame);
-    const Bytes got = readUntil([](const Bytes& b) { return test::readReply(b).complete; });
-    return test::readReply(got);
-  }
-
- private:
-  int fd_ = -1;
-};
+// A tunnel frame out, the tool's reading of the HART reply back.
+test::ToolReading askOverPty(test::PtyPort& port, const Bytes& tunnelFrame) {
+  port.drain();
+  port.write(tunnelFrame);
+  const Bytes got = port.readUntil([](const Bytes& b) { return test::readReply(b).complete; });
+  return test::readReply(got);
+}
 
 TEST(UnitsimPulse, WakesIdentifiesAndAnswersHartOverAPty) {
   Unitsim sim(
       {"--kind", "pulse-radar", "--fault", "0x111:1:hart-xor", "--fault", "0x40:2:silence"});
   const std::string path = sim.slavePath();
   ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
-  RawPort port(path);
+  test::PtyPort port(path);
   ASSERT_TRUE(port.ok());
 
   // Asleep: its own frames, more than 30 bytes within a second, the ping ignored.
@@ -122,17 +72,18 @@ TEST(UnitsimPulse, WakesIdentifiesAndAnswersHartOverAPty) {
   port.write(hex("A5 02 40 00 E7 00"));
   EXPECT_TRUE(port.readUntil([](const Bytes& b) { return !b.empty(); }, milliseconds(200)).empty());
 
-  const auto zero = port.exchange(hex("A5 0C 60 00 FF FF FF FF FF 02 80 00 00 82 10"));
+  const auto zero = askOverPty(port, hex("A5 0C 60 00 FF FF FF FF FF 02 80 00 00 82 10"));
   EXPECT_EQ(zero.result, 0);
   ASSERT_EQ(zero.payload.size(), 12u);
   EXPECT_EQ(zero.payload[1], 0xF8);
 
-  EXPECT_EQ(port.exchange(test::parameterRequest('G', 0x111)).result, -105) << "the injected fault";
-  const auto height = port.exchange(test::parameterRequest('G', 0x111));
+  EXPECT_EQ(askOverPty(port, test::parameterRequest('G', 0x111)).result, -105)
+      << "the injected fault";
+  const auto height = askOverPty(port, test::parameterRequest('G', 0x111));
   EXPECT_EQ(height.result, 0);
   EXPECT_FLOAT_EQ(test::floatOf(height.value), 6.0f);
-  EXPECT_EQ(port.exchange(test::parameterRequest('S', 0x21, {3})).result, -101);
-  const auto curve = port.exchange(test::parameterRequest('G', 0x991));
+  EXPECT_EQ(askOverPty(port, test::parameterRequest('S', 0x21, {3})).result, -101);
+  const auto curve = askOverPty(port, test::parameterRequest('G', 0x991));
   EXPECT_EQ(curve.result, 0);
   EXPECT_EQ(curve.value.size(), 497u);
 

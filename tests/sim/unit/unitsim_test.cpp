@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "pty_port.h"
 #include "unit/sim_test_support.h"
 #include "unitsim_process.h"
 
@@ -33,69 +34,10 @@ using test::command;
 using test::concat;
 using test::hex;
 using test::Unitsim;
+using Port = test::PtyPort;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 namespace fs = std::filesystem;
-
-// The tool's side of the pty, set up as the serial driver sets up a cable.
-class Port {
- public:
-  explicit Port(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return;
-    termios tio{};
-    ::tcgetattr(fd_, &tio);
-    ::cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    ::tcsetattr(fd_, TCSANOW, &tio);
-    ::ioctl(fd_, TIOCEXCL);
-    setBaud(B9600);
-  }
-  ~Port() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool ok() const { return fd_ >= 0; }
-
-  // Whether the terminal refuses further opens.
-  bool exclusive() const {
-    int on = 0;
-    ::ioctl(fd_, TIOCGEXCL, &on);
-    return on != 0;
-  }
-
-  void setBaud(speed_t speed) {
-    termios tio{};
-    ::tcgetattr(fd_, &tio);
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
-    ::tcsetattr(fd_, TCSANOW, &tio);
-  }
-
-  void write(const Bytes& bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
-
-  Bytes read(std::size_t count, milliseconds timeout = milliseconds(1500)) {
-    Bytes got;
-    const auto deadline = Clock::now() + timeout;
-    while (got.size() < count && Clock::now() < deadline) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 10) <= 0) continue;
-      std::uint8_t buf[256];
-      const ssize_t n = ::read(fd_, buf, std::min(sizeof buf, count - got.size()));
-      if (n > 0) got.insert(got.end(), buf, buf + n);
-    }
-    return got;
-  }
-
-  Bytes talk(const Bytes& bytes, std::size_t answerSize) {
-    write(bytes);
-    return read(answerSize);
-  }
-
- private:
-  int fd_ = -1;
-};
 
 class TempDir {
  public:
