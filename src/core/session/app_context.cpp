@@ -33,17 +33,27 @@ VersionNumbers VersionNumbers::parse(std::string_view text) {
   return v;
 }
 
-AppContext::AppContext(WorkFolders folders, std::filesystem::path configRoot, Presenter& presenter)
+AppContext::AppContext(WorkFolders folders, std::filesystem::path configRoot, Presenter& presenter,
+                       std::unique_ptr<CableDriver> driver, UnitLink::Timing timing)
     : Folders(std::move(folders)),
       Settings(Values, Identity.CorporateId, Identity.ProgramName, Folders.Models,
                std::move(configRoot)),
       Parser(ModelTargets{}, &presenter),
+      Driver(std::move(driver)),
+      Link(std::make_unique<UnitLink>(*Driver, timing)),
+      Memory(std::make_unique<UnitMemory>(*Link, &Language, &Values, &presenter)),
       presenter_(presenter) {
   Language.setPresenter(&presenter);
   Parser.setTargets(targets());
   Parser.setModelsFolder(Folders.Models);
   Language.setFolder(Folders.Models);
   Log.setFolder(Folders.Logs);
+}
+
+AppContext::~AppContext() {
+  // A listening under way is aborted and the thread joined, so nothing still
+  // uses the link when it is destroyed.
+  Link->StopServiceThread();
 }
 
 bool AppContext::prepareFolders(std::string& error) { return prepareDataRoot(Folders, error); }

@@ -13,6 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/link/cable_driver.h"
+#include "core/link/pulse_protocol.h"
+#include "core/link/unit_link.h"
+#include "core/link/unit_memory.h"
 #include "core/model/model_file_parser.h"
 #include "core/model/model_records.h"
 #include "core/platform/work_folders.h"
@@ -30,6 +34,19 @@ struct VersionNumbers {
   static VersionNumbers parse(std::string_view text);
 };
 
+// What the session knows about the unit besides its configuration record.
+struct SessionState {
+  // Type letter of the factory page: G or g guided-wave radar, U or u U-type.
+  bool GuidedWave = false;
+  bool UType = false;
+  // MODEL as identified, for the configuration page.
+  std::string ModelCopy;
+  // Set after an accepted update offer or a successful update; not kept
+  // between runs.
+  bool UpdateOfferMark = false;
+  int StartPage = 0;  // main form page to open on
+};
+
 // The model records (identity, model, pictures, structures, help topics,
 // language, settings values, unit configuration) come from ModelRecords;
 // the components around them are added here.
@@ -37,7 +54,13 @@ class AppContext : public ModelRecords {
  public:
   static constexpr std::string_view kCorporateModelFile = "Corporate_Model";
 
-  AppContext(WorkFolders folders, std::filesystem::path configRoot, Presenter& presenter);
+  // The driver is the cable library the link talks through (a serial port
+  // or a simulated unit); timing is the link's.
+  AppContext(WorkFolders folders, std::filesystem::path configRoot, Presenter& presenter,
+             std::unique_ptr<CableDriver> driver, UnitLink::Timing timing = {});
+  // Stops the link's service thread (aborting a listening under way) before
+  // the link and its driver go.
+  ~AppContext();
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
@@ -68,9 +91,17 @@ class AppContext : public ModelRecords {
   SettingsStore Settings;
   LogFile Log;
   ModelFileParser Parser;
-  // Model names offered by the configuration page in sample mode.
+  // Model numbers offered by the configuration page in sample mode, and the
+  // model file each one comes from.
   std::vector<std::string> SampleModelNames;
-  std::vector<std::string> SampleModelDescriptions;
+  std::vector<std::string> SampleModelFiles;
+  SessionState State;
+
+  // The device side, declared so that it goes first at the end.
+  std::unique_ptr<CableDriver> Driver;
+  std::unique_ptr<UnitLink> Link;
+  std::unique_ptr<UnitMemory> Memory;
+  PulseProtocol Pulse;
 
  private:
   Presenter& presenter_;

@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
 
 #include "core/platform/instance_lock.h"
+#include "core/session/app_context.h"
+#include "gui/app/c_main_form.h"
 #include "gui/app/c_ostrel_dlg.h"
 #include "gui/app/startup_options.h"
 
@@ -31,6 +34,38 @@ void saveScreenshot(QWidget& window, const std::filesystem::path& folder, const 
   } else {
     std::cerr << "ostrel: could not save " << file.string() << std::endl;
   }
+}
+
+// What the connect sequence identified, for a run nobody watches.
+void printIdentity(const AppContext& ctx) {
+  const UnitConfiguration& unit = ctx.Unit;
+  std::cout << "Unit: model " << unit.MODEL << ", firmware " << unit.FIRMWARE << ", software "
+            << unit.SW_REV << ", serial " << unit.SERIAL << ", model file "
+            << (unit.MDL_FILE_NAME.empty() ? "(none)" : unit.MDL_FILE_NAME) << std::endl;
+}
+
+// An unattended run with pictures: the windows are saved once the connect
+// sequence has reached the main form (or stopped short of it), and the run
+// ends there.
+void takeScreenshots(COstrelDlg& dialog, const std::filesystem::path& folder) {
+  QObject::connect(&dialog, &COstrelDlg::mainFormOpened, &dialog,
+                   [&dialog, folder](CMainForm* form) {
+                     QTimer::singleShot(300, form, [&dialog, form, folder] {
+                       saveScreenshot(dialog, folder, "startup.png", "Startup window");
+                       saveScreenshot(*form, folder, "mainform.png", "Main form");
+                       printIdentity(dialog.context());
+                       form->done(0);
+                     });
+                   });
+  QObject::connect(
+      &dialog, &COstrelDlg::phaseChanged, &dialog, [&dialog, folder](COstrelDlg::Phase phase) {
+        if (phase != COstrelDlg::Phase::Waiting) return;
+        QTimer::singleShot(300, &dialog, [&dialog, folder] {
+          saveScreenshot(dialog, folder, "startup.png", "Startup window");
+          std::cout << "No main form: " << dialog.statusLabel()->text().toStdString() << std::endl;
+          dialog.done(COstrelApp::kExitNoUnit);
+        });
+      });
 }
 
 }  // namespace
@@ -60,14 +95,7 @@ int COstrelApp::run(const QStringList& arguments) {
   COstrelDlg dialog(*options);
   if (!dialog.initialise()) return dialog.exitCode();
 
-  if (options->screenshots) {
-    const std::filesystem::path folder = *options->screenshots;
-    dialog.show();
-    QTimer::singleShot(200, &dialog, [&dialog, folder] {
-      saveScreenshot(dialog, folder, "startup.png", "Startup window");
-      dialog.done(0);
-    });
-  }
+  if (options->screenshots) takeScreenshots(dialog, *options->screenshots);
   return dialog.exec();
 }
 

@@ -9,6 +9,8 @@ namespace ostrel {
 class COstrelApp {
  public:
   static constexpr int kExitSecondInstance = 1;
+  // A run with --screenshots that ended before the main form.
+  static constexpr int kExitNoUnit = 3;
 
   // Runs the tool; returns the process exit code. The QApplication must exist.
   static int run(const QStringList& arguments);

@@ -1,36 +1,108 @@
 #include "gui/app/c_ostrel_dlg.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <iostream>
 
 #include "core/session/app_context.h"
+#include "core/session/startup_sequence.h"
 #include "core/support/presenter.h"
+#include "gui/app/c_main_form.h"
+#include "gui/app/c_view_guide.h"
+#include "gui/config/c_generic_form.h"
+#include "gui/diag/c_big_display.h"
+#include "gui/diag/c_diagnostics.h"
+#include "gui/firmware/c_update_program.h"
 #include "gui/support/c_busy_window.h"
+#include "gui/support/device_work.h"
+#include "gui/support/document_opener.h"
 #include "gui/support/qt_presenter.h"
 
 namespace ostrel {
 
 namespace {
+
 QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// The startup window as the sequence sees it. The sequence runs on a
+// worker; each change reaches the window as a queued call with its own
+// copy of the text, in the order made.
+class WindowView final : public StartupView {
+ public:
+  explicit WindowView(COstrelDlg& dlg) : dlg_(&dlg) {}
+  void statusText(const std::string& text) override {
+    post([text](COstrelDlg& d) { d.setStatusText(qs(text)); });
+  }
+  void captionLine(const std::string& text) override {
+    post([text](COstrelDlg& d) { d.setCaptionLine(qs(text)); });
+  }
+  void progress(int percent) override {
+    post([percent](COstrelDlg& d) { d.setProgress(percent); });
+  }
+  void startButtons(bool enabled) override {
+    post([enabled](COstrelDlg& d) {
+      d.sampleButton()->setEnabled(enabled);
+      d.retryButton()->setEnabled(enabled);
+    });
+  }
+  void troubleshootLink(bool visible) override {
+    post([visible](COstrelDlg& d) { d.troubleshootLink()->setVisible(visible); });
+  }
+
+ private:
+  template <typename F>
+  void post(F f) {
+    QPointer<COstrelDlg> dlg = dlg_;
+    QMetaObject::invokeMethod(
+        dlg_,
+        [dlg, f] {
+          if (dlg) f(*dlg);
+        },
+        Qt::QueuedConnection);
+  }
+  COstrelDlg* dlg_;
+};
+
 }  // namespace
 
 COstrelDlg::COstrelDlg(const StartupOptions& options, QWidget* parent)
     : QDialog(parent), options_(options) {
   presenter_ = std::make_unique<QtPresenter>(nullptr, nullptr, options.unattended);
   const std::filesystem::path dataRoot = resolveDataRoot(options.dataDir);
+  std::string error;
+  std::unique_ptr<CableDriver> driver = options.createDriver(error);
+  if (!driver) {
+    // The options were checked when parsed; a bad kind here is a caller's.
+    std::cerr << "ostrel: " << error << ", looking for interface cables instead\n";
+    driver = StartupOptions{}.createDriver(error);
+  }
   context_ = std::make_unique<AppContext>(
       WorkFolders::build(dataRoot, installedDataDir()),
-      options.configRoot ? *options.configRoot : userConfigDir(), *presenter_);
+      options.configRoot ? *options.configRoot : userConfigDir(), *presenter_, std::move(driver),
+      options.linkTiming.value_or(UnitLink::Timing{}));
+  sequence_ = std::make_unique<StartupSequence>(*context_);
   presenter_->setLanguage(&context_->Language, &context_->Values);
+  timer_ = new QTimer(this);
+  timer_->setSingleShot(true);
+  timer_->setInterval(10);
+  connect(timer_, &QTimer::timeout, this, &COstrelDlg::onTimer);
   buildWindow();
 }
 
-COstrelDlg::~COstrelDlg() = default;
+// The context goes first: it stops the link's service thread before the
+// link and its driver are destroyed; the presenter it reports to outlives it.
+COstrelDlg::~COstrelDlg() {
+  sequence_.reset();
+  context_.reset();
+}
 
 void COstrelDlg::buildWindow() {
   setObjectName("COstrelDlg");
@@ -48,6 +120,7 @@ void COstrelDlg::buildWindow() {
   troubleshoot_->setObjectName("IDC_TROUBLESHOOT");
   troubleshoot_->setText("<a href=\"driver\">Troubleshoot Driver</a>");
   troubleshoot_->setVisible(false);
+  connect(troubleshoot_, &QLabel::linkActivated, this, &COstrelDlg::openTroubleshootHelp);
   caption_ = new QLabel(statusGroup_);
   caption_->setObjectName("IDC_CAPTION");
   progress_ = new QProgressBar(statusGroup_);
@@ -71,6 +144,8 @@ void COstrelDlg::buildWindow() {
   retry_->setEnabled(false);
   sample_->setAutoDefault(false);
   retry_->setAutoDefault(false);
+  connect(sample_, &QPushButton::clicked, this, &COstrelDlg::SampleProgram);
+  connect(retry_, &QPushButton::clicked, this, &COstrelDlg::ConnectSequence);
   startupLayout->addStretch(1);
   startupLayout->addWidget(sample_);
   startupLayout->addWidget(retry_);
@@ -151,9 +226,179 @@ bool COstrelDlg::initialise() {
   ctx.logStart();
   setWindowTitle(qs(ctx.applicationTitle()));
 
+  // 9. The quick-start guide, when the user still wants it offered.
+  if (ctx.Values.ShowGuide) guidePrompt();
+
+  // 10. Pending configuration reports are sent here once uploads exist;
+  // the main form starts on its first page with no update offer taken.
+  ctx.State.StartPage = 0;
+  ctx.State.UpdateOfferMark = false;
+
   // 11. A tool window: the main form is the one on the taskbar.
   setWindowFlag(Qt::Tool, true);
+
+  // 12. The link's service thread; 13. the connect sequence 10 ms later.
+  ctx.Link->StartServiceThread();
+  setPhase(Phase::Connecting);
+  timer_->start();
   return true;
+}
+
+void COstrelDlg::guidePrompt() {
+  AppContext& ctx = *context_;
+  if (presenter_->unattended()) {
+    std::cerr << "[guide] " << ctx.text("IDC_VIEWGUIDE_INST") << " -> " << ctx.text("IDC_NO", "No")
+              << std::endl;
+    return;
+  }
+  CViewGuide guide(ctx, ctx.Values.ShowGuide, this);
+  if (guide.exec() == QDialog::Accepted &&
+      !openDocument(ctx.Folders.Help / ctx.Values.GuideFile, false)) {
+    presenter_->errorDetail(ctx.text("ERROR_MESSAGE21"), ctx.text("ERROR_MESSAGE22"));
+  }
+  if (!ctx.Values.ShowGuide) {
+    int code = 0;
+    if (ctx.Settings.WriteBool("GUIDE", false, code)) {
+      presenter_->errorDetail(ctx.format("ERROR_MESSAGE23", {code}), ctx.text("ERROR_MESSAGE24"));
+    }
+  }
+}
+
+void COstrelDlg::openTroubleshootHelp() {
+  if (!openDocument(context_->Folders.Help / "UpdateDriver.pdf", presenter_->unattended())) {
+    presenter_->messageBox(context_->text("ERROR_MESSAGE59"), kStyleError);
+  }
+}
+
+void COstrelDlg::setPhase(Phase phase) {
+  if (phase_ == phase) return;
+  phase_ = phase;
+  emit phaseChanged(phase);
+}
+
+void COstrelDlg::setStartButtons(bool enabled) {
+  sample_->setEnabled(enabled);
+  retry_->setEnabled(enabled);
+}
+
+template <typename Work>
+auto COstrelDlg::runWork(Work&& work) {
+  working_ = true;
+  WindowView view(*this);
+  StartupSequence::Outcome outcome{};
+  DeviceWork::run([&] { outcome = work(view); });
+  // Let the queued window changes land before the outcome is acted on.
+  QCoreApplication::sendPostedEvents(this);
+  working_ = false;
+  return outcome;
+}
+
+void COstrelDlg::onTimer() {
+  timer_->stop();
+  show();
+  ConnectSequence();
+}
+
+void COstrelDlg::ConnectSequence() {
+  if (working_ || phase_ == Phase::MainFormOpen || phase_ == Phase::Ended) return;
+  setPhase(Phase::Connecting);
+  setProgress(10);
+  setStartButtons(false);
+  startupGroup_->setFocus();
+  using Outcome = StartupSequence::Outcome;
+  const Outcome outcome =
+      runWork([this](StartupView& view) { return sequence_->ConnectSequence(view); });
+  AppContext& ctx = *context_;
+  switch (outcome) {
+    case Outcome::Identified: OpenMainForm(false); return;
+    case Outcome::IdentifiedByHardware:
+      presenter_->messageBox(ctx.text("ERROR_MESSAGE130"), kStyleInformation);
+      OpenMainForm(false);
+      return;
+    case Outcome::NotIdentified:
+      if (!ctx.Values.MakerMode) {
+        setStartButtons(true);
+      } else if (presenter_->platformMessageBox("Would you like to proceed?", kStyleYesNo) ==
+                 kResultYes) {
+        OpenMainForm(false);
+        return;
+      }
+      break;
+    case Outcome::Stopped: break;
+  }
+  setPhase(Phase::Waiting);
+}
+
+void COstrelDlg::SampleProgram() {
+  if (working_ || phase_ == Phase::MainFormOpen || phase_ == Phase::Ended) return;
+  setPhase(Phase::Connecting);
+  const StartupSequence::Outcome outcome =
+      runWork([this](StartupView& view) { return sequence_->SampleProgram(view); });
+  if (outcome != StartupSequence::Outcome::Identified) {
+    if (!context_->Values.MakerMode ||
+        presenter_->platformMessageBox("Would you like to exit", kStyleYesNo) == kResultYes) {
+      setPhase(Phase::Waiting);
+      return;
+    }
+  }
+  presenter_->hideBusy();
+  OpenMainForm(true);
+}
+
+void COstrelDlg::OpenMainForm(bool stubbed) {
+  AppContext& ctx = *context_;
+  QString caption = qs(ctx.applicationTitle());
+  if (stubbed) caption += " - " + qs(ctx.text("IDD_MAINFORM_STUBBEDMODE"));
+
+  const PageServices services{ctx, *presenter_, stubbed};
+  CMainForm form(ctx, *presenter_, caption);
+  auto* update = new CUpdateProgram(services);
+  form.addPage(new CGenericForm(services));
+  form.addPage(update);
+  if (ctx.Values.DemoTab) form.addPage(new CBigDisplay(services));
+  // Held by the form, shown only when the configuration page adds it.
+  auto* diagnostics = new CDiagnostics(services, &form);
+  diagnostics->hide();
+
+  if (!stubbed && !ctx.Pulse.IsPulse() && !ctx.State.UpdateOfferMark &&
+      update->OfferUpdate(ctx.Unit)) {
+    ctx.State.UpdateOfferMark = true;
+    ctx.State.StartPage = 1;
+  } else {
+    ctx.State.UpdateOfferMark = false;
+    ctx.State.StartPage = 0;
+  }
+  form.setStartPage(ctx.State.StartPage);
+
+  setPhase(Phase::MainFormOpen);
+  QMetaObject::invokeMethod(
+      this,
+      [this, f = QPointer<CMainForm>(&form)] {
+        if (f) emit mainFormOpened(f);
+      },
+      Qt::QueuedConnection);
+  const int result = form.exec();
+  if (result == CMainForm::kReconnect) {
+    setPhase(Phase::Connecting);
+    timer_->start();
+    return;
+  }
+  setPhase(Phase::Ended);
+  done(result);
+}
+
+void COstrelDlg::closeEvent(QCloseEvent* event) {
+  // A device procedure under way is never cut off halfway.
+  if (working_) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void COstrelDlg::reject() {
+  if (working_) return;
+  QDialog::reject();
 }
 
 void COstrelDlg::setStatusText(const QString& text) {

@@ -13,11 +13,14 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace ostrel {
 
 class AppContext;
+class CMainForm;
 class QtPresenter;
+class StartupSequence;
 
 class COstrelDlg : public QDialog {
   Q_OBJECT
@@ -25,6 +28,9 @@ class COstrelDlg : public QDialog {
  public:
   // Exit codes of a run that could not start.
   static constexpr int kExitStartFailed = 1;
+
+  enum class Phase { Initialising, Connecting, Waiting, MainFormOpen, Ended };
+  Q_ENUM(Phase)
 
   explicit COstrelDlg(const StartupOptions& options, QWidget* parent = nullptr);
   ~COstrelDlg() override;
@@ -36,6 +42,15 @@ class COstrelDlg : public QDialog {
 
   AppContext& context() { return *context_; }
   QtPresenter& presenter() { return *presenter_; }
+  StartupSequence& sequence() { return *sequence_; }
+  Phase phase() const { return phase_; }
+  // True while a device procedure runs.
+  bool working() const { return working_; }
+
+  // The connect sequence (timer 1 and "Try Again") and the sample program.
+  void ConnectSequence();
+  void SampleProgram();
+  void OpenMainForm(bool stubbed);
 
   // Status area, as the connect sequence drives it.
   void setStatusText(const QString& text);
@@ -52,7 +67,24 @@ class COstrelDlg : public QDialog {
   QPushButton* sampleButton() const { return sample_; }
   QPushButton* retryButton() const { return retry_; }
 
+ signals:
+  void phaseChanged(ostrel::COstrelDlg::Phase phase);
+  // The main form is up; it runs modally until it is closed.
+  void mainFormOpened(ostrel::CMainForm* form);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
  private:
+  void onTimer();
+  void setPhase(Phase phase);
+  void setStartButtons(bool enabled);
+  void guidePrompt();
+  void openTroubleshootHelp();
+  // Runs one device procedure of the sequence off the GUI thread.
+  template <typename Work>
+  auto runWork(Work&& work);
   void buildWindow();
   void applyCaptions();
   void caption(QWidget* widget, const char* key, QString& text);
@@ -61,6 +93,10 @@ class COstrelDlg : public QDialog {
   StartupOptions options_;
   std::unique_ptr<QtPresenter> presenter_;
   std::unique_ptr<AppContext> context_;
+  std::unique_ptr<StartupSequence> sequence_;
+  QTimer* timer_ = nullptr;
+  Phase phase_ = Phase::Initialising;
+  bool working_ = false;
   int exitCode_ = 0;
 
   QGroupBox* statusGroup_ = nullptr;

@@ -2,6 +2,10 @@
 
 #include <QCommandLineParser>
 
+#include "core/link/serial_cable_driver.h"
+#include "sim/simulated_cable_driver.h"
+#include "sim/unit_factory.h"
+
 namespace ostrel {
 
 std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments, QString& error,
@@ -17,6 +21,13 @@ std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments
       "screenshots", "Run unattended and save pictures of the windows into the folder.", "folder");
   const QCommandLineOption unattended(
       "unattended", "Answer every question with its default and show no message boxes.");
+  const QCommandLineOption simulate(
+      "simulate",
+      "Work with a built-in simulated unit: ultrasonic, guided-wave, u-type or pulse-radar.",
+      "kind");
+  const QCommandLineOption port("port", "Also look for a unit on this serial device.", "path");
+  parser.addOption(simulate);
+  parser.addOption(port);
   parser.addOption(dataDir);
   parser.addOption(screenshots);
   parser.addOption(unattended);
@@ -40,6 +51,15 @@ std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments
     return std::nullopt;
   }
   StartupOptions o;
+  if (parser.isSet(simulate)) {
+    o.simulate = parser.value(simulate).toStdString();
+    if (!sim::unitKindFromName(o.simulate)) {
+      error = "unknown unit kind '" + parser.value(simulate) +
+              "' (ultrasonic, guided-wave, u-type, pulse-radar)\n";
+      return std::nullopt;
+    }
+  }
+  if (parser.isSet(port)) o.port = parser.value(port).toStdString();
   if (parser.isSet(dataDir)) o.dataDir = parser.value(dataDir).toStdString();
   if (parser.isSet(screenshots)) {
     o.screenshots = parser.value(screenshots).toStdString();
@@ -47,6 +67,19 @@ std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments
   }
   o.unattended = o.unattended || parser.isSet(unattended);
   return o;
+}
+
+std::unique_ptr<CableDriver> StartupOptions::createDriver(std::string& error) const {
+  if (makeDriver) return makeDriver();
+  if (!simulate.empty()) {
+    std::shared_ptr<sim::SimUnit> unit = sim::makeUnit(simulate);
+    if (!unit) {
+      error = "unknown unit kind '" + simulate + "'";
+      return nullptr;
+    }
+    return std::make_unique<sim::SimulatedCableDriver>(std::move(unit));
+  }
+  return std::make_unique<SerialCableDriver>(port);
 }
 
 }  // namespace ostrel

@@ -103,6 +103,10 @@ const std::vector<std::string>& keysInUse() {
                                   "IDC_HEXDISP",
                                   "IDC_HISTDP",
                                   "IDC_HW_MODEL",
+                                  "IDC_KIND_GUIDEDWAVE",
+                                  "IDC_KIND_PULSERADAR",
+                                  "IDC_KIND_ULTRASONIC",
+                                  "IDC_KIND_UTYPE",
                                   "IDC_IND1_OFF",
                                   "IDC_IND1_ON",
                                   "IDC_INDEPENDENTBTN",
@@ -116,6 +120,8 @@ const std::vector<std::string>& keysInUse() {
                                   "IDC_MINFHLABEL_ST",
                                   "IDC_MINMAXFLOWRATEBTN",
                                   "IDC_MNLABEL",
+                                  "IDC_MODELFILE",
+                                  "IDC_PAGE_PENDING",
                                   "IDC_MODELDESCRIPTION",
                                   "IDC_NAMING_INST",
                                   "IDC_NO",
@@ -326,6 +332,7 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"IDD_FORMULAENTRY", "s"},
       {"IDD_STRAPPINGDLG", "s"},
       {"IDC_HW_MODEL", "s"},       // firmware text
+      {"IDC_MODELFILE", "s"},      // model file name
       {"IDC_PNSN", "sd"},          // model, serial number
       {"IDC_START_STATUS2", "s"},  // product id
       {"IDC_START_STATUS3", "d"},  // connect result

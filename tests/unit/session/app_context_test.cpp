@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/fake_cable_driver.h"
 #include "test_support.h"
 
 namespace ostrel {
@@ -24,7 +25,8 @@ TEST(VersionNumbers, ReadsUpToFourNumbersAndZeroesTheRest) {
 class AppContextTest : public ::testing::Test {
  protected:
   AppContextTest()
-      : ctx(WorkFolders::build(root.path(), test::sourceDataDir()), root / "config", presenter) {}
+      : ctx(WorkFolders::build(root.path(), test::sourceDataDir()), root / "config", presenter,
+            std::make_unique<test::FakeCableDriver>()) {}
 
   TempDir root;
   RecordingPresenter presenter;

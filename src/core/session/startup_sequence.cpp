@@ -1,0 +1,264 @@
+#include "core/session/startup_sequence.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "core/model/model_discovery.h"
+#include "core/session/app_context.h"
+#include "core/session/page_unit_identity.h"
+#include "core/support/presenter.h"
+
+namespace ostrel {
+namespace {
+
+// The number a text starts with, as the C library reads it (leading blanks,
+// a sign, digits); 0 when there is none. Saturates instead of overflowing.
+std::int32_t leadingNumber(const std::string& text) {
+  errno = 0;
+  const long long n = std::strtoll(text.c_str(), nullptr, 10);
+  return static_cast<std::int32_t>(std::clamp<long long>(n, INT32_MIN, INT32_MAX));
+}
+
+// The startup window's progress bar as a progress sink of the link's
+// procedures.
+class ViewProgress final : public ProgressSink {
+ public:
+  explicit ViewProgress(StartupView& view) : view_(view) {}
+  void setMessage(const std::string&) override {}
+  void setProgress(int percent) override {
+    percent_ = percent;
+    view_.progress(percent);
+  }
+  int progress() const override { return percent_; }
+
+ private:
+  StartupView& view_;
+  int percent_ = 20;
+};
+
+// The page reader's steps shown on the startup window.
+class ViewSteps final : public IdentifySteps {
+ public:
+  ViewSteps(StartupView& view, const AppContext& ctx) : view_(view), ctx_(ctx) {}
+  void caption(std::string_view key) override { view_.captionLine(ctx_.text(key)); }
+  void progress(int percent) override { view_.progress(percent); }
+
+ private:
+  StartupView& view_;
+  const AppContext& ctx_;
+};
+
+}  // namespace
+
+std::string StartupSequence::modelPrefix(std::string_view model) {
+  return std::string(model.substr(0, model.find('-')));
+}
+
+StartupSequence::Outcome StartupSequence::ConnectSequence(StartupView& view) {
+  view.progress(10);
+  view.statusText({});
+  view.troubleshootLink(false);
+  view.startButtons(false);
+
+  std::vector<std::string> cables;
+  const int n = ctx_.Link->EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId);
+  if (n == UnitLink::kDriverNotServing) {
+    view.troubleshootLink(true);
+    ShowStartupError(view, ctx_.format("IDC_START_STATUS6", {ctx_.Identity.ProgramId}));
+    return Outcome::Stopped;
+  }
+  if (n < 0) {
+    // Nothing the user can try: the buttons stay disabled.
+    view.statusText(ctx_.text("IDC_START_STATUS1"));
+    view.captionLine({});
+    view.progress(0);
+    return Outcome::Stopped;
+  }
+  if (n == 0) {
+    ShowStartupError(view, ctx_.format("IDC_START_STATUS2", {ctx_.Identity.ProgramId}));
+    return Outcome::Stopped;
+  }
+  // With several cables the last one listed is used.
+  ctx_.Link->SetTargetProduct(cables.back());
+
+  view.captionLine(ctx_.text("IDC_START_STATUS7"));
+  const int r = ctx_.Link->Connect();
+  if (r != 0) {
+    ShowStartupError(view, ctx_.format(r == -2 ? "IDC_START_STATUS5" : "IDC_START_STATUS3", {r}));
+    return Outcome::Stopped;
+  }
+
+  bool found = true;
+  if (IdentifyUnit(false, found, view)) return Outcome::Identified;
+  if (!found) {
+    ShowModelNotFound(view);
+    if (LoadModelByHardware()) return Outcome::IdentifiedByHardware;
+  }
+  return Outcome::NotIdentified;
+}
+
+StartupSequence::Outcome StartupSequence::SampleProgram(StartupView& view) {
+  bool found = true;
+  if (IdentifyUnit(true, found, view)) return Outcome::Identified;
+  if (!found) ShowModelNotFound(view);
+  return Outcome::NotIdentified;
+}
+
+bool StartupSequence::IdentifyUnit(bool sample, bool& found, StartupView& view) {
+  // Nothing of the previous unit's kind may carry over to this one.
+  ctx_.State.GuidedWave = false;
+  ctx_.State.UType = false;
+  ctx_.Pulse.SetPulse(false);
+
+  view.statusText({});
+  view.captionLine(ctx_.text("BUSY_MESSAGE1"));
+  view.progress(20);
+
+  if (sample) {
+    identifySample(view);
+  } else {
+    view.captionLine(ctx_.text("BUSY_MESSAGE2"));
+    if (ctx_.Pulse.DetectPulse(*ctx_.Link)) {
+      if (!identifyPulseRadar(view)) return false;
+      return LoadUnitModel(found);
+    }
+    if (!identifyPageUnit(view)) return false;
+  }
+
+  view.progress(65);
+  view.captionLine(ctx_.text("BUSY_MESSAGE7"));
+  view.progress(70);
+  view.captionLine(ctx_.text("BUSY_MESSAGE8"));
+  ctx_.HelpTopics.build(ctx_.State.GuidedWave, false);
+  view.progress(80);
+  view.captionLine(ctx_.text("BUSY_MESSAGE16"));
+  view.progress(90);
+  return LoadUnitModel(found);
+}
+
+bool StartupSequence::identifyPulseRadar(StartupView& view) {
+  PulseProtocol& pulse = ctx_.Pulse;
+  ViewProgress bar(view);
+  int r = pulse.ReadUniqueIdentifier(*ctx_.Link);
+  if (r == 0) r = pulse.ReadIdentitySet(*ctx_.Link, &bar);
+  if (r != 0) {
+    return fail(view, ctx_.format("ERROR_MESSAGE132",
+                                  {PulseProtocol::ErrorName(r),
+                                   PulseProtocol::CommandName(pulse.LastFailingParameter())}));
+  }
+  ctx_.HelpTopics.build(false, true);
+  // The item selections start from nothing for a radar.
+  std::fill_n(ctx_.Unit.CONFIG.begin(), 8, 0);
+  const PulseParameters& p = pulse.Parameters();
+  ctx_.Unit.FIRMWARE = "NXRadar";
+  ctx_.Unit.MODEL = p.ModelNumber;
+  ctx_.Unit.SW_REV = leadingNumber(p.FirmwareVersion);
+  ctx_.Unit.SERIAL = leadingNumber(p.SerialNumber);
+  ctx_.State.ModelCopy = ctx_.Unit.MODEL;
+  return true;
+}
+
+bool StartupSequence::identifyPageUnit(StartupView& view) {
+  ViewSteps steps(view, ctx_);
+  const PageUnitIdentity id = ostrel::identifyPageUnit(*ctx_.Memory, &steps);
+  ctx_.State.GuidedWave = id.kind == PageUnitIdentity::Kind::GuidedWave;
+  ctx_.State.UType = id.kind == PageUnitIdentity::Kind::UType;
+  if (!id.ok()) return fail(view, ctx_.format(id.errorKey, {id.result}));
+
+  UnitConfiguration& unit = ctx_.Unit;
+  unit.FIRMWARE = id.firmware;
+  unit.SW_REV = id.swRev;
+  unit.FILESERIAL = id.fileSerial;
+  unit.SERIAL = id.serial;
+  unit.MODEL = id.model;
+  ctx_.State.ModelCopy = unit.MODEL;
+  return true;
+}
+
+void StartupSequence::identifySample(StartupView& view) {
+  view.captionLine(ctx_.text("BUSY_MESSAGE6"));
+  UnitConfiguration& unit = ctx_.Unit;
+  const AppSettings& values = ctx_.Values;
+  unit.FILESERIAL = leadingNumber(values.DemoSerial);
+  unit.SERIAL = unit.FILESERIAL;
+  unit.FIRMWARE = values.DemoFirmware;
+  unit.MODEL = values.DemoModel;
+  unit.SW_REV = leadingNumber(values.DemoSoftwareRevision);
+  for (int page = 0; page < 4; ++page) ctx_.Memory->Pages[static_cast<std::size_t>(page)].fill(0);
+
+  // Every model of the family, once, for the sample "Model Number" list.
+  ctx_.SampleModelNames.clear();
+  ctx_.SampleModelFiles.clear();
+  std::vector<std::string> files;
+  std::vector<std::string> plain;
+  ModelDiscovery::ListModelFiles(ctx_.Folders.Models, ctx_.Identity.ModelId + "*.fmf", files);
+  ModelDiscovery::ListModelFiles(ctx_.Folders.Models, ctx_.Identity.ModelId + "*.txt", plain);
+  files.insert(files.end(), plain.begin(), plain.end());
+  for (const std::string& file : files) {
+    ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
+    if (!ctx_.Parser.LoadModelFile(ctx_.Folders.Models / file, 0)) continue;
+    const ModelDatabase& db = ctx_.Database;
+    if (db.UnitTypeCount <= 0 || db.UnitTypes[0].empty()) continue;
+    // A family ships each model plain and enciphered; it is offered once.
+    const std::string& name = db.UnitTypes[0];
+    if (std::find(ctx_.SampleModelNames.begin(), ctx_.SampleModelNames.end(), name) !=
+        ctx_.SampleModelNames.end()) {
+      continue;
+    }
+    ctx_.SampleModelNames.push_back(name);
+    ctx_.SampleModelFiles.push_back(file);
+  }
+}
+
+bool StartupSequence::fail(StartupView& view, const std::string& text) {
+  ShowStartupError(view, text);
+  return false;
+}
+
+bool StartupSequence::findAndLoad(bool withFirmware) {
+  UnitConfiguration& unit = ctx_.Unit;
+  const std::string prefix = modelPrefix(unit.MODEL);
+  std::vector<std::string> wanted{prefix};
+  if (withFirmware) wanted.push_back(unit.FIRMWARE);
+
+  const ModelDiscovery discovery(ctx_.Folders.Models, &ctx_.Language, ctx_.Values.LanguageNumber,
+                                 &ctx_.presenter());
+  std::string name;
+  if (!discovery.FindModelFile(ctx_.Identity.ModelId, "UNITTYPE", wanted, 90, name)) {
+    // No file serves the unit: load nothing, and keep no earlier unit's name.
+    unit.MDL_FILE_NAME.clear();
+    return false;
+  }
+  unit.MDL_FILE_NAME = name;
+  const std::size_t dot = name.rfind('.');
+  const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+  ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
+  return ctx_.Parser.LoadModelFile(ctx_.Folders.Models / stem, 90);
+}
+
+bool StartupSequence::LoadUnitModel(bool& found) {
+  if (findAndLoad(true)) return true;
+  found = false;
+  notFoundModel_ = modelPrefix(ctx_.Unit.MODEL);
+  notFoundFirmware_ = ctx_.Unit.FIRMWARE;
+  return false;
+}
+
+bool StartupSequence::LoadModelByHardware() { return findAndLoad(false); }
+
+void StartupSequence::ShowModelNotFound(StartupView& view) {
+  view.statusText(ctx_.text("ERROR_MESSAGE117") +
+                  ctx_.format("ERROR_MESSAGE119", {notFoundModel_, notFoundFirmware_}));
+}
+
+void StartupSequence::ShowStartupError(StartupView& view, const std::string& text) {
+  view.captionLine({});
+  view.progress(0);
+  view.startButtons(true);
+  view.statusText(text);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,80 @@
+#include "gui/support/c_property_page.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "core/session/app_context.h"
+
+namespace ostrel {
+namespace {
+
+// "SW REV" as the unit shows it: values above 99 are tenths.
+std::string revisionText(std::int32_t rev) {
+  if (rev > 99) return formatText("%d.%d", {rev / 10, rev % 10});
+  return formatText("%d", {rev});
+}
+
+const char* kindKey(const AppContext& ctx, bool stubbed) {
+  if (stubbed) return "IDD_MAINFORM_STUBBEDMODE";
+  if (ctx.Pulse.IsPulse()) return "IDC_KIND_PULSERADAR";
+  if (ctx.State.GuidedWave) return "IDC_KIND_GUIDEDWAVE";
+  if (ctx.State.UType) return "IDC_KIND_UTYPE";
+  return "IDC_KIND_ULTRASONIC";
+}
+
+}  // namespace
+
+CPropertyPage::CPropertyPage(const char* titleKey, const char* titleFallback, PageServices services,
+                             QWidget* parent)
+    : QWidget(parent),
+      titleKey_(titleKey),
+      titleFallback_(titleFallback),
+      services_(services),
+      layout_(new QVBoxLayout(this)),
+      identity_(new QGroupBox(this)),
+      notice_(new QLabel(this)) {
+  setObjectName(titleKey);
+  auto* lines = new QVBoxLayout(identity_);
+  for (QLabel*& line : lines_) {
+    line = new QLabel(identity_);
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lines->addWidget(line);
+  }
+  notice_->setObjectName("IDC_PAGE_PENDING");
+  notice_->setWordWrap(true);
+  notice_->setVisible(false);
+  layout_->addWidget(identity_);
+  layout_->addWidget(notice_);
+  layout_->addStretch(1);
+  refreshIdentity();
+}
+
+QString CPropertyPage::title() const { return text(titleKey_, titleFallback_); }
+
+QString CPropertyPage::text(const char* key, const char* fallback) const {
+  return QString::fromStdString(services_.context.text(key, fallback));
+}
+
+QLabel* CPropertyPage::identityLine(int row) const { return lines_[row]; }
+
+void CPropertyPage::OnSetActive() { refreshIdentity(); }
+
+void CPropertyPage::setNotice(const QString& text) {
+  notice_->setText(text);
+  notice_->setVisible(!text.isEmpty());
+}
+
+void CPropertyPage::refreshIdentity() {
+  const AppContext& ctx = services_.context;
+  const UnitConfiguration& unit = ctx.Unit;
+  identity_->setTitle(text(kindKey(ctx, services_.stubbed)));
+  lines_[0]->setText(QString::fromStdString(
+      ctx.format("IDC_PNSN", {unit.MODEL, static_cast<long long>(unit.SERIAL)})));
+  lines_[1]->setText(QString::fromStdString(ctx.format("IDC_HW_MODEL", {unit.FIRMWARE})));
+  lines_[2]->setText(text("IDC_SW_REVISION") + ": " +
+                     QString::fromStdString(revisionText(unit.SW_REV)));
+  lines_[3]->setText(QString::fromStdString(ctx.format("IDC_MODELFILE", {unit.MDL_FILE_NAME})));
+}
+
+}  // namespace ostrel
