@@ -184,7 +184,10 @@ void StartupSequence::identifySample(StartupView& view) {
   const AppSettings& values = ctx_.Values;
   unit.FILESERIAL = leadingNumber(values.DemoSerial);
   unit.SERIAL = unit.FILESERIAL;
-  unit.FIRMWARE = values.DemoFirmware;
+  // The per-user settings hold no DEMOFW (only a settings file can name
+  // one); the demonstration model then stands for its own firmware text, so
+  // that the model search, which wants both, can find the sample model.
+  unit.FIRMWARE = values.DemoFirmware.empty() ? values.DemoModel : values.DemoFirmware;
   unit.MODEL = values.DemoModel;
   unit.SW_REV = leadingNumber(values.DemoSoftwareRevision);
   for (int page = 0; page < 4; ++page) ctx_.Memory->Pages[static_cast<std::size_t>(page)].fill(0);
