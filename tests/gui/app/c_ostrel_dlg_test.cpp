@@ -1,4 +1,6 @@
+#include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
@@ -169,6 +171,77 @@ class COstrelDlgTest : public QObject {
 
     first.kill();
     first.waitForFinished();
+  }
+
+  // The run a newcomer makes: offscreen, through the whole connect sequence
+  // to the main form, with pictures of both windows. A unit on a serial
+  // device (the simulator behind a pseudo-terminal) and the built-in
+  // simulated unit take the same road.
+  void unattendedRunReachesTheMainFormAndSavesItsPictures_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("overPty");
+    QTest::addColumn<QString>("identity");
+    QTest::newRow("built-in ultrasonic")
+        << "ultrasonic" << false << "model KM30-1020, firmware KM30-U";
+    QTest::newRow("pty ultrasonic") << "ultrasonic" << true << "model KM30-1020, firmware KM30-U";
+    QTest::newRow("pty guided-wave")
+        << "guided-wave" << true << "model KM50-2410, firmware KM50-GWR";
+    QTest::newRow("pty u-type") << "u-type" << true << "model KM40-1130, firmware KM40-U2";
+    QTest::newRow("pty pulse-radar")
+        << "pulse-radar" << true << "model KM70-2610, firmware NXRadar";
+  }
+  void unattendedRunReachesTheMainFormAndSavesItsPictures() {
+    QFETCH(QString, kind);
+    QFETCH(bool, overPty);
+    QFETCH(QString, identity);
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QStringList args{"--data-dir", dir.path() + "/data", "--screenshots", dir.path() + "/shots"};
+
+    QProcess unitsim;
+    if (overPty) {
+      unitsim.start(OSTREL_UNITSIM_BINARY, {"--kind", kind});
+      QVERIFY(unitsim.waitForStarted());
+      QTRY_VERIFY_WITH_TIMEOUT(unitsim.canReadLine(), 5000);
+      args << "--port" << QString::fromUtf8(unitsim.readLine()).trimmed();
+    } else {
+      args << "--simulate" << kind;
+    }
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    tool.start(OSTREL_GUI_BINARY, args);
+    QVERIFY(tool.waitForFinished(30000));
+    const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+    QCOMPARE(tool.exitCode(), 0);
+    QVERIFY2(out.contains("Unit: " + identity), qPrintable(out));
+    for (const char* name : {"startup.png", "mainform.png"}) {
+      const QString file = dir.path() + "/shots/" + name;
+      QVERIFY2(out.contains(file), qPrintable(out));
+      QVERIFY(QImage(file).width() > 100);
+    }
+    unitsim.kill();
+    unitsim.waitForFinished();
+  }
+
+  void unattendedRunWithoutAUnitSaysWhyAndEnds() {
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    // A serial device with nothing on it.
+    tool.start(OSTREL_GUI_BINARY, {"--data-dir", dir.path() + "/data", "--screenshots",
+                                   dir.path() + "/shots", "--port", "/dev/null"});
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitCode(), 3);
+    const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+    QVERIFY2(out.contains("No main form: "), qPrintable(out));
+    QVERIFY(QFile::exists(dir.path() + "/shots/startup.png"));
   }
 
   void missingProductFamilyFileEndsTheProcessAfterItsMessage() {

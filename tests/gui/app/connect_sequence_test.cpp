@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 
@@ -407,6 +408,36 @@ class ConnectSequenceTest : public QObject {
         run.ctx().Memory->Pages.begin(), run.ctx().Memory->Pages.end(), [](const auto& page) {
           return std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0; });
         }));
+  }
+
+  // Hundreds of family files that serve nothing (garbage, an enciphered
+  // file that deciphers to noise, an empty one) are all read by the sample
+  // program and change nothing it offers or loads.
+  void crowdedModelFolderChangesNothingTheSampleFinds() {
+    Run run(std::make_unique<sim::SimulatedCableDriver>(std::vector<sim::SimulatedCable>{}));
+    QVERIFY(run.start());
+    QVERIFY(run.waitFor(Phase::Waiting));
+    const fs::path models = run.ctx().Folders.Models;
+    std::string noise(700, '\0');
+    for (int i = 0; i < 300; ++i) {
+      for (std::size_t b = 0; b < noise.size(); ++b) {
+        noise[b] = static_cast<char>((static_cast<std::size_t>(i) * 31 + b * 7) % 251);
+      }
+      std::ofstream(models / ("KM9" + std::to_string(i) + "_Junk.txt"), std::ios::binary) << noise;
+    }
+    std::ofstream(models / "KM99_Noise.fmf", std::ios::binary) << noise;
+    std::ofstream(models / "KM98_Empty.txt", std::ios::binary).flush();
+
+    QElapsedTimer t;
+    t.start();
+    run.dlg().sampleButton()->click();
+    QVERIFY(run.waitFor(Phase::Ended));
+    qInfo("sample program over 302 extra model files: %lld ms",
+          static_cast<long long>(t.elapsed()));
+    QCOMPARE(run.forms.size(), std::size_t{1});
+    QCOMPARE(run.ctx().SampleModelNames,
+             (std::vector<std::string>{"KM30", "KM35", "KM40", "KM50", "KM70"}));
+    QCOMPARE(QString::fromStdString(run.ctx().Unit.MDL_FILE_NAME), QString("KM30_Ultrasonic.txt"));
   }
 
   void liveDisplayPageFollowsDemoTab() {
