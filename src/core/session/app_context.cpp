@@ -77,7 +77,9 @@ std::string AppContext::applicationTitle() const {
 }
 
 std::string AppContext::text(std::string_view key, std::string_view fallback) const {
-  return Language.Text(key, Values.LanguageNumber, fallback);
+  // Without a text (no language file, or an old one) the key itself is
+  // shown: a message nobody can read is worse than its name.
+  return Language.Text(key, Values.LanguageNumber, fallback.empty() ? key : fallback);
 }
 
 std::string AppContext::format(std::string_view key, std::initializer_list<FormatArg> args) const {

@@ -78,7 +78,7 @@ class AppContext : public ModelRecords {
   std::string applicationTitle() const;
 
   // The text of a language key in the current language column, or the
-  // fallback when the file lacks it.
+  // fallback (the key itself when none is given) when the file lacks it.
   std::string text(std::string_view key, std::string_view fallback = {}) const;
   std::string format(std::string_view key, std::initializer_list<FormatArg> args) const;
   // Lookup into an existing text, which a missing key leaves unchanged.

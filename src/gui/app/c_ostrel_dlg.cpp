@@ -210,8 +210,9 @@ bool COstrelDlg::initialise() {
   presenter_->setProductName(qs(ctx.Identity.ProgramName));
 
   // 5. Texts.
-  ctx.loadLanguage();
-  applyCaptions();
+  // Without a language file the window keeps its own captions rather than
+  // blanking every one of them.
+  if (ctx.loadLanguage() == 0) applyCaptions();
 
   // 6. Settings.
   ctx.installSettingsKey();

@@ -113,6 +113,7 @@ class Run {
   explicit Run(std::shared_ptr<sim::SimUnit> unit, UnitLink::Timing timing = quickTiming())
       : Run(std::make_unique<sim::SimulatedCableDriver>(std::move(unit)), timing) {}
 
+  fs::path dataRoot() const { return fs::path(dir_.path().toStdString()) / "data"; }
   COstrelDlg& dlg() { return *dlg_; }
   AppContext& ctx() { return dlg_->context(); }
   sim::SimulatedCableDriver& driver() { return *driver_; }
@@ -263,6 +264,23 @@ class ConnectSequenceTest : public QObject {
       QVERIFY(run.buttonsEnabled());
       QVERIFY(run.forms.empty());
     }
+  }
+
+  // Without its language file the tool says so once and then shows each
+  // message by its key rather than as an empty line.
+  void missingLanguageFileLeavesMessagesReadableByKey() {
+    Run run(std::make_unique<sim::SimulatedCableDriver>(std::vector<sim::SimulatedCable>{}));
+    fs::create_directories(run.dataRoot());
+    fs::copy(fs::path(OSTREL_SOURCE_DATA_DIR) / "Models", run.dataRoot() / "Models");
+    fs::remove(run.dataRoot() / "Models" / "Ostrel_Language.txt");
+    QVERIFY(run.start());
+    QVERIFY(run.waitFor(Phase::Waiting));
+    const auto shown = run.presenter().shown();
+    QVERIFY(!shown.empty());
+    QVERIFY(QString::fromStdString(shown.back().text).contains("Cannot open the Language File"));
+    QCOMPARE(run.status(), QString("IDC_START_STATUS2"));
+    QCOMPARE(run.dlg().retryButton()->text(), QString("Try Again"));
+    QVERIFY(run.buttonsEnabled());
   }
 
   void secondOfTwoCablesIsUsed() {

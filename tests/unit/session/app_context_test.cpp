@@ -47,6 +47,7 @@ TEST_F(AppContextTest, StartupStepsWithTheShippedDataReachATitledRun) {
   EXPECT_EQ(ctx.loadLanguage(), 0);
   EXPECT_EQ(ctx.text("IDC_RESTART"), "Try Again");
   EXPECT_EQ(ctx.text("NO_SUCH_KEY", "fallback"), "fallback");
+  EXPECT_EQ(ctx.text("NO_SUCH_KEY"), "NO_SUCH_KEY");
 
   ASSERT_TRUE(ctx.installSettingsKey());
   int code = -1;
