@@ -244,6 +244,13 @@ class ConnectSequenceTest : public QObject {
       // The link opens the shipped driver notes: nothing to complain about.
       emit run.dlg().troubleshootLink()->linkActivated("driver");
       QVERIFY(run.presenter().shown().empty());
+      // Notes that are not installed are an error the user is shown.
+      run.ctx().Folders.Help = run.dataRoot() / "NoHelp";
+      emit run.dlg().troubleshootLink()->linkActivated("driver");
+      const auto shown = run.presenter().shown();
+      QCOMPARE(shown.size(), std::size_t{1});
+      QCOMPARE(QString::fromStdString(shown[0].text), run.text("ERROR_MESSAGE59"));
+      QCOMPARE(shown[0].style, unsigned{ostrel::kStyleError});
     }
     {  // a system the cable library does not support: nothing to try
       auto driver = std::make_unique<sim::SimulatedCableDriver>();
@@ -477,6 +484,21 @@ class ConnectSequenceTest : public QObject {
     QCOMPARE(shown.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(shown[0].text), QString("Would you like to proceed?"));
     QCOMPARE(run.forms.size(), std::size_t{1});
+  }
+
+  void makerModeMayStillOpenASampleWithoutItsModel() {
+    Run run(std::make_unique<sim::SimulatedCableDriver>(std::vector<sim::SimulatedCable>{}));
+    QVERIFY(run.start());
+    QVERIFY(run.waitFor(Phase::Waiting));
+    run.ctx().Values.MakerMode = true;
+    run.ctx().Values.DemoModel = "ZX00-1";
+    run.presenter().queueAnswer(ostrel::kResultNo);  // "Would you like to exit": no
+    run.dlg().sampleButton()->click();
+    QVERIFY(run.waitFor(Phase::Ended));
+    QCOMPARE(QString::fromStdString(run.presenter().shown().back().text),
+             QString("Would you like to exit"));
+    QCOMPARE(run.forms.size(), std::size_t{1});
+    QCOMPARE(run.forms[0].caption, QString("Ostrel 5.0.0 - Sample Mode"));
   }
 
   // A paced unit (every byte at 9600 baud) takes seconds to identify; the
