@@ -39,6 +39,15 @@ void seedModels(const fs::path& root) {
            fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
+// A tool process of its own: offscreen, with its lock and settings in dir.
+QProcessEnvironment toolEnvironment(const QTemporaryDir& dir) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_RUNTIME_DIR", dir.path());
+  env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  return env;
+}
+
 }  // namespace
 
 class COstrelDlgTest : public QObject {
@@ -142,10 +151,7 @@ class COstrelDlgTest : public QObject {
 
   void secondInstanceExitsWithCode1BeforeAnyWindow() {
     QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir.path());
-    env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment env = toolEnvironment(dir);
     const QStringList args{"--data-dir", dir.path() + "/data"};
 
     QProcess first;
@@ -195,10 +201,7 @@ class COstrelDlgTest : public QObject {
     QFETCH(bool, overPty);
     QFETCH(QString, identity);
     QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir.path());
-    env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment env = toolEnvironment(dir);
     QStringList args{"--data-dir", dir.path() + "/data", "--screenshots", dir.path() + "/shots"};
 
     QProcess unitsim;
@@ -228,10 +231,7 @@ class COstrelDlgTest : public QObject {
 
   void unattendedRunWithoutAUnitSaysWhyAndEnds() {
     QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir.path());
-    env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment env = toolEnvironment(dir);
     QProcess tool;
     tool.setProcessEnvironment(env);
     // A serial device with nothing on it.
@@ -247,9 +247,7 @@ class COstrelDlgTest : public QObject {
   void missingProductFamilyFileEndsTheProcessAfterItsMessage() {
     QTemporaryDir dir;
     fs::create_directories(fs::path(dir.path().toStdString()) / "data/Models");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment env = toolEnvironment(dir);
     QProcess run;
     run.setProcessEnvironment(env);
     run.start(OSTREL_GUI_BINARY, {"--data-dir", dir.path() + "/data"});
