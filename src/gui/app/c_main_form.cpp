@@ -91,15 +91,18 @@ void CMainForm::pageChanged(int index) {
 
 void CMainForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  // The sheet opens on its first page unless an accepted update offer asks
-  // for the update page, whose page then decides whether it may be left.
-  if (current_ < 0 && tabs_->count() > 0) current_ = 0;
+  if (tabs_->count() == 0) return;
+  // The sheet opens on its start page. From the update page it turns to the
+  // first page at once; after an accepted update offer the update page is
+  // already programming and refuses, so the sheet stays on it.
+  if (current_ < 0) current_ = 0;
   if (startPage_ > 0 && startPage_ < tabs_->count()) {
     setActivePage(startPage_);
   } else if (CPropertyPage* first = page(tabs_->currentIndex())) {
     first->OnSetActive();
   }
   startPage_ = 0;
+  if (tabs_->currentIndex() == 1) setActivePage(0);
 }
 
 void CMainForm::keyPressEvent(QKeyEvent* event) {

@@ -83,6 +83,15 @@ class CMainFormTest : public QObject {
     QVERIFY(form.setActivePage(0));
     QCOMPARE(first->activations, 1);
 
+    // Opened on the update page when that page lets go: the sheet turns to
+    // the first page at once.
+    form.hide();
+    form.setStartPage(1);
+    form.show();
+    QCOMPARE(form.activeIndex(), 0);
+    QCOMPARE(second->activations, 2);
+    QCOMPARE(first->activations, 2);
+
     // Escape closes nothing.
     QTest::keyClick(&form, Qt::Key_Escape);
     QVERIFY(form.isVisible());
