@@ -37,10 +37,13 @@ std::filesystem::path installedDataDir();
 std::filesystem::path userConfigDir();
 
 // Prepares the data root the way an installer would. On the first run (no
-// Models folder yet) the shipped Models, Configs and Programs are copied in;
-// on every run missing Configs, Programs and Logs folders are created, so
-// that saving and logging have somewhere to go. Returns false with a reason
-// when the root cannot be prepared.
+// Models folder yet) the shipped Models, Configs and Programs are copied in
+// and listed in Models/.shipped. Later runs of a root seeded so bring in what
+// a newer tool ships: new files are added and files the user has not changed
+// are replaced; changed or deleted files stay as the user left them. On every
+// run missing Configs, Programs and Logs folders are created, so that saving
+// and logging have somewhere to go. Returns false with a reason when the
+// root cannot be prepared.
 bool prepareDataRoot(const WorkFolders& folders, std::string& error);
 
 }  // namespace ostrel

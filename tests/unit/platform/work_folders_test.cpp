@@ -81,6 +81,38 @@ TEST(WorkFolders, FirstRunSeedsFromInstalledDataAndLaterRunsKeepUserFiles) {
   EXPECT_EQ(test::readBytes(f.Models / "Corporate_Model.txt"), "PROGRAMID = MINE\n");
 }
 
+TEST(WorkFolders, NewerShippedFilesReachASeededRootButNotTheUsersChanges) {
+  TempDir installed;
+  TempDir root;
+  fs::create_directories(installed / "Models");
+  writeBytes(installed / "Models" / "Corporate_Model.txt", "v1 corporate");
+  writeBytes(installed / "Models" / "Ostrel_Settings.txt", "v1 settings");
+  writeBytes(installed / "Models" / "KM30_Old.txt", "v1 model");
+  const WorkFolders f = WorkFolders::build(root.path(), installed.path());
+  std::string error;
+  ASSERT_TRUE(prepareDataRoot(f, error)) << error;
+
+  // The user changes one file and deletes another; then a newer tool ships
+  // new versions of all three and a new model file.
+  writeBytes(f.Models / "Ostrel_Settings.txt", "mine");
+  fs::remove(f.Models / "KM30_Old.txt");
+  writeBytes(installed / "Models" / "Corporate_Model.txt", "v2 corporate");
+  writeBytes(installed / "Models" / "Ostrel_Settings.txt", "v2 settings");
+  writeBytes(installed / "Models" / "KM30_Old.txt", "v2 model");
+  writeBytes(installed / "Models" / "KM50_New.txt", "v2 new model");
+  ASSERT_TRUE(prepareDataRoot(f, error)) << error;
+
+  EXPECT_EQ(test::readBytes(f.Models / "Corporate_Model.txt"), "v2 corporate");
+  EXPECT_EQ(test::readBytes(f.Models / "KM50_New.txt"), "v2 new model");
+  EXPECT_EQ(test::readBytes(f.Models / "Ostrel_Settings.txt"), "mine");
+  EXPECT_FALSE(fs::exists(f.Models / "KM30_Old.txt"));
+
+  // Still the user's after a further release.
+  writeBytes(installed / "Models" / "Ostrel_Settings.txt", "v3 settings");
+  ASSERT_TRUE(prepareDataRoot(f, error)) << error;
+  EXPECT_EQ(test::readBytes(f.Models / "Ostrel_Settings.txt"), "mine");
+}
+
 TEST(WorkFolders, ExistingEmptyModelsFolderIsNotSeeded) {
   TempDir installed;
   TempDir root;
