@@ -262,6 +262,15 @@ class ConnectSequenceTest : public QObject {
       QVERIFY(!run.dlg().retryButton()->isEnabled());
       QVERIFY(!run.dlg().sampleButton()->isEnabled());
     }
+    {  // a radar streaming in its own framing that never answers the wake frames
+      sim::PulseRadarUnit::Options o;
+      o.wakeable = false;
+      Run run(std::make_shared<sim::PulseRadarUnit>(o));
+      QVERIFY(run.start());
+      QVERIFY(run.waitFor(Phase::Waiting));
+      QCOMPARE(run.status(), QString::fromStdString(run.ctx().format("IDC_START_STATUS5", {-2})));
+      QVERIFY(run.buttonsEnabled());
+    }
     {  // a cable with nothing behind it
       Run run(std::make_unique<sim::SimulatedCableDriver>());
       QVERIFY(run.start());
