@@ -45,6 +45,10 @@ struct UnitConfiguration {
   std::array<AdvancedEntry, kAdvanced> ADVANCED{};
   std::int32_t SERIAL = 0;
   std::string MODEL;
+
+  // "SW REV" as it is shown: values above 99 are tenths (412 shows as
+  // 41.2), smaller ones whole numbers.
+  static std::string softwareRevisionText(std::int32_t revision);
 };
 
 }  // namespace ostrel

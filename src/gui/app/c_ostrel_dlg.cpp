@@ -48,10 +48,7 @@ class WindowView final : public StartupView {
     post([percent](COstrelDlg& d) { d.setProgress(percent); });
   }
   void startButtons(bool enabled) override {
-    post([enabled](COstrelDlg& d) {
-      d.sampleButton()->setEnabled(enabled);
-      d.retryButton()->setEnabled(enabled);
-    });
+    post([enabled](COstrelDlg& d) { d.setStartButtons(enabled); });
   }
   void troubleshootLink(bool visible) override {
     post([visible](COstrelDlg& d) { d.troubleshootLink()->setVisible(visible); });

@@ -56,6 +56,8 @@ class COstrelDlg : public QDialog {
   void setStatusText(const QString& text);
   void setCaptionLine(const QString& text);
   void setProgress(int percent);
+  // "Try Again" and "Sample Program".
+  void setStartButtons(bool enabled);
 
   // Widgets, for tests and screenshots.
   QGroupBox* statusGroup() const { return statusGroup_; }
@@ -79,7 +81,6 @@ class COstrelDlg : public QDialog {
  private:
   void onTimer();
   void setPhase(Phase phase);
-  void setStartButtons(bool enabled);
   void guidePrompt();
   void openTroubleshootHelp();
   // Runs one device procedure of the sequence off the GUI thread.

@@ -9,12 +9,6 @@
 namespace ostrel {
 namespace {
 
-// "SW REV" as the unit shows it: values above 99 are tenths.
-std::string revisionText(std::int32_t rev) {
-  if (rev > 99) return formatText("%d.%d", {rev / 10, rev % 10});
-  return formatText("%d", {rev});
-}
-
 const char* kindKey(const AppContext& ctx, bool stubbed) {
   if (stubbed) return "IDD_MAINFORM_STUBBEDMODE";
   if (ctx.Pulse.IsPulse()) return "IDC_KIND_PULSERADAR";
@@ -73,7 +67,7 @@ void CPropertyPage::refreshIdentity() {
       ctx.format("IDC_PNSN", {unit.MODEL, static_cast<long long>(unit.SERIAL)})));
   lines_[1]->setText(QString::fromStdString(ctx.format("IDC_HW_MODEL", {unit.FIRMWARE})));
   lines_[2]->setText(text("IDC_SW_REVISION") + ": " +
-                     QString::fromStdString(revisionText(unit.SW_REV)));
+                     QString::fromStdString(UnitConfiguration::softwareRevisionText(unit.SW_REV)));
   lines_[3]->setText(QString::fromStdString(ctx.format("IDC_MODELFILE", {unit.MDL_FILE_NAME})));
 }
 
