@@ -76,8 +76,7 @@ int main(int argc, char** argv) {
   SerialCableDriver serial(std::filesystem::path{path});
   bench::CountingCableDriver driver(serial);
   UnitLink link(driver);
-  NullPresenter presenter;
-  UnitMemory memory(link, nullptr, nullptr, &presenter);
+  UnitMemory memory(link);
   link.StartServiceThread();
   std::vector<std::string> cables;
   if (link.EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId) < 1) return 1;

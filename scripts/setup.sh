@@ -7,7 +7,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config git
   # libraries
-  qt6-base-dev libgl-dev libcurl4-openssl-dev zlib1g-dev
+  qt6-base-dev libgl-dev
   # tests
   libgtest-dev libgmock-dev xvfb xauth python3
   # fonts for Latin and CJK texts

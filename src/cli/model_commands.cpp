@@ -315,8 +315,7 @@ int show(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   if (options.positional.size() != 1) return usageError(err, "expected one FILE");
 
   auto records = std::make_unique<ModelRecords>();
-  NullPresenter presenter;
-  ModelFileParser parser(records->targets(), &presenter);
+  ModelFileParser parser(records->targets());
   parser.setCipherKey(options.key);
   const std::string file = options.positional[0];
   if (!parser.LoadModelFile(file, 0)) {

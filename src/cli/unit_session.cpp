@@ -16,7 +16,7 @@ namespace ostrel {
 Texts::Texts() {
   for (const std::filesystem::path& models :
        {resolveDataRoot(std::nullopt) / "Models", installedDataDir() / "Models"}) {
-    ModelFileParser parser(records.targets(), nullptr);
+    ModelFileParser parser(records.targets());
     if (!parser.LoadModelFile(models / "Corporate_Model", 0)) continue;
     records.Language.setFolder(models);
     if (records.Language.Load(records.Values.LanguageFile) == 0) return;
@@ -52,8 +52,7 @@ std::optional<std::string> makeSession(const LinkOptions& options, Session& s, s
   }
   s.presenter = std::make_unique<ConsolePresenter>(err);
   s.link = std::make_unique<UnitLink>(*s.driver);
-  s.memory = std::make_unique<UnitMemory>(*s.link, &s.texts.records.Language,
-                                          &s.texts.records.Values, s.presenter.get());
+  s.memory = std::make_unique<UnitMemory>(*s.link);
   return std::nullopt;
 }
 

@@ -8,7 +8,6 @@
 #include "core/model/model_database.h"
 #include "core/model/model_file_parser.h"
 #include "core/model/model_images.h"
-#include "core/support/presenter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
@@ -29,12 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   static auto* database = new ostrel::ModelDatabase;
   static auto* images = new ostrel::ModelImages;
-  static ostrel::NullPresenter presenter;
   ostrel::ResetModelDatabase(*database, *images, nullptr);
   ostrel::ModelTargets targets;
   targets.database = database;
   targets.images = images;
-  ostrel::ModelFileParser parser(targets, &presenter);
+  ostrel::ModelFileParser parser(targets);
   parser.ParseBytes(text, "KM.fmf");
   return 0;
 }

@@ -7,17 +7,15 @@
 #include <vector>
 
 #include "core/model/model_records.h"
-#include "core/support/presenter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static auto* records = new ostrel::ModelRecords;
-  static ostrel::NullPresenter presenter;
   ostrel::ResetModelDatabase(records->Database, records->Images, &records->Flags);
   ostrel::ResetStructureData(records->Structures);
   records->HelpTopics.build(size % 2 == 0, size % 3 == 0);
-  records->Unit.FIRMWARE = size % 5 == 0 ? std::string() : std::string("G12");
+  records->UnitType.Firmware = size % 5 == 0 ? std::string() : std::string("G12");
 
-  ostrel::ModelFileParser parser(records->targets(), &presenter);
+  ostrel::ModelFileParser parser(records->targets());
 
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   parser.ParseBytes(bytes, size % 7 == 0 ? "Corporate_Model.txt" : "KM.txt");
@@ -30,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   std::string dest;
-  ostrel::ModelFileParser::ReadKeyValueBytes(bytes, "UNITTYPE", "KM-100", &dest, true);
+  ostrel::keyvalue::ReadKeyValueBytes(bytes, "UNITTYPE", "KM-100", &dest, true);
   const auto codes = ostrel::ModelFileParser::ExpandRangeList(bytes);
   if (codes.empty() || codes.size() > 21) __builtin_trap();
   std::vector<ostrel::FieldValue> fields;
-  ostrel::ModelFileParser::SplitFields(bytes, "%d|%s|%f|%d", fields);
+  ostrel::keyvalue::SplitFields(bytes, "%d|%s|%f|%d", fields);
   if (fields.size() != 4) __builtin_trap();
   return 0;
 }

@@ -35,7 +35,6 @@ class PulseProtocol {
 
   bool DetectPulse(UnitLink& link);
   bool IsPulse() const { return isPulse_; }
-  void SetPulse(bool on) { isPulse_ = on; }
 
   int ReadUniqueIdentifier(UnitLink& link);
   int Exchange(UnitLink& link, std::uint16_t parameter, const std::uint8_t* value,

@@ -3,8 +3,6 @@
 #include <cstring>
 
 #include "core/link/unit_link.h"
-#include "core/support/app_settings.h"
-#include "core/support/language_table.h"
 #include "core/support/presenter.h"
 #include "core/support/text_codec.h"
 #include "core/support/text_format.h"
@@ -33,15 +31,6 @@ bool dataFrameValid(const std::uint8_t* frame, int length) {
 }
 
 }  // namespace
-
-UnitMemory::UnitMemory(UnitLink& link, const LanguageTable* language, const AppSettings* settings,
-                       Presenter* presenter)
-    : link_(link), language_(language), settings_(settings), presenter_(presenter) {}
-
-std::string UnitMemory::text(const char* key) const {
-  if (language_ == nullptr) return key;
-  return language_->Text(key, settings_ ? settings_->LanguageNumber : 0, key);
-}
 
 std::uint16_t UnitMemory::Read16(const std::uint8_t* b) {
   return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
@@ -132,9 +121,7 @@ int UnitMemory::ReadAllPages(int index, std::uint8_t* customer, std::uint8_t* fa
     last = ReadPage(index, customer);
     if (last == 0) return 0;
   }
-  if (presenter_) {
-    presenter_->errorDetail(formatText(text("ERROR_MESSAGE64"), {last}), text("ERROR_MESSAGE65"));
-  }
+  notices_.push_back(Notice::errorDetail("ERROR_MESSAGE64", {last}, "ERROR_MESSAGE65"));
   return 6;
 }
 
@@ -182,7 +169,7 @@ int UnitMemory::VerifyPage(int index) {
   Page image{};
   if (ReadAllPages(index, image.data(), nullptr, nullptr, nullptr, nullptr, 0, 0, 0, nullptr) !=
       0) {
-    if (presenter_) presenter_->messageBox(text("ERROR_MESSAGE66"), kStyleError);
+    notices_.push_back(Notice::message("ERROR_MESSAGE66", {}, kStyleError));
     return 0;
   }
   if (image != WriteBuffer) return 0;

@@ -7,14 +7,14 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
+
+#include "core/support/notice.h"
 
 namespace ostrel {
 
 class UnitLink;
-class LanguageTable;
-class Presenter;
 class ProgressSink;
-struct AppSettings;
 
 class UnitMemory {
  public:
@@ -33,20 +33,23 @@ class UnitMemory {
 
   using Page = std::array<std::uint8_t, kPageSize>;
 
-  UnitMemory(UnitLink& link, const LanguageTable* language, const AppSettings* settings,
-             Presenter* presenter);
+  explicit UnitMemory(UnitLink& link) : link_(link) {}
 
   int ReadPage(int index, std::uint8_t* buffer);
   // index -1 reads the four pages into the four buffers; an index reads that
   // page into customer. Progress goes to the busy sink and the startup sink
   // (either may be null): first after page 0, second after page 1, third
   // after pages 2 and 3.
+  // A single page that cannot be read in five tries gives 6 and leaves the
+  // error dialog's notice (ERROR_MESSAGE64 with the last result).
   int ReadAllPages(int index, std::uint8_t* customer, std::uint8_t* factory, std::uint8_t* history,
                    std::uint8_t* ocm, ProgressSink* busy, int first, int second, int third,
                    ProgressSink* startup);
   // Reads the four pages into the page store.
   int ReadAllPages(ProgressSink* busy, int first, int second, int third, ProgressSink* startup);
   int WritePage(int selector);
+  // 1 when the page read back equals the write buffer. A page that cannot be
+  // read back gives 0 and leaves the notice ERROR_MESSAGE66.
   int VerifyPage(int index);
   int ReadBlocks(int selector, int firstBlock, std::uint8_t* buffer);
   int ReadInfoMemory(std::uint8_t* buffer);
@@ -70,6 +73,10 @@ class UnitMemory {
 
   UnitLink& Link() { return link_; }
 
+  // What the operations since the last call want the user to be told; the
+  // procedure that ran them shows it.
+  Notices takeNotices() { return std::exchange(notices_, {}); }
+
   // The images.
   Page WriteBuffer{};
   std::array<Page, 4> Pages{};
@@ -84,12 +91,9 @@ class UnitMemory {
   int readBlocks(int selector, int firstBlock, int blocks, std::uint8_t* buffer);
   // One block into the unit's scratch area, waiting for its ready frame.
   BlockWrite writeBlock(int block, const std::uint8_t* bytes);
-  std::string text(const char* key) const;
 
   UnitLink& link_;
-  const LanguageTable* language_;
-  const AppSettings* settings_;
-  Presenter* presenter_;
+  Notices notices_;
 };
 
 }  // namespace ostrel

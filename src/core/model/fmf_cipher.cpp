@@ -142,4 +142,24 @@ void FmfCipher::stripZeroPadding(std::string& text) {
   while (!text.empty() && text.back() == '\0') text.pop_back();
 }
 
+bool FmfCipher::looksLikeText(std::string_view text) {
+  const auto control = [](unsigned unit) {
+    return unit < 0x20 && unit != '\t' && unit != '\n' && unit != '\r' && unit != 0x1A;
+  };
+  const bool utf16 = text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
+                     static_cast<unsigned char>(text[1]) == 0xFE;
+  if (utf16) {
+    for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+      const unsigned unit = static_cast<unsigned char>(text[i]) |
+                            (static_cast<unsigned>(static_cast<unsigned char>(text[i + 1])) << 8);
+      if (control(unit)) return false;
+    }
+    return true;
+  }
+  for (const char c : text) {
+    if (control(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
 }  // namespace ostrel

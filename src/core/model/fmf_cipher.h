@@ -55,6 +55,11 @@ class FmfCipher {
   // (pairs at even offsets) of UTF-16 text with its mark.
   static void stripZeroPadding(std::string& text);
 
+  // Whether deciphered bytes read as text: no control characters besides
+  // tab, line ends and end-of-file. What another key makes of a file is
+  // noise and fails this at once.
+  static bool looksLikeText(std::string_view text);
+
   const FmfKey& key() const { return key_; }
 
  private:

@@ -6,6 +6,8 @@
 
 #include "core/model/model_file_parser.h"
 #include "core/support/language_table.h"
+#include "core/support/cstdio_file_ex.h"
+#include "core/support/key_value_file.h"
 #include "core/support/presenter.h"
 #include "core/support/text_codec.h"
 #include "core/support/text_format.h"
@@ -58,11 +60,11 @@ bool readFileBytes(const std::filesystem::path& path, std::string& bytes) {
 }  // namespace
 
 ModelDiscovery::ModelDiscovery(std::filesystem::path modelsFolder, const LanguageTable* language,
-                               int languageColumn, Presenter* presenter, FmfKey key)
+                               int languageColumn, ProgressSink* progress, FmfKey key)
     : modelsFolder_(std::move(modelsFolder)),
       language_(language),
       languageColumn_(languageColumn),
-      presenter_(presenter),
+      progress_(progress),
       key_(key) {}
 
 bool ModelDiscovery::MatchesPattern(std::string_view name, std::string_view pattern) {
@@ -87,23 +89,25 @@ int ModelDiscovery::ListModelFiles(const std::filesystem::path& folder, std::str
 }
 
 void ModelDiscovery::showMessage(std::string_view textKey, int progress) const {
-  if (progress <= 0 || presenter_ == nullptr) return;
-  presenter_->busy().setMessage(language_ != nullptr ? language_->Text(textKey, languageColumn_)
+  if (progress <= 0 || progress_ == nullptr) return;
+  progress_->setMessage(language_ != nullptr ? language_->Text(textKey, languageColumn_)
                                                      : std::string());
 }
 
 bool ModelDiscovery::FindModelFile(std::string_view prefix, std::string_view key,
                                    const std::vector<std::string>& wanted, int progress,
-                                   std::string& destination) const {
-  ModelFileParser reader(ModelTargets{}, presenter_);
+                                   std::string& destination) {
   std::vector<std::string> names;
 
   showMessage("STATUS_MESSAGE29", progress);
   ListModelFiles(modelsFolder_, formatText("%s*.txt", {prefix}), names);
   for (const std::string& name : names) {
     const std::filesystem::path path = modelsFolder_ / name;
+    for (Notice& n : CStdioFileEx::UnicodeCheckNotices(CStdioFileEx::CheckUnicode(path))) {
+      notices_.push_back(std::move(n));
+    }
     const bool match = std::all_of(wanted.begin(), wanted.end(), [&](const std::string& value) {
-      return reader.ReadKeyValue(path, key, value, nullptr, true);
+      return keyvalue::ReadKeyValue(path, key, value, nullptr, true);
     });
     if (match) {
       destination = name;
@@ -119,8 +123,9 @@ bool ModelDiscovery::FindModelFile(std::string_view prefix, std::string_view key
     if (!readFileBytes(modelsFolder_ / name, bytes)) continue;
     // Deciphered in memory: no temporary file can be left behind or listed.
     const std::string text = cipher.decipherText(bytes);
+    if (!FmfCipher::looksLikeText(text)) continue;  // another key's file is noise here
     const bool match = std::all_of(wanted.begin(), wanted.end(), [&](const std::string& value) {
-      return ModelFileParser::ReadKeyValueBytes(text, key, value, nullptr, true);
+      return keyvalue::ReadKeyValueBytes(text, key, value, nullptr, true);
     });
     if (match) {
       destination = name;

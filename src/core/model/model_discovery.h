@@ -5,19 +5,21 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/model/fmf_cipher.h"
+#include "core/support/notice.h"
 
 namespace ostrel {
 
 class LanguageTable;
-class Presenter;
+class ProgressSink;
 
 class ModelDiscovery {
  public:
   ModelDiscovery(std::filesystem::path modelsFolder, const LanguageTable* language,
-                 int languageColumn, Presenter* presenter, FmfKey key = FmfCipher::projectKey());
+                 int languageColumn, ProgressSink* progress, FmfKey key = FmfCipher::projectKey());
 
   // Whether a file name matches a pattern of '*' (any run) and '?' (one
   // character), ignoring the case of ASCII letters.
@@ -31,10 +33,14 @@ class ModelDiscovery {
 
   // The first file named prefix + anything whose lines of the key include
   // every wanted value (ignoring case). On success destination receives the
-  // file's name with its extension; otherwise it is left as it was.
+  // file's name with its extension; otherwise it is left as it was. With a
+  // progress value above 0 the search shows what it is doing on the sink.
   bool FindModelFile(std::string_view prefix, std::string_view key,
                      const std::vector<std::string>& wanted, int progress,
-                     std::string& destination) const;
+                     std::string& destination);
+
+  // Plain files that could not be opened or were empty during the search.
+  Notices takeNotices() { return std::exchange(notices_, {}); }
 
   const std::filesystem::path& modelsFolder() const { return modelsFolder_; }
 
@@ -44,8 +50,9 @@ class ModelDiscovery {
   std::filesystem::path modelsFolder_;
   const LanguageTable* language_;
   int languageColumn_;
-  Presenter* presenter_;
+  ProgressSink* progress_;
   FmfKey key_;
+  Notices notices_;
 };
 
 }  // namespace ostrel

@@ -9,7 +9,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "core/config/unit_configuration.h"
 #include "core/model/help_topic_table.h"
 #include "core/model/model_database.h"
 #include "core/model/model_images.h"
@@ -18,12 +17,23 @@
 #include "core/model/structure_data.h"
 #include "core/support/app_settings.h"
 #include "core/support/cstdio_file_ex.h"
+#include "core/support/key_value_file.h"
 #include "core/support/language_table.h"
 #include "core/support/presenter.h"
 #include "core/support/text_format.h"
 
 namespace ostrel {
 namespace {
+
+using keyvalue::equalsIgnoreCase;
+using keyvalue::fieldDouble;
+using keyvalue::fieldInt;
+using keyvalue::fieldText;
+using keyvalue::readDouble;
+using keyvalue::readInt;
+using keyvalue::saturate;
+using keyvalue::trimBlanks;
+using keyvalue::trimSpace;
 
 constexpr int kMaxRangeNumbers = 10;
 constexpr int kMaxRangeCodes = 21;
@@ -44,77 +54,6 @@ constexpr std::string_view kAdvancedInputFormat = "%d|%d|%s|%d|%d|%s";
 constexpr std::string_view kSensorUnitFormat = "%d|%s|%f";
 constexpr std::string_view kOverlayFormat = "%d|%d|%s";
 
-bool isScanSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-std::string_view trimBlanks(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
-std::string_view trimSpace(std::string_view s) {
-  while (!s.empty() && isScanSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isScanSpace(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-std::int32_t saturate(long long v) {
-  return static_cast<std::int32_t>(std::clamp<long long>(
-      v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-// "%d" at pos: blanks skipped, optional sign, at least one digit. Values
-// beyond 32 bits saturate. pos ends after the last digit.
-bool scanInt(std::string_view s, std::size_t& pos, long long& out) {
-  std::size_t p = pos;
-  while (p < s.size() && isScanSpace(s[p])) ++p;
-  bool negative = false;
-  if (p < s.size() && (s[p] == '+' || s[p] == '-')) {
-    negative = s[p] == '-';
-    ++p;
-  }
-  if (p >= s.size() || s[p] < '0' || s[p] > '9') return false;
-  long long v = 0;
-  while (p < s.size() && s[p] >= '0' && s[p] <= '9') {
-    if (v < (1LL << 40)) v = v * 10 + (s[p] - '0');
-    ++p;
-  }
-  out = negative ? -v : v;
-  pos = p;
-  return true;
-}
-
-std::int32_t readInt(std::string_view s) {
-  std::size_t pos = 0;
-  long long v = 0;
-  return scanInt(s, pos, v) ? saturate(v) : 0;
-}
-
-// The floating value of a text as the C library's reader takes it, but
-// independent of the process locale (a GUI may have set one).
-double readDouble(std::string_view s) {
-  while (!s.empty() && isScanSpace(s.front())) s.remove_prefix(1);
-  bool negative = false;
-  if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-    if (!s.empty() && (s.front() == '+' || s.front() == '-')) return 0.0;
-  }
-  double v = 0.0;
-  const auto result = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (result.ec == std::errc::result_out_of_range) {
-    // What strtod gives: zero for a negative exponent, infinity otherwise.
-    const std::size_t e = s.find_first_of("eE");
-    const bool tiny = e != std::string_view::npos && e + 1 < s.size() && s[e + 1] == '-';
-    v = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-  } else if (result.ec != std::errc()) {
-    v = 0.0;
-  }
-  return negative ? -v : v;
-}
-
 // Narrowing a double beyond the float range is undefined; such a value
 // becomes an infinity, as it would on the hardware the files come from.
 float toFloat(double v) {
@@ -128,35 +67,6 @@ std::uint16_t low16(std::int32_t v) {
   return static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) & 0xFFFFu);
 }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-std::int32_t fieldInt(const std::vector<FieldValue>& f, std::size_t i) {
-  if (i >= f.size()) return 0;
-  if (const auto* v = std::get_if<std::int32_t>(&f[i])) return *v;
-  return 0;
-}
-
-double fieldDouble(const std::vector<FieldValue>& f, std::size_t i) {
-  if (i >= f.size()) return 0.0;
-  if (const auto* v = std::get_if<double>(&f[i])) return *v;
-  return 0.0;
-}
-
-std::string fieldText(const std::vector<FieldValue>& f, std::size_t i) {
-  if (i >= f.size()) return {};
-  if (const auto* v = std::get_if<std::string>(&f[i])) return *v;
-  return {};
-}
 
 bool inRange(std::int32_t index, int capacity) { return index >= 0 && index < capacity; }
 
@@ -167,10 +77,10 @@ class LineApplier {
   LineApplier(const ModelTargets& targets, bool isCorporateFile)
       : t_(targets), isCorporateFile_(isCorporateFile) {}
 
-  void apply(const ModelLine& line);
+  void apply(const KeyValueLine& line);
 
  private:
-  using Handler = void (*)(LineApplier&, const ModelLine&);
+  using Handler = void (*)(LineApplier&, const KeyValueLine&);
   static const std::unordered_map<std::string_view, Handler>& handlers();
 
   int column() const { return t_.settings != nullptr ? t_.settings->LanguageNumber : 0; }
@@ -179,35 +89,35 @@ class LineApplier {
   }
 
   // Line handlers that need more than one statement.
-  void unitType(const ModelLine& l);
-  void unitDescription(const ModelLine& l);
-  void configLabel(const ModelLine& l);
-  void configChoice(const ModelLine& l);
-  void configuration(const ModelLine& l);
-  void configExpansion(const ModelLine& l);
-  void advancedInput(const ModelLine& l);
-  void advancedText(const ModelLine& l);
-  void fixedWord(const ModelLine& l);
-  void itemHelp(const ModelLine& l);
-  void levelHelp(const ModelLine& l);
-  void structureText(const ModelLine& l, StructureData::Captions StructureData::*field);
-  void tabImage(const ModelLine& l);
-  void sensorUnit(const ModelLine& l);
-  void strapUnit(const ModelLine& l);
-  void image(const ModelLine& l);
-  void overlay(const ModelLine& l);
-  void alternateOverlay(const ModelLine& l);
-  void shapeId(const ModelLine& l);
-  void formula(const ModelLine& l, FormulaFamily family, FlowUnit unit);
+  void unitType(const KeyValueLine& l);
+  void unitDescription(const KeyValueLine& l);
+  void configLabel(const KeyValueLine& l);
+  void configChoice(const KeyValueLine& l);
+  void configuration(const KeyValueLine& l);
+  void configExpansion(const KeyValueLine& l);
+  void advancedInput(const KeyValueLine& l);
+  void advancedText(const KeyValueLine& l);
+  void fixedWord(const KeyValueLine& l);
+  void itemHelp(const KeyValueLine& l);
+  void levelHelp(const KeyValueLine& l);
+  void structureText(const KeyValueLine& l, StructureData::Captions StructureData::*field);
+  void tabImage(const KeyValueLine& l);
+  void sensorUnit(const KeyValueLine& l);
+  void strapUnit(const KeyValueLine& l);
+  void image(const KeyValueLine& l);
+  void overlay(const KeyValueLine& l);
+  void alternateOverlay(const KeyValueLine& l);
+  void shapeId(const KeyValueLine& l);
+  void formula(const KeyValueLine& l, FormulaFamily family, FlowUnit unit);
 
   template <std::size_t N>
-  static void appendText(BookkeptList<std::string, N>& list, const ModelLine& l,
+  static void appendText(BookkeptList<std::string, N>& list, const KeyValueLine& l,
                          bool honourAppend) {
     const int i = list.bookkeep(l.Index1, honourAppend && l.Append1);
     if (i >= 0) list[static_cast<std::size_t>(i)] = l.Value;
   }
   template <std::size_t N>
-  static void appendDouble(BookkeptList<double, N>& list, const ModelLine& l, bool honourAppend) {
+  static void appendDouble(BookkeptList<double, N>& list, const KeyValueLine& l, bool honourAppend) {
     const int i = list.bookkeep(l.Index1, honourAppend && l.Append1);
     if (i >= 0) list[static_cast<std::size_t>(i)] = readDouble(l.Value);
   }
@@ -217,35 +127,39 @@ class LineApplier {
   std::int32_t unitTypeMatch_ = 0;
 };
 
-void LineApplier::apply(const ModelLine& line) {
+void LineApplier::apply(const KeyValueLine& line) {
   if (!line.HasEquals || line.Key.empty()) return;
   const auto& table = handlers();
   const auto it = table.find(line.Key);
-  if (it != table.end()) it->second(*this, line);
+  if (it != table.end()) {
+    it->second(*this, line);
+  } else if (t_.settings != nullptr) {
+    applySettingLine(*t_.settings, line);
+  }
 }
 
-void LineApplier::unitType(const ModelLine& l) {
+void LineApplier::unitType(const KeyValueLine& l) {
   ModelDatabase* db = t_.database;
   if (db == nullptr || db->UnitTypeCount >= ModelDatabase::kUnitTypes) return;
   db->UnitTypes[static_cast<std::size_t>(db->UnitTypeCount)] = l.Value;
   ++db->UnitTypeCount;
-  if (t_.unit != nullptr && l.Value.find(t_.unit->FIRMWARE) != std::string::npos) {
+  if (t_.unitType != nullptr && l.Value.find(t_.unitType->Firmware) != std::string::npos) {
     unitTypeMatch_ = l.Index1;
   }
 }
 
-void LineApplier::unitDescription(const ModelLine& l) {
-  if (t_.unit == nullptr || l.Index1 != unitTypeMatch_) return;
-  t_.unit->UNIT_DESCRIPTION = formatText("%s %s", {text("IDC_MODELDESCRIPTION"), l.Value});
+void LineApplier::unitDescription(const KeyValueLine& l) {
+  if (t_.unitType == nullptr || l.Index1 != unitTypeMatch_) return;
+  t_.unitType->Description = formatText("%s %s", {text("IDC_MODELDESCRIPTION"), l.Value});
 }
 
-void LineApplier::configLabel(const ModelLine& l) {
+void LineApplier::configLabel(const KeyValueLine& l) {
   if (t_.database == nullptr) return;
   auto& items = t_.database->ConfigItems;
   const int i = items.bookkeep(l.Index1, l.Append1);
   if (i < 0) return;
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(l.Value, kCodeAndText, f);
+  keyvalue::SplitFields(l.Value, kCodeAndText, f);
   ConfigItem& item = items[static_cast<std::size_t>(i)];
   item.LabelCode = fieldInt(f, 0);
   item.Label = fieldText(f, 1);
@@ -257,14 +171,14 @@ void LineApplier::configLabel(const ModelLine& l) {
   if (t_.settings != nullptr) t_.settings->SelectText = item.Texts[0];
 }
 
-void LineApplier::configChoice(const ModelLine& l) {
+void LineApplier::configChoice(const KeyValueLine& l) {
   if (t_.database == nullptr || !inRange(l.Index1, ModelDatabase::kConfigItems)) return;
   ConfigItem& item = t_.database->ConfigItems[static_cast<std::size_t>(l.Index1)];
   const int k =
       bookkeepIndex(item.ChoiceCount, item.ChoiceLast, ConfigItem::kChoices, l.Index2, l.Append2);
   if (k < 0) return;
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(l.Value, kCodeAndText, f);
+  keyvalue::SplitFields(l.Value, kCodeAndText, f);
   item.Codes[static_cast<std::size_t>(k)] = fieldInt(f, 0);
   item.Texts[static_cast<std::size_t>(k)] = fieldText(f, 1);
 }
@@ -280,13 +194,13 @@ void fillLevels(ModelConfiguration& c, const std::vector<FieldValue>& f, std::si
   c.DrawingFile = fieldText(f, first + 2 * kLevelPairs + 1);
 }
 
-void LineApplier::configuration(const ModelLine& l) {
+void LineApplier::configuration(const KeyValueLine& l) {
   if (t_.database == nullptr) return;
   auto& list = t_.database->Configurations;
   const int i = list.bookkeep(l.Index1, l.Append1);
   if (i < 0) return;
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(l.Value, kConfigurationFormat, f);
+  keyvalue::SplitFields(l.Value, kConfigurationFormat, f);
   ModelConfiguration& c = list[static_cast<std::size_t>(i)];
   c.Present = true;
   c.Number = l.Written1;
@@ -294,11 +208,11 @@ void LineApplier::configuration(const ModelLine& l) {
   fillLevels(c, f, kRangeLists);
 }
 
-void LineApplier::configExpansion(const ModelLine& l) {
+void LineApplier::configExpansion(const KeyValueLine& l) {
   if (t_.database == nullptr) return;
   auto& list = t_.database->Configurations;
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(l.Value, kConfigFormat, f);
+  keyvalue::SplitFields(l.Value, kConfigFormat, f);
   std::array<std::vector<std::int32_t>, kRangeLists> codes;
   for (std::size_t j = 0; j < kRangeLists; ++j) {
     codes[j] = ModelFileParser::ExpandRangeList(fieldText(f, 1 + j));
@@ -326,7 +240,7 @@ void LineApplier::configExpansion(const ModelLine& l) {
   }
 }
 
-void LineApplier::advancedInput(const ModelLine& l) {
+void LineApplier::advancedInput(const KeyValueLine& l) {
   if (t_.database == nullptr) return;
   AdvancedInputList& a = t_.database->AdvancedInputs;
   if (a.Count >= AdvancedInputList::kCapacity) return;
@@ -338,7 +252,7 @@ void LineApplier::advancedInput(const ModelLine& l) {
   a.Count = count;
   if (a.Last < i) a.Last = i;
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(l.Value, kAdvancedInputFormat, f);
+  keyvalue::SplitFields(l.Value, kAdvancedInputFormat, f);
   AdvancedInput& in = a[static_cast<std::size_t>(i)];
   in.FlagWord = fieldInt(f, 0);
   in.FlagBit = fieldInt(f, 1);
@@ -349,7 +263,7 @@ void LineApplier::advancedInput(const ModelLine& l) {
   in.ExplanatoryText.clear();
 }
 
-void LineApplier::advancedText(const ModelLine& l) {
+void LineApplier::advancedText(const KeyValueLine& l) {
   if (t_.database == nullptr) return;
   AdvancedInputList& a = t_.database->AdvancedInputs;
   const int i =
@@ -357,7 +271,7 @@ void LineApplier::advancedText(const ModelLine& l) {
   if (i >= 0) a[static_cast<std::size_t>(i)].ExplanatoryText = l.Value;
 }
 
-void LineApplier::fixedWord(const ModelLine& l) {
+void LineApplier::fixedWord(const KeyValueLine& l) {
   ModelDatabase* db = t_.database;
   if (db == nullptr || db->FixedWordCount >= ModelDatabase::kFixedWords) return;
   db->FixedWords[static_cast<std::size_t>(db->FixedWordCount)] =
@@ -365,57 +279,57 @@ void LineApplier::fixedWord(const ModelLine& l) {
   ++db->FixedWordCount;
 }
 
-void LineApplier::itemHelp(const ModelLine& l) {
+void LineApplier::itemHelp(const KeyValueLine& l) {
   if (t_.helpTopics == nullptr || !inRange(l.Index1, kHelpItemLists)) return;
   t_.helpTopics->replaceTopic(helpItemList(l.Index1), l.Value);
   if (l.Index1 < kHelpItemCaptions) t_.helpTopics->replaceTopic(helpItemCaption(l.Index1), l.Value);
 }
 
-void LineApplier::levelHelp(const ModelLine& l) {
+void LineApplier::levelHelp(const KeyValueLine& l) {
   if (t_.helpTopics == nullptr) return;
   for (int i = 0; i < kHelpLevels; ++i) t_.helpTopics->replaceTopic(helpLevelBox(i), l.Value);
 }
 
-void LineApplier::structureText(const ModelLine& l, StructureData::Captions StructureData::*field) {
+void LineApplier::structureText(const KeyValueLine& l, StructureData::Captions StructureData::*field) {
   if (t_.structure == nullptr || !inRange(l.Index1, StructureData::kStructures)) return;
   (t_.structure->*field)[static_cast<std::size_t>(l.Index1)] = l.Value;
 }
 
-void LineApplier::tabImage(const ModelLine& l) {
+void LineApplier::tabImage(const KeyValueLine& l) {
   if (t_.structure == nullptr || !inRange(l.Index1, StructureData::kStructures)) return;
   StructureData& s = *t_.structure;
   s.TabImages[static_cast<std::size_t>(l.Index1)] = l.Value;
   if (s.StructureCount < StructureData::kStructures) ++s.StructureCount;
 }
 
-void LineApplier::sensorUnit(const ModelLine& l) {
+void LineApplier::sensorUnit(const KeyValueLine& l) {
   if (t_.structure == nullptr) return;
   StructureData& s = *t_.structure;
   const int i =
       bookkeepIndex(s.SensorUnitCount, s.SensorUnitLast, StructureData::kUnits, l.Index1, false);
   if (i < 0) return;
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(l.Value, kSensorUnitFormat, f);
+  keyvalue::SplitFields(l.Value, kSensorUnitFormat, f);
   StructureUnit& u = s.Units[static_cast<std::size_t>(i)];
   u.Code = low16(fieldInt(f, 0));
   u.Name = fieldText(f, 1);
   u.Factor = fieldDouble(f, 2);
 }
 
-void LineApplier::strapUnit(const ModelLine& l) {
+void LineApplier::strapUnit(const KeyValueLine& l) {
   if (t_.structure == nullptr) return;
   StructureData& s = *t_.structure;
   const int i =
       bookkeepIndex(s.StrapUnitCount, s.StrapUnitLast, StructureData::kUnits, l.Index1, false);
   if (i < 0) return;
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(l.Value, kCodeAndText, f);
+  keyvalue::SplitFields(l.Value, kCodeAndText, f);
   StructureUnit& u = s.Units[static_cast<std::size_t>(i)];
   u.Code = low16(fieldInt(f, 0));
   u.Name = fieldText(f, 1);
 }
 
-void LineApplier::image(const ModelLine& l) {
+void LineApplier::image(const KeyValueLine& l) {
   if (t_.images == nullptr) return;
   t_.images->Image = l.Value;
   t_.images->Overlays.clearCounters();
@@ -423,17 +337,17 @@ void LineApplier::image(const ModelLine& l) {
 
 OverlayPoint readOverlay(std::string_view value) {
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(value, kOverlayFormat, f);
+  keyvalue::SplitFields(value, kOverlayFormat, f);
   return OverlayPoint{fieldInt(f, 0), fieldInt(f, 1), fieldText(f, 2)};
 }
 
-void LineApplier::overlay(const ModelLine& l) {
+void LineApplier::overlay(const KeyValueLine& l) {
   if (t_.images == nullptr) return;
   const int i = t_.images->Overlays.bookkeep(l.Index1, l.Append1);
   if (i >= 0) t_.images->Overlays[static_cast<std::size_t>(i)] = readOverlay(l.Value);
 }
 
-void LineApplier::alternateOverlay(const ModelLine& l) {
+void LineApplier::alternateOverlay(const KeyValueLine& l) {
   if (t_.images == nullptr || !inRange(l.Index1, ModelImages::kAlternatives)) return;
   auto& entries = t_.images->AlternateOverlays[static_cast<std::size_t>(l.Index1)];
   std::string_view rest = l.Value;
@@ -449,17 +363,17 @@ void LineApplier::alternateOverlay(const ModelLine& l) {
   t_.images->AlternatePartCount = parts;
 }
 
-void LineApplier::shapeId(const ModelLine& l) {
+void LineApplier::shapeId(const KeyValueLine& l) {
   if (t_.structure == nullptr || !inRange(l.Index1, StructureData::kStructures)) return;
   StructureData& s = *t_.structure;
   std::vector<FieldValue> f;
-  ModelFileParser::SplitFields(l.Value, kCodeAndText, f);
+  keyvalue::SplitFields(l.Value, kCodeAndText, f);
   s.ShapeIds[static_cast<std::size_t>(l.Index1)] = low16(fieldInt(f, 0));
   s.ShapeNames[static_cast<std::size_t>(l.Index1)] = fieldText(f, 1);
   if (s.ShapeCount < StructureData::kStructures) ++s.ShapeCount;
 }
 
-void LineApplier::formula(const ModelLine& l, FormulaFamily family, FlowUnit unit) {
+void LineApplier::formula(const KeyValueLine& l, FormulaFamily family, FlowUnit unit) {
   if (t_.structure == nullptr || !inRange(l.Index1, FormulaSet::kCapacity)) return;
   FormulaSet& set = t_.structure->formulas(family, unit);
   const auto n = static_cast<std::size_t>(l.Index1);
@@ -476,41 +390,41 @@ void LineApplier::formula(const ModelLine& l, FormulaFamily family, FlowUnit uni
 }
 
 #define OSTREL_TEXT(record, field)                            \
-  +[](LineApplier& a, const ModelLine& l) {                   \
+  +[](LineApplier& a, const KeyValueLine& l) {                   \
     if (a.t_.record != nullptr) a.t_.record->field = l.Value; \
   }
 #define OSTREL_INT(record, field)                                      \
-  +[](LineApplier& a, const ModelLine& l) {                            \
+  +[](LineApplier& a, const KeyValueLine& l) {                            \
     if (a.t_.record != nullptr) a.t_.record->field = readInt(l.Value); \
   }
 #define OSTREL_DOUBLE(record, field)                                      \
-  +[](LineApplier& a, const ModelLine& l) {                               \
+  +[](LineApplier& a, const KeyValueLine& l) {                               \
     if (a.t_.record != nullptr) a.t_.record->field = readDouble(l.Value); \
   }
 #define OSTREL_BOOL(record, field)                                      \
-  +[](LineApplier& a, const ModelLine& l) {                             \
+  +[](LineApplier& a, const KeyValueLine& l) {                             \
     if (a.t_.record != nullptr) a.t_.record->field = l.Value == "TRUE"; \
   }
 #define OSTREL_STRUCTURE_TEXT(field) \
-  +[](LineApplier& a, const ModelLine& l) { a.structureText(l, &StructureData::field); }
+  +[](LineApplier& a, const KeyValueLine& l) { a.structureText(l, &StructureData::field); }
 #define OSTREL_FORMULA(family, unit) \
-  +[](LineApplier& a, const ModelLine& l) { a.formula(l, FormulaFamily::family, FlowUnit::unit); }
+  +[](LineApplier& a, const KeyValueLine& l) { a.formula(l, FormulaFamily::family, FlowUnit::unit); }
 #define OSTREL_HELP(control)                                                                      \
-  +[](LineApplier& a, const ModelLine& l) {                                                       \
+  +[](LineApplier& a, const KeyValueLine& l) {                                                       \
     if (a.t_.helpTopics != nullptr) a.t_.helpTopics->replaceTopic(HelpControl::control, l.Value); \
   }
-#define OSTREL_CALL(method) +[](LineApplier& a, const ModelLine& l) { a.method(l); }
+#define OSTREL_CALL(method) +[](LineApplier& a, const KeyValueLine& l) { a.method(l); }
 
 const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::handlers() {
   static const std::unordered_map<std::string_view, Handler> table = {
       {"LOGOIMAGE",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.identity != nullptr) a.t_.identity->LogoImage = l.Value;
          if (a.t_.images != nullptr) a.t_.images->LogoImage = l.Value;
        }},
       {"PROGRAMID", OSTREL_TEXT(identity, ProgramId)},
       {"PROGRAMNAME",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.isCorporateFile_ && a.t_.identity != nullptr) a.t_.identity->ProgramName = l.Value;
        }},
       {"MODELID", OSTREL_TEXT(identity, ModelId)},
@@ -519,11 +433,8 @@ const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::h
       {"SERVER", OSTREL_TEXT(identity, Server)},
       {"SUBDIR", OSTREL_TEXT(identity, ServerFolder)},
       {"MAINHELP", OSTREL_TEXT(identity, MainHelp)},
-      {"REGISTRY_FILE", OSTREL_TEXT(settings, RegistryFile)},
-      {"LANGUAGE_FILE", OSTREL_TEXT(settings, LanguageFile)},
-      {"LANGUAGE_NUMBER", OSTREL_INT(settings, LanguageNumber)},
       {"TANKIMAGE",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.images != nullptr) appendText(a.t_.images->TankImages, l, true);
        }},
       {"MAXHEAD", OSTREL_TEXT(database, MaxHead)},
@@ -536,25 +447,25 @@ const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::h
       {"CONFIGURATION", OSTREL_CALL(configuration)},
       {"CONFIG", OSTREL_CALL(configExpansion)},
       {"DIAGNOSTICECHO",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.database != nullptr) appendText(a.t_.database->DiagnosticEchoes, l, true);
        }},
       {"MEDIUM",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.database != nullptr) appendText(a.t_.database->Media, l, true);
        }},
       {"FIRSTECHO",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.database != nullptr) appendText(a.t_.database->FirstEchoes, l, true);
        }},
       {"ADVINPUT", OSTREL_CALL(advancedInput)},
       {"ADVTEXT", OSTREL_CALL(advancedText)},
       {"UNITS",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.database != nullptr) appendText(a.t_.database->UnitNames, l, true);
        }},
       {"UNITCONV",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.database != nullptr) appendDouble(a.t_.database->UnitFactors, l, true);
        }},
       {"TPF", OSTREL_DOUBLE(database, DefaultUnitFactor)},
@@ -574,24 +485,24 @@ const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::h
       {"DEFAULTFILE", OSTREL_TEXT(database, DefaultFile)},
       {"NLBUTTONCAPTION", OSTREL_TEXT(database, NonLinearButtonCaption)},
       {"GUIDEDWAVERADAR",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          const std::int32_t v = readInt(l.Value);
          if (a.t_.database != nullptr) a.t_.database->GuidedWaveRadar = v;
          if (a.t_.flags != nullptr) a.t_.flags->GuidedWaveRadar = v != 0;
        }},
       {"PULSERADAR", OSTREL_INT(database, PulseRadar)},
       {"UGUS",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          const std::int32_t v = readInt(l.Value);
          if (a.t_.database != nullptr) a.t_.database->Ugus = v;
          if (a.t_.flags != nullptr) a.t_.flags->Ugus = v != 0;
        }},
       {"NONLINEAR",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.database != nullptr) appendText(a.t_.database->NonLinearFiles, l, true);
        }},
       {"NLTABTITLE",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.database != nullptr && inRange(l.Index1, ModelDatabase::kNonLinear)) {
            a.t_.database->NonLinearTitles[static_cast<std::size_t>(l.Index1)] = l.Value;
          }
@@ -609,12 +520,12 @@ const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::h
       {"SENSORUNITS", OSTREL_CALL(sensorUnit)},
       {"STRAPUNITS", OSTREL_CALL(strapUnit)},
       {"NLUNITCONV",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.structure != nullptr)
            appendDouble(a.t_.structure->NonLinearUnitFactors, l, false);
        }},
       {"CUBICAREATOVOL",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.structure != nullptr) appendDouble(a.t_.structure->CubicFactors, l, false);
        }},
       {"DIMENSIONCAPTIONS", OSTREL_STRUCTURE_TEXT(DimensionCaptions)},
@@ -626,7 +537,7 @@ const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::h
       {"ALTOVERLAY", OSTREL_CALL(alternateOverlay)},
       {"SHAPEID", OSTREL_CALL(shapeId)},
       {"NLTYPE",
-       +[](LineApplier& a, const ModelLine& l) {
+       +[](LineApplier& a, const KeyValueLine& l) {
          if (a.t_.structure == nullptr) return;
          auto& list = a.t_.structure->NlTypes;
          const int i = list.bookkeep(l.Index1, false);
@@ -645,20 +556,6 @@ const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::h
       {"LEOPOLD_LS_FORMULA", OSTREL_FORMULA(Leopold, LitresPerSecond)},
       {"PALMER_CFS_FORMULA", OSTREL_FORMULA(Palmer, CubicFeetPerSecond)},
       {"PALMER_LS_FORMULA", OSTREL_FORMULA(Palmer, LitresPerSecond)},
-      {"DBVERSION", OSTREL_TEXT(settings, DatabaseVersion)},
-      {"DEMOMODEL", OSTREL_TEXT(settings, DemoModel)},
-      {"DEMOFW", OSTREL_TEXT(settings, DemoFirmware)},
-      {"DEMOSERIAL", OSTREL_TEXT(settings, DemoSerial)},
-      {"DEMOSWREV", OSTREL_TEXT(settings, DemoSoftwareRevision)},
-      {"DEMOTAB", OSTREL_BOOL(settings, DemoTab)},
-      {"KESTRANE_MODE", OSTREL_BOOL(settings, MakerMode)},
-      {"GFILE", OSTREL_TEXT(settings, GuideFile)},
-      {"GUIDE", OSTREL_BOOL(settings, ShowGuide)},
-      {"OPTOUT", OSTREL_BOOL(settings, UploadOptOut)},
-      {"PENDING", OSTREL_BOOL(settings, UploadPending)},
-      {"PREF_UNITS", OSTREL_TEXT(settings, PreferredUnits)},
-      {"TECHSUPPORT", OSTREL_BOOL(settings, TechSupport)},
-      {"VERSION", OSTREL_TEXT(settings, Version)},
   };
   return table;
 }
@@ -671,18 +568,6 @@ const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::h
 #undef OSTREL_FORMULA
 #undef OSTREL_HELP
 #undef OSTREL_CALL
-
-bool readKeyValueFrom(CStdioFileEx& file, std::string_view key, std::string_view compare,
-                      std::string* dest, bool scanAll) {
-  ModelLine line;
-  while (ModelFileParser::ReadLine(file, line)) {
-    if (line.Key != key) continue;
-    if (dest != nullptr) *dest = line.Value;
-    if (equalsIgnoreCase(line.Value, compare)) return true;
-    if (!scanAll) return false;
-  }
-  return false;
-}
 
 bool readFileBytes(const std::filesystem::path& path, std::string& bytes) {
   std::ifstream in(path, std::ios::binary);
@@ -697,88 +582,6 @@ bool fileExists(const std::filesystem::path& path) {
 }
 
 }  // namespace
-
-ModelFileParser::ModelFileParser(ModelTargets targets, Presenter* presenter)
-    : targets_(targets), presenter_(presenter) {}
-
-ModelLine ModelFileParser::SplitLine(std::string_view text) {
-  ModelLine line;
-  const std::size_t keyEnd = text.find_first_of("[=");
-  line.Key = keyEnd == std::string_view::npos ? std::string()
-                                              : std::string(trimBlanks(text.substr(0, keyEnd)));
-  const std::size_t equals = text.find('=');
-  line.HasEquals = equals != std::string_view::npos;
-  line.Value = std::string(trimBlanks(line.HasEquals ? text.substr(equals + 1) : text));
-
-  // "%*[^[][%d][%d]": at least one character before the first '[', the
-  // number after it, then "][" and the second number. Absent numbers are 0.
-  long long first = 0;
-  long long second = 0;
-  const std::size_t open = text.find('[');
-  if (open != std::string_view::npos && open > 0) {
-    std::size_t pos = open + 1;
-    if (scanInt(text, pos, first) && pos + 1 < text.size() && text[pos] == ']' &&
-        text[pos + 1] == '[') {
-      pos += 2;
-      scanInt(text, pos, second);
-    }
-  }
-  line.Written1 = saturate(first);
-  line.Index1 = saturate(static_cast<long long>(line.Written1) - 1);
-  line.Index2 = saturate(second);
-  const bool plusFirst =
-      open != std::string_view::npos && open + 1 < text.size() && text[open + 1] == '+';
-  line.Append1 = plusFirst || line.Index1 < 0;
-  const std::size_t open2 =
-      open == std::string_view::npos ? std::string_view::npos : text.find('[', open + 1);
-  line.Append2 =
-      open2 != std::string_view::npos && open2 + 1 < text.size() && text[open2 + 1] == '+';
-  return line;
-}
-
-bool ModelFileParser::ReadLine(CStdioFileEx& file, ModelLine& line) {
-  std::string text;
-  while (file.ReadString(text)) {
-    const std::size_t quote = text.find('\'');
-    if (quote != std::string::npos) text.resize(quote);
-    if (text.empty()) continue;
-    line = SplitLine(text);
-    return true;
-  }
-  return false;
-}
-
-int ModelFileParser::SplitFields(std::string_view value, std::string_view format,
-                                 std::vector<FieldValue>& out) {
-  out.clear();
-  const std::string v = std::string(value) + '|';
-  const std::string f = std::string(format) + '|';
-  std::size_t vp = 0;
-  std::size_t fp = 0;
-  int converted = 0;
-  while (fp < f.size()) {
-    const std::size_t fe = f.find('|', fp);
-    const std::string_view item = std::string_view(f).substr(fp, fe - fp);
-    fp = fe + 1;
-    if (item.empty()) continue;
-    const bool present = vp < v.size();
-    std::string_view field;
-    if (present) {
-      const std::size_t ve = v.find('|', vp);
-      field = std::string_view(v).substr(vp, ve - vp);
-      vp = ve + 1;
-      ++converted;
-    }
-    if (item == "%d") {
-      out.emplace_back(readInt(field));
-    } else if (item == "%f") {
-      out.emplace_back(readDouble(field));
-    } else {
-      out.emplace_back(std::string(field));
-    }
-  }
-  return converted;
-}
 
 std::vector<std::int32_t> ModelFileParser::ExpandRangeList(std::string_view list) {
   std::vector<std::int32_t> numbers;
@@ -808,27 +611,32 @@ std::vector<std::int32_t> ModelFileParser::ExpandRangeList(std::string_view list
 void ModelFileParser::parseOpenFile(CStdioFileEx& file, const std::filesystem::path& sourceName) {
   const bool isCorporate = sourceName.string().find("Corporate_Model") != std::string::npos;
   LineApplier applier(targets_, isCorporate);
-  ModelLine line;
-  while (ReadLine(file, line)) applier.apply(line);
+  KeyValueLine line;
+  while (keyvalue::ReadLine(file, line)) applier.apply(line);
 }
 
 int ModelFileParser::Parse(const std::filesystem::path& path) {
-  CStdioFileEx file(presenter_);
-  if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) return 1;
+  CStdioFileEx file;
+  const bool opened = file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite);
+  for (Notice& n : CStdioFileEx::UnicodeCheckNotices(file.LastUnicodeCheck())) {
+    notices_.push_back(std::move(n));
+  }
+  if (!opened) return 1;
   parseOpenFile(file, path);
   file.Close();
   return 0;
 }
 
-void ModelFileParser::ParseBytes(std::string bytes, const std::filesystem::path& sourceName) {
-  CStdioFileEx file(presenter_);
-  if (!file.OpenBytes(std::move(bytes))) return;
+bool ModelFileParser::ParseBytes(std::string bytes, const std::filesystem::path& sourceName) {
+  CStdioFileEx file;
+  if (!file.OpenBytes(std::move(bytes))) return false;
   parseOpenFile(file, sourceName);
   file.Close();
+  return true;
 }
 
 bool ModelFileParser::LoadModelFile(const std::filesystem::path& path, int progress) {
-  if (progress > 0 && presenter_ != nullptr) presenter_->busy().setMessage(std::string());
+  if (progress > 0 && progress_ != nullptr) progress_->setMessage(std::string());
   const std::string name = path.string();
   std::filesystem::path resolved;
   bool enciphered = false;
@@ -849,56 +657,17 @@ bool ModelFileParser::LoadModelFile(const std::filesystem::path& path, int progr
     if (enciphered) {
       std::string bytes;
       if (readFileBytes(resolved, bytes)) {
-        ParseBytes(FmfCipher(cipherKey_).decipherText(bytes), resolved);
-        loaded = true;
+        std::string text = FmfCipher(cipherKey_).decipherText(bytes);
+        // Another key turns the file into noise; reading noise would load an
+        // empty model and call it found.
+        loaded = FmfCipher::looksLikeText(text) && ParseBytes(std::move(text), resolved);
       }
     } else {
       loaded = Parse(resolved) == 0;
     }
   }
-  if (progress > 0 && presenter_ != nullptr) presenter_->busy().setProgress(progress);
+  if (progress > 0 && progress_ != nullptr) progress_->setProgress(progress);
   return loaded;
-}
-
-bool ModelFileParser::ReadKeyValue(const std::filesystem::path& path, std::string_view key,
-                                   std::string_view compare, std::string* dest,
-                                   bool scanAll) const {
-  CStdioFileEx file(presenter_);
-  if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) return false;
-  return readKeyValueFrom(file, key, compare, dest, scanAll);
-}
-
-bool ModelFileParser::ReadKeyValueBytes(std::string bytes, std::string_view key,
-                                        std::string_view compare, std::string* dest, bool scanAll) {
-  CStdioFileEx file;
-  if (!file.OpenBytes(std::move(bytes))) return false;
-  return readKeyValueFrom(file, key, compare, dest, scanAll);
-}
-
-RewriteResult ModelFileParser::RewriteKeyValue(const std::filesystem::path& path,
-                                               std::string_view key,
-                                               std::string_view newValue) const {
-  CStdioFileEx in(presenter_);
-  if (!in.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
-    return RewriteResult::Failed;
-  }
-  CStdioFileEx out(presenter_);
-  if (!out.Open(path, CStdioFileEx::modeWriteUnicode | CStdioFileEx::modeAtomic |
-                          CStdioFileEx::modeWrite | CStdioFileEx::modeCreate)) {
-    return RewriteResult::Failed;
-  }
-  bool found = false;
-  ModelLine line;
-  while (ReadLine(in, line)) {
-    const bool match = line.Key == key;
-    found = found || match;
-    out.WriteString(
-        formatText("%s = %s\n", {line.Key, match ? std::string(newValue) : line.Value}));
-  }
-  in.Close();
-  // Close() renames the finished file into place, or leaves the target as it was.
-  if (!out.Close()) return RewriteResult::Failed;
-  return found ? RewriteResult::Rewritten : RewriteResult::KeyMissing;
 }
 
 }  // namespace ostrel

@@ -15,7 +15,7 @@ ModelTargets ModelRecords::targets() {
   t.structure = &Structures;
   t.helpTopics = &HelpTopics;
   t.settings = &Values;
-  t.unit = &Unit;
+  t.unitType = &UnitType;
   t.flags = &Flags;
   t.language = &Language;
   return t;

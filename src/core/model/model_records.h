@@ -3,7 +3,6 @@
 // them in its session; the command-line tool, the tests and the fuzz targets
 // hold one set of their own to read a model file on its own.
 
-#include "core/config/unit_configuration.h"
 #include "core/model/help_topic_table.h"
 #include "core/model/model_database.h"
 #include "core/model/model_file_parser.h"
@@ -30,7 +29,8 @@ struct ModelRecords {
   HelpTopicTable HelpTopics;
   LanguageTable Language;
   AppSettings Values;
-  UnitConfiguration Unit;
+  // The firmware text UNITTYPE lines are matched with, and what matched.
+  UnitTypeMatch UnitType;
 };
 
 }  // namespace ostrel

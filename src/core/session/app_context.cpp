@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/support/notice.h"
 #include "core/support/presenter.h"
 
 namespace ostrel {
@@ -38,13 +39,13 @@ AppContext::AppContext(WorkFolders folders, std::filesystem::path configRoot, Pr
     : Folders(std::move(folders)),
       Settings(Values, Identity.CorporateId, Identity.ProgramName, Folders.Models,
                std::move(configRoot)),
-      Parser(ModelTargets{}, &presenter),
+      Parser(ModelTargets{}),
       Driver(std::move(driver)),
       Link(std::make_unique<UnitLink>(*Driver, timing)),
-      Memory(std::make_unique<UnitMemory>(*Link, &Language, &Values, &presenter)),
+      Memory(std::make_unique<UnitMemory>(*Link)),
       presenter_(presenter) {
-  Language.setPresenter(&presenter);
   Parser.setTargets(targets());
+  Parser.setProgressSink(&presenter.busy());
   Parser.setModelsFolder(Folders.Models);
   Language.setFolder(Folders.Models);
   Log.setFolder(Folders.Logs);
@@ -59,10 +60,20 @@ AppContext::~AppContext() {
 bool AppContext::prepareFolders(std::string& error) { return prepareDataRoot(Folders, error); }
 
 bool AppContext::loadCorporateModel() {
-  return Parser.LoadModelFile(Folders.Models / std::string(kCorporateModelFile), 0);
+  const bool loaded = Parser.LoadModelFile(Folders.Models / std::string(kCorporateModelFile), 0);
+  show(Parser.takeNotices());
+  return loaded;
 }
 
-int AppContext::loadLanguage() { return Language.Load(Values.LanguageFile); }
+int AppContext::loadLanguage() {
+  const int r = Language.Load(Values.LanguageFile);
+  show(Language.takeNotices());
+  return r;
+}
+
+void AppContext::show(const Notices& notices) {
+  showNotices(presenter_, notices, &Language, Values.LanguageNumber);
+}
 
 bool AppContext::installSettingsKey() {
   if (Settings.usesSettingsFile()) return true;

@@ -20,7 +20,10 @@
 #include "core/model/model_file_parser.h"
 #include "core/model/model_records.h"
 #include "core/platform/work_folders.h"
+#include "core/session/unit_kind.h"
+#include "core/config/unit_configuration.h"
 #include "core/support/log_file.h"
+#include "core/support/notice.h"
 #include "core/support/settings_store.h"
 #include "core/support/text_format.h"
 
@@ -36,9 +39,8 @@ struct VersionNumbers {
 
 // What the session knows about the unit besides its configuration record.
 struct SessionState {
-  // Type letter of the factory page: G or g guided-wave radar, U or u U-type.
-  bool GuidedWave = false;
-  bool UType = false;
+  // The unit identified last; None before and while an identification runs.
+  UnitKind Kind = UnitKind::None;
   // MODEL as identified, for the configuration page.
   std::string ModelCopy;
   // Set after an accepted update offer or a successful update; not kept
@@ -48,8 +50,8 @@ struct SessionState {
 };
 
 // The model records (identity, model, pictures, structures, help topics,
-// language, settings values, unit configuration) come from ModelRecords;
-// the components around them are added here.
+// language, settings values) come from ModelRecords; the unit's
+// configuration and the components around them are added here.
 class AppContext : public ModelRecords {
  public:
   static constexpr std::string_view kCorporateModelFile = "Corporate_Model";
@@ -85,6 +87,8 @@ class AppContext : public ModelRecords {
   bool lookup(std::string_view key, std::string& dest) const;
 
   Presenter& presenter() { return presenter_; }
+  // Shows what a component below the procedures reported.
+  void show(const Notices& notices);
 
   // Owned components besides the model records (construction order).
   WorkFolders Folders;
@@ -96,6 +100,7 @@ class AppContext : public ModelRecords {
   std::vector<std::string> SampleModelNames;
   std::vector<std::string> SampleModelFiles;
   SessionState State;
+  UnitConfiguration Unit;
 
   // The device side, declared so that it goes first at the end.
   std::unique_ptr<CableDriver> Driver;

@@ -62,6 +62,8 @@ StartupSequence::Outcome StartupSequence::ConnectSequence(StartupView& view) {
   view.statusText({});
   view.troubleshootLink(false);
   view.startButtons(false);
+  // Whatever this attempt finds, it is not the unit that was there before.
+  ctx_.State.Kind = UnitKind::None;
 
   std::vector<std::string> cables;
   const int n = ctx_.Link->EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId);
@@ -109,9 +111,7 @@ StartupSequence::Outcome StartupSequence::SampleProgram(StartupView& view) {
 
 bool StartupSequence::IdentifyUnit(bool sample, bool& found, StartupView& view) {
   // Nothing of the previous unit's kind may carry over to this one.
-  ctx_.State.GuidedWave = false;
-  ctx_.State.UType = false;
-  ctx_.Pulse.SetPulse(false);
+  ctx_.State.Kind = UnitKind::None;
 
   view.statusText({});
   view.captionLine(ctx_.text("BUSY_MESSAGE1"));
@@ -132,7 +132,7 @@ bool StartupSequence::IdentifyUnit(bool sample, bool& found, StartupView& view) 
   view.captionLine(ctx_.text("BUSY_MESSAGE7"));
   view.progress(70);
   view.captionLine(ctx_.text("BUSY_MESSAGE8"));
-  ctx_.HelpTopics.build(ctx_.State.GuidedWave, false);
+  ctx_.HelpTopics.build(ctx_.State.Kind == UnitKind::GuidedWave, false);
   view.progress(80);
   view.captionLine(ctx_.text("BUSY_MESSAGE16"));
   view.progress(90);
@@ -149,6 +149,7 @@ bool StartupSequence::identifyPulseRadar(StartupView& view) {
                                   {PulseProtocol::ErrorName(r),
                                    PulseProtocol::CommandName(pulse.LastFailingParameter())}));
   }
+  ctx_.State.Kind = UnitKind::PulseRadar;
   ctx_.HelpTopics.build(false, true);
   // The item selections start from nothing for a radar.
   std::fill_n(ctx_.Unit.CONFIG.begin(), 8, 0);
@@ -164,9 +165,12 @@ bool StartupSequence::identifyPulseRadar(StartupView& view) {
 bool StartupSequence::identifyPageUnit(StartupView& view) {
   ViewSteps steps(view, ctx_);
   const PageUnitIdentity id = ostrel::identifyPageUnit(*ctx_.Memory, &steps);
-  ctx_.State.GuidedWave = id.kind == PageUnitIdentity::Kind::GuidedWave;
-  ctx_.State.UType = id.kind == PageUnitIdentity::Kind::UType;
   if (!id.ok()) return fail(view, ctx_.format(id.errorKey, {id.result}));
+  switch (id.kind) {
+    case PageUnitIdentity::Kind::GuidedWave: ctx_.State.Kind = UnitKind::GuidedWave; break;
+    case PageUnitIdentity::Kind::UType: ctx_.State.Kind = UnitKind::UType; break;
+    case PageUnitIdentity::Kind::Ultrasonic: ctx_.State.Kind = UnitKind::Ultrasonic; break;
+  }
 
   UnitConfiguration& unit = ctx_.Unit;
   unit.FIRMWARE = id.firmware;
@@ -180,6 +184,7 @@ bool StartupSequence::identifyPageUnit(StartupView& view) {
 
 void StartupSequence::identifySample(StartupView& view) {
   view.captionLine(ctx_.text("BUSY_MESSAGE6"));
+  ctx_.State.Kind = UnitKind::Sample;
   UnitConfiguration& unit = ctx_.Unit;
   const AppSettings& values = ctx_.Values;
   unit.FILESERIAL = leadingNumber(values.DemoSerial);
@@ -202,7 +207,7 @@ void StartupSequence::identifySample(StartupView& view) {
   files.insert(files.end(), plain.begin(), plain.end());
   for (const std::string& file : files) {
     ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
-    if (!ctx_.Parser.LoadModelFile(ctx_.Folders.Models / file, 0)) continue;
+    if (!loadModel(ctx_.Folders.Models / file, 0)) continue;
     const ModelDatabase& db = ctx_.Database;
     if (db.UnitTypeCount <= 0 || db.UnitTypes[0].empty()) continue;
     // A family ships each model plain and enciphered; it is offered once.
@@ -227,19 +232,36 @@ bool StartupSequence::findAndLoad(bool withFirmware) {
   std::vector<std::string> wanted{prefix};
   if (withFirmware) wanted.push_back(unit.FIRMWARE);
 
-  const ModelDiscovery discovery(ctx_.Folders.Models, &ctx_.Language, ctx_.Values.LanguageNumber,
-                                 &ctx_.presenter());
+  ModelDiscovery discovery(ctx_.Folders.Models, &ctx_.Language, ctx_.Values.LanguageNumber,
+                           &ctx_.presenter().busy());
   std::string name;
-  if (!discovery.FindModelFile(ctx_.Identity.ModelId, "UNITTYPE", wanted, 90, name)) {
+  const bool found = discovery.FindModelFile(ctx_.Identity.ModelId, "UNITTYPE", wanted, 90, name);
+  ctx_.show(discovery.takeNotices());
+  // The database is emptied either way: after a failed search nothing of an
+  // earlier unit's model (or of the sample listing) may stay behind.
+  ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
+  if (!found) {
     // No file serves the unit: load nothing, and keep no earlier unit's name.
     unit.MDL_FILE_NAME.clear();
     return false;
   }
   unit.MDL_FILE_NAME = name;
-  const std::size_t dot = name.rfind('.');
-  const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
-  ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
-  return ctx_.Parser.LoadModelFile(ctx_.Folders.Models / stem, 90);
+  // The form that matched is the one loaded: an enciphered file of the same
+  // name may describe other units.
+  if (!loadModel(ctx_.Folders.Models / name, 90)) {
+    ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
+    return false;
+  }
+  return true;
+}
+
+bool StartupSequence::loadModel(const std::filesystem::path& path, int progress) {
+  ctx_.UnitType.Firmware = ctx_.Unit.FIRMWARE;
+  ctx_.UnitType.Description = ctx_.Unit.UNIT_DESCRIPTION;
+  const bool loaded = ctx_.Parser.LoadModelFile(path, progress);
+  ctx_.show(ctx_.Parser.takeNotices());
+  ctx_.Unit.UNIT_DESCRIPTION = ctx_.UnitType.Description;
+  return loaded;
 }
 
 bool StartupSequence::LoadUnitModel(bool& found) {

@@ -10,6 +10,7 @@
 // uses the session's link, page store and records, which nothing else may
 // touch meanwhile.
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,9 @@ class StartupSequence {
   void identifySample(StartupView& view);
   bool fail(StartupView& view, const std::string& text);
   bool findAndLoad(bool withFirmware);
+  // Loads one model file with the unit's firmware for its UNITTYPE match and
+  // shows what the parser reported.
+  bool loadModel(const std::filesystem::path& path, int progress);
 
   AppContext& ctx_;
   std::string notFoundModel_;

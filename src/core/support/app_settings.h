@@ -32,3 +32,13 @@ struct AppSettings {
 };
 
 }  // namespace ostrel
+
+namespace ostrel {
+
+struct KeyValueLine;
+
+// Applies one line of the settings file or the corporate model file to the
+// settings; false when the key is not a setting.
+bool applySettingLine(AppSettings& settings, const KeyValueLine& line);
+
+}  // namespace ostrel

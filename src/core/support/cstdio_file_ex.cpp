@@ -6,12 +6,9 @@
 #include <system_error>
 
 #include "core/platform/atomic_file.h"
-#include "core/support/presenter.h"
 #include "core/support/text_codec.h"
 
 namespace ostrel {
-
-CStdioFileEx::CStdioFileEx(Presenter* presenter) : presenter_(presenter) {}
 
 CStdioFileEx::~CStdioFileEx() {
   if (!tempPath_.empty()) {
@@ -21,32 +18,41 @@ CStdioFileEx::~CStdioFileEx() {
   }
 }
 
-bool CStdioFileEx::IsFileUnicode(const std::filesystem::path& path, Presenter* presenter) {
+CStdioFileEx::UnicodeCheck CStdioFileEx::CheckUnicode(const std::filesystem::path& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    if (presenter) {
-      presenter->platformMessageBox("Error:  Cannot open file for Unicode type check.",
-                                    kStyleError);
-    }
-    return false;
-  }
+  if (f == nullptr) return UnicodeCheck::CannotOpen;
   unsigned char mark[2] = {0, 0};
   const std::size_t n = std::fread(mark, 1, 2, f);
   std::fclose(f);
-  if (n == 0) {
-    if (presenter) {
-      presenter->platformMessageBox("Error:  Cannot read file for Unicode type check.",
-                                    kStyleError);
-    }
-    return false;
-  }
-  return n == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+  if (n == 0) return UnicodeCheck::CannotRead;
+  return n == 2 && mark[0] == 0xFF && mark[1] == 0xFE ? UnicodeCheck::Unicode
+                                                      : UnicodeCheck::Plain;
 }
+
+bool CStdioFileEx::IsFileUnicode(const std::filesystem::path& path) {
+  return CheckUnicode(path) == UnicodeCheck::Unicode;
+}
+
+std::vector<Notice> CStdioFileEx::UnicodeCheckNotices(UnicodeCheck check) {
+  switch (check) {
+    case UnicodeCheck::CannotOpen:
+      return {Notice::platformBox("Error:  Cannot open file for Unicode type check.", kStyleError)};
+    case UnicodeCheck::CannotRead:
+      return {Notice::platformBox("Error:  Cannot read file for Unicode type check.", kStyleError)};
+    case UnicodeCheck::Unicode:
+    case UnicodeCheck::Plain:
+      break;
+  }
+  return {};
+}
+
+bool CStdioFileEx::ReadFailed() const { return file_ != nullptr && std::ferror(file_) != 0; }
 
 bool CStdioFileEx::Open(const std::filesystem::path& path, unsigned flags) {
   Close();
   openFlags_ = flags;
   writeError_ = false;
+  lastCheck_ = UnicodeCheck::Plain;
   const bool writing = (flags & (modeWrite | modeReadWrite | modeCreate)) != 0;
   if (flags & modeWriteUnicode) {
     flags = (flags & ~typeText) | typeBinary;
@@ -55,7 +61,8 @@ bool CStdioFileEx::Open(const std::filesystem::path& path, unsigned flags) {
     isUnicode_ = false;
   }
   if (!writing) {
-    isUnicode_ = IsFileUnicode(path, presenter_);
+    lastCheck_ = CheckUnicode(path);
+    isUnicode_ = lastCheck_ == UnicodeCheck::Unicode;
     file_ = std::fopen(path.c_str(), "rb");
     return file_ != nullptr;
   }

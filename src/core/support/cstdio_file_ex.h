@@ -7,10 +7,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/support/notice.h"
 
 namespace ostrel {
-
-class Presenter;
 
 class CStdioFileEx {
  public:
@@ -33,7 +34,15 @@ class CStdioFileEx {
     modeAtomic = 0x40000,
   };
 
-  explicit CStdioFileEx(Presenter* presenter = nullptr);
+  // What the check for the byte-order mark found.
+  enum class UnicodeCheck {
+    Unicode,     // starts with FF FE
+    Plain,       // 8-bit text
+    CannotOpen,  // the file could not be opened
+    CannotRead,  // not even one byte could be read (an empty file)
+  };
+
+  CStdioFileEx() = default;
   ~CStdioFileEx();
   CStdioFileEx(const CStdioFileEx&) = delete;
   CStdioFileEx& operator=(const CStdioFileEx&) = delete;
@@ -60,21 +69,28 @@ class CStdioFileEx {
   void Abandon();
 
   bool IsOpen() const { return file_ != nullptr; }
+  // True when reading stopped on an error rather than at the end of the file.
+  bool ReadFailed() const;
   bool IsUnicode() const { return isUnicode_; }
   unsigned Flags() const { return openFlags_; }
 
-  // True when the file starts with FF FE. Shows a platform message box when
-  // the file cannot be opened or is empty (presenter may be null).
-  static bool IsFileUnicode(const std::filesystem::path& path, Presenter* presenter);
+  // True when the file starts with FF FE.
+  static bool IsFileUnicode(const std::filesystem::path& path);
+  static UnicodeCheck CheckUnicode(const std::filesystem::path& path);
+  // What the last Open for reading found when it checked the mark.
+  UnicodeCheck LastUnicodeCheck() const { return lastCheck_; }
+  // The platform box a failed check asks for ("Error:  Cannot open file for
+  // Unicode type check." and its read twin); empty when the check passed.
+  static std::vector<Notice> UnicodeCheckNotices(UnicodeCheck check);
 
  private:
   bool readRawLine8(std::string& bytes);
   bool readRawLine16(std::u16string& units);
 
-  Presenter* presenter_;
   std::FILE* file_ = nullptr;
   bool isUnicode_ = false;
   bool writeError_ = false;
+  UnicodeCheck lastCheck_ = UnicodeCheck::Plain;
   unsigned openFlags_ = 0;
   std::filesystem::path target_;
   std::filesystem::path tempPath_;

@@ -54,17 +54,15 @@ bool appendPiece(const U16& line, const ColumnSpan& span, U16& text) {
 
 }  // namespace
 
-LanguageTable::LanguageTable(Presenter* presenter) : presenter_(presenter) {}
-
 int LanguageTable::Load(const std::string& fileName) { return LoadPath(folder_ / fileName); }
 
 int LanguageTable::LoadPath(const std::filesystem::path& path) {
   entries_.clear();
-  CStdioFileEx file(presenter_);
-  if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
-    if (presenter_) {
-      presenter_->platformMessageBox("Error:  Cannot open the Language File. \n", kStylePlain);
-    }
+  CStdioFileEx file;
+  const bool opened = file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite);
+  notices_ = CStdioFileEx::UnicodeCheckNotices(file.LastUnicodeCheck());
+  if (!opened) {
+    notices_.push_back(Notice::platformBox("Error:  Cannot open the Language File. \n", kStylePlain));
     return -1;
   }
   parse(file);
@@ -74,7 +72,7 @@ int LanguageTable::LoadPath(const std::filesystem::path& path) {
 
 int LanguageTable::LoadBytes(std::string bytes) {
   entries_.clear();
-  CStdioFileEx file(presenter_);
+  CStdioFileEx file;
   if (!file.OpenBytes(std::move(bytes))) return -1;
   parse(file);
   return 0;

@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "core/support/notice.h"
 
 namespace ostrel {
 
 class CStdioFileEx;
-class Presenter;
 
 struct LanguageEntry {
   std::string Key;
@@ -22,14 +24,14 @@ class LanguageTable {
  public:
   static constexpr int kCapacity = 1000;
 
-  explicit LanguageTable(Presenter* presenter = nullptr);
+  LanguageTable() = default;
 
   void setFolder(std::filesystem::path folder) { folder_ = std::move(folder); }
   const std::filesystem::path& folder() const { return folder_; }
-  void setPresenter(Presenter* presenter) { presenter_ = presenter; }
 
-  // Reads the named file from the folder. 0 on success; -1 (after a message
-  // box) when it cannot be opened. Entries beyond the capacity are ignored.
+  // Reads the named file from the folder. 0 on success; -1 when it cannot be
+  // opened. Entries beyond the capacity are ignored. What went wrong waits
+  // in takeNotices() for the caller to show.
   int Load(const std::string& fileName);
 
   // Parses the file at the given path (what Load does after forming it).
@@ -46,6 +48,9 @@ class LanguageTable {
   // The text for the key, or the fallback when the key is missing.
   std::string Text(std::string_view key, int column, std::string_view fallback = {}) const;
 
+  // The platform boxes a failed load asks for, in the order they are shown.
+  Notices takeNotices() { return std::exchange(notices_, {}); }
+
   int Count() const { return static_cast<int>(entries_.size()); }
   const LanguageEntry& Entry(int index) const {
     return entries_.at(static_cast<std::size_t>(index));
@@ -54,7 +59,7 @@ class LanguageTable {
  private:
   void parse(CStdioFileEx& file);
 
-  Presenter* presenter_;
+  Notices notices_;
   std::filesystem::path folder_;
   std::vector<LanguageEntry> entries_;
 };

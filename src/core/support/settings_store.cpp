@@ -1,6 +1,7 @@
 #include "core/support/settings_store.h"
 
-#include "core/model/model_file_parser.h"
+#include "core/support/cstdio_file_ex.h"
+#include "core/support/key_value_file.h"
 #include "core/support/app_settings.h"
 
 namespace ostrel {
@@ -39,14 +40,13 @@ bool SettingsStore::Load(int& code) {
 
 bool SettingsStore::loadFromFile(int& code) {
   // Only the settings record is open to the settings file.
-  ModelTargets targets;
-  targets.settings = &settings_;
-  ModelFileParser parser(targets, nullptr);
-  parser.setModelsFolder(modelsFolder_);
-  if (parser.Parse(settingsFilePath()) != 0) {
+  CStdioFileEx file;
+  if (!file.Open(settingsFilePath(), CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) {
     code = kSettingsFileUnreadable;
     return true;
   }
+  KeyValueLine line;
+  while (keyvalue::ReadLine(file, line)) applySettingLine(settings_, line);
   return false;
 }
 
@@ -111,9 +111,7 @@ bool SettingsStore::loadFromKey(int& code) {
 bool SettingsStore::ReadBool(const std::string& name, bool& value, int& code) {
   code = 0;
   if (usesSettingsFile()) {
-    ModelFileParser parser(ModelTargets{}, nullptr);
-    parser.setModelsFolder(modelsFolder_);
-    value = parser.ReadKeyValue(settingsFilePath(), name, "TRUE", nullptr, false);
+    value = keyvalue::ReadKeyValue(settingsFilePath(), name, "TRUE", nullptr, false);
     return false;
   }
   if (!key_.open(keyPath())) {
@@ -145,9 +143,7 @@ bool SettingsStore::WriteText(const std::string& name, const std::string& value,
 bool SettingsStore::writeValue(const std::string& name, const std::string& value, int& code) {
   code = 0;
   if (usesSettingsFile()) {
-    ModelFileParser parser(ModelTargets{}, nullptr);
-    parser.setModelsFolder(modelsFolder_);
-    if (parser.RewriteKeyValue(settingsFilePath(), name, value) != RewriteResult::Rewritten) {
+    if (keyvalue::RewriteKeyValue(settingsFilePath(), name, value) != RewriteResult::Rewritten) {
       code = kFileWriteFailed;
       return true;
     }

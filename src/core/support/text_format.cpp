@@ -54,11 +54,19 @@ std::string runSnprintf(const std::string& directive, auto value) {
 }  // namespace
 
 std::string formatText(std::string_view fmt, std::initializer_list<FormatArg> args) {
+  return formatText(fmt, args.begin(), args.end());
+}
+
+std::string formatText(std::string_view fmt, const std::vector<FormatArg>& args) {
+  return formatText(fmt, args.data(), args.data() + args.size());
+}
+
+std::string formatText(std::string_view fmt, const FormatArg* first, const FormatArg* last) {
   std::string out;
   out.reserve(fmt.size() + 16);
-  const FormatArg* next = args.begin();
+  const FormatArg* next = first;
   const auto take = [&]() -> const FormatArg* {
-    if (next == args.end()) return nullptr;
+    if (next == last) return nullptr;
     return next++;
   };
 

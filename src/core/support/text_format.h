@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 #include <variant>
+#include <vector>
 
 namespace ostrel {
 
@@ -41,5 +42,7 @@ class FormatArg {
 // z, t, I, I32, I64 (all ignored) and the conversions d i u o x X c s S f F
 // e E g G a A and %%. Any other directive is copied as it stands.
 std::string formatText(std::string_view fmt, std::initializer_list<FormatArg> args);
+std::string formatText(std::string_view fmt, const std::vector<FormatArg>& args);
+std::string formatText(std::string_view fmt, const FormatArg* first, const FormatArg* last);
 
 }  // namespace ostrel

@@ -358,7 +358,8 @@ void COstrelDlg::OpenMainForm(bool stubbed) {
   auto* diagnostics = new CDiagnostics(services, &form);
   diagnostics->hide();
 
-  if (!stubbed && !ctx.Pulse.IsPulse() && !ctx.State.UpdateOfferMark &&
+  if (ctx.State.Kind != UnitKind::Sample && ctx.State.Kind != UnitKind::PulseRadar &&
+      !ctx.State.UpdateOfferMark &&
       update->OfferUpdate(ctx.Unit)) {
     ctx.State.UpdateOfferMark = true;
     ctx.State.StartPage = 1;

@@ -9,11 +9,15 @@
 namespace ostrel {
 namespace {
 
-const char* kindKey(const AppContext& ctx, bool stubbed) {
-  if (stubbed) return "IDD_MAINFORM_STUBBEDMODE";
-  if (ctx.Pulse.IsPulse()) return "IDC_KIND_PULSERADAR";
-  if (ctx.State.GuidedWave) return "IDC_KIND_GUIDEDWAVE";
-  if (ctx.State.UType) return "IDC_KIND_UTYPE";
+const char* kindKey(const AppContext& ctx) {
+  switch (ctx.State.Kind) {
+    case UnitKind::Sample: return "IDD_MAINFORM_STUBBEDMODE";
+    case UnitKind::PulseRadar: return "IDC_KIND_PULSERADAR";
+    case UnitKind::GuidedWave: return "IDC_KIND_GUIDEDWAVE";
+    case UnitKind::UType: return "IDC_KIND_UTYPE";
+    case UnitKind::Ultrasonic:
+    case UnitKind::None: break;
+  }
   return "IDC_KIND_ULTRASONIC";
 }
 
@@ -62,7 +66,7 @@ void CPropertyPage::setNotice(const QString& text) {
 void CPropertyPage::refreshIdentity() {
   const AppContext& ctx = services_.context;
   const UnitConfiguration& unit = ctx.Unit;
-  identity_->setTitle(text(kindKey(ctx, services_.stubbed)));
+  identity_->setTitle(text(kindKey(ctx)));
   lines_[0]->setText(QString::fromStdString(
       ctx.format("IDC_PNSN", {unit.MODEL, static_cast<long long>(unit.SERIAL)})));
   lines_[1]->setText(QString::fromStdString(ctx.format("IDC_HW_MODEL", {unit.FIRMWARE})));

@@ -190,10 +190,10 @@ class ConnectSequenceTest : public QObject {
     QTEST(QString::fromStdString(u.MODEL), "model");
     QTEST(QString::fromStdString(u.FIRMWARE), "firmware");
     QTEST(QString::fromStdString(u.MDL_FILE_NAME), "file");
-    QTEST(run.ctx().State.GuidedWave, "guided");
-    QTEST(run.ctx().State.UType, "uType");
+    QTEST(run.ctx().State.Kind == ostrel::UnitKind::GuidedWave, "guided");
+    QTEST(run.ctx().State.Kind == ostrel::UnitKind::UType, "uType");
     QCOMPARE(QString::fromStdString(run.ctx().State.ModelCopy), QString::fromStdString(u.MODEL));
-    QVERIFY(!run.ctx().Pulse.IsPulse());
+    QVERIFY(run.ctx().State.Kind != ostrel::UnitKind::PulseRadar);
     QVERIFY(form.identity.contains(QString::fromStdString(u.MODEL)));
     QVERIFY(form.identity.contains(QString::number(u.SERIAL)));
     // The model that serves the unit is the one in the model records.
@@ -209,7 +209,7 @@ class ConnectSequenceTest : public QObject {
     QVERIFY(run.start());
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{1});
-    QVERIFY(run.ctx().Pulse.IsPulse());
+    QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::PulseRadar);
     const ostrel::UnitConfiguration& u = run.ctx().Unit;
     QCOMPARE(QString::fromStdString(u.FIRMWARE), QString("NXRadar"));
     QCOMPARE(QString::fromStdString(u.MODEL), QString("KM70-2610"));
@@ -391,7 +391,7 @@ class ConnectSequenceTest : public QObject {
     run.closeWith = CMainForm::kReconnect;
     run.onForm = [&run](CMainForm&, int& result) {
       if (run.forms.size() == 1) {
-        QVERIFY(run.ctx().State.GuidedWave);
+        QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::GuidedWave);
         run.ctx().Link->Close();  // the next unit is on another line
         run.driver().attach(0, ultrasonicWith("KM30-U", "ZX90-1000"));
       } else {
@@ -401,7 +401,7 @@ class ConnectSequenceTest : public QObject {
     QVERIFY(run.start());
     QVERIFY(run.waitFor(Phase::Waiting));
     QCOMPARE(run.forms.size(), std::size_t{1});
-    QVERIFY(!run.ctx().State.GuidedWave);
+    QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::Ultrasonic);
     QVERIFY(run.ctx().Unit.MDL_FILE_NAME.empty());
     QVERIFY(run.status().startsWith(run.text("ERROR_MESSAGE117")));
 
@@ -410,7 +410,7 @@ class ConnectSequenceTest : public QObject {
     run.dlg().retryButton()->click();
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{2});
-    QVERIFY(run.ctx().State.UType);
+    QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::UType);
     QCOMPARE(QString::fromStdString(run.ctx().Unit.MDL_FILE_NAME), QString("KM40_UType.txt"));
   }
 

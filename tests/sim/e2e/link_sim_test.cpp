@@ -21,20 +21,6 @@ using sim::Fault;
 using sim::PageUnit;
 using sim::PageUnitKind;
 
-// Remembers what the memory procedures showed.
-class Shown final : public NullPresenter {
- public:
-  int messageBox(const std::string& text, unsigned style) override {
-    boxes.push_back(text);
-    return NullPresenter::messageBox(text, style);
-  }
-  void errorDetail(const std::string& message, const std::string& details) override {
-    errors.push_back(message + " | " + details);
-  }
-  std::vector<std::string> boxes;
-  std::vector<std::string> errors;
-};
-
 class LinkAgainstSim : public ::testing::Test {
  protected:
   void start(PageUnitKind kind, PageUnit::Options options = {}) {
@@ -44,7 +30,7 @@ class LinkAgainstSim : public ::testing::Test {
     UnitLink::Timing timing;
     timing.listenMs = 500;  // the silent paths in half a second
     link = std::make_unique<UnitLink>(*driver, timing);
-    memory = std::make_unique<UnitMemory>(*link, nullptr, nullptr, &shown);
+    memory = std::make_unique<UnitMemory>(*link);
     std::vector<std::string> cables;
     ASSERT_EQ(link->EnumerateCables(cables, 0x10C4, 0x807F), 1);
     link->SetTargetProduct(cables.back());
@@ -67,7 +53,6 @@ class LinkAgainstSim : public ::testing::Test {
   std::unique_ptr<sim::SimulatedCableDriver> driver;
   std::unique_ptr<UnitLink> link;
   std::unique_ptr<UnitMemory> memory;
-  Shown shown;
 };
 
 TEST_F(LinkAgainstSim, EachKindIdentifiesWithItsOwnLayout) {
@@ -233,14 +218,17 @@ TEST_F(LinkAgainstSim, VerifyShowsWhyItFailed) {
   memory->WriteBuffer = memory->Pages[0];
   memory->WriteBuffer[10] ^= 0xFF;  // differs from what the unit holds
   EXPECT_EQ(memory->VerifyPage(UnitMemory::kCustomer), 0);
-  EXPECT_TRUE(shown.boxes.empty());
+  EXPECT_TRUE(memory->takeNotices().empty());  // a mere difference is the caller's to word
 
   fault("0x31:*:refuse=4");
   EXPECT_EQ(memory->VerifyPage(UnitMemory::kCustomer), 0);
-  ASSERT_EQ(shown.errors.size(), 1u);  // the unreadable page, with its last result
-  EXPECT_NE(shown.errors[0].find("ERROR_MESSAGE64"), std::string::npos);
-  ASSERT_EQ(shown.boxes.size(), 1u);
-  EXPECT_EQ(shown.boxes[0], "ERROR_MESSAGE66");
+  const Notices notices = memory->takeNotices();
+  ASSERT_EQ(notices.size(), 2u);  // the unreadable page with its last result, then the verify
+  EXPECT_EQ(notices[0].form, Notice::Form::ErrorDetail);
+  EXPECT_EQ(notices[0].key, "ERROR_MESSAGE64");
+  EXPECT_EQ(notices[0].detailKey, "ERROR_MESSAGE65");
+  EXPECT_EQ(notices[1].key, "ERROR_MESSAGE66");
+  EXPECT_TRUE(memory->takeNotices().empty());
 }
 
 TEST_F(LinkAgainstSim, DamagedDataFramesEndWithTheirCodes) {

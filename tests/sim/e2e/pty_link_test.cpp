@@ -20,12 +20,11 @@ using sim::test::Unitsim;
 
 struct PtyLink {
   explicit PtyLink(const std::string& path, UnitLink::Timing timing = {})
-      : driver(std::filesystem::path(path)), link(driver, timing), memory(link, nullptr, nullptr, &presenter) {
+      : driver(std::filesystem::path(path)), link(driver, timing), memory(link) {
     std::vector<std::string> cables;
     found = link.EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId);
     if (found > 0) link.SetTargetProduct(cables.back());
   }
-  NullPresenter presenter;
   SerialCableDriver driver;
   UnitLink link;
   UnitMemory memory;

@@ -117,8 +117,8 @@ std::unique_ptr<ModelRecords> load(const fs::path& path, Kind kind,
   auto r = std::make_unique<ModelRecords>();
   r->Language.LoadPath(modelsDir() / "Ostrel_Language.txt");
   r->HelpTopics.build(kind == Kind::GuidedWave, kind == Kind::Pulse);
-  r->Unit.FIRMWARE = std::string(firmware);
-  ModelFileParser parser(r->targets(), nullptr);
+  r->UnitType.Firmware = std::string(firmware);
+  ModelFileParser parser(r->targets());
   EXPECT_TRUE(parser.LoadModelFile(path, 0)) << path;
   return r;
 }
@@ -166,7 +166,7 @@ class ModelsCopy {
     for (const FamilyModel& m : kFamily) fs::remove(dir_ / m.file);
   }
   bool find(const std::vector<std::string>& wanted, std::string& dest) const {
-    const ModelDiscovery discovery(dir_.path(), nullptr, 0, nullptr);
+    ModelDiscovery discovery(dir_.path(), nullptr, 0, nullptr);
     return discovery.FindModelFile("KM", "UNITTYPE", wanted, 90, dest);
   }
   const fs::path& path() const { return dir_.path(); }
@@ -247,7 +247,7 @@ TEST(FamilyModels, TheSampleProgramIdentityFindsAModel) {
   AppSettings settings;
   ModelTargets targets;
   targets.settings = &settings;
-  ModelFileParser parser(targets, nullptr);
+  ModelFileParser parser(targets);
   ASSERT_EQ(parser.Parse(modelsDir() / "Ostrel_Settings.txt"), 0);
   ASSERT_FALSE(settings.DemoModel.empty());
 
@@ -270,7 +270,7 @@ TEST(FamilyModels, TheLoadedModelDescribesTheIdentifiedFirmware) {
         })->kind;
     // Loaded as the connect sequence does: by the stem, so the .fmf wins.
     auto r = load(copy.path() / fs::path(u.file).stem(), kind, u.firmware);
-    const std::string& d = r->Unit.UNIT_DESCRIPTION;
+    const std::string& d = r->UnitType.Description;
     ASSERT_EQ(d.rfind(lead, 0), 0u) << d;
     EXPECT_NE(d.find(modelPrefix(u.model)), std::string::npos) << d;
     // Page-based units have a description line of their own firmware.

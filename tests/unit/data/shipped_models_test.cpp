@@ -48,7 +48,7 @@ TEST(ShippedModels, SettingsExampleNamesEverySetting) {
   AppSettings s;
   ModelTargets targets;
   targets.settings = &s;
-  ModelFileParser parser(targets, nullptr);
+  ModelFileParser parser(targets);
   ASSERT_EQ(parser.Parse(test::sourceDataDir() / "Models" / "Ostrel_Settings.txt"), 0);
   EXPECT_EQ(s.Version, "5.0.0.0");
   EXPECT_EQ(s.DemoModel, "KM30Demo");

@@ -28,14 +28,13 @@ Bytes dataFrame(std::uint8_t selector, std::uint8_t block, std::uint8_t fill, in
 
 class UnitMemoryTest : public ::testing::Test {
  protected:
-  UnitMemoryTest() : link(d), memory(link, nullptr, nullptr, &presenter) {
+  UnitMemoryTest() : link(d), memory(link) {
     link.SetTargetProduct("Linkbud USB Interface Cable");
     EXPECT_EQ(link.Open(), 0);  // an open link counts as connected
   }
 
   FakeCableDriver d;
   UnitLink link;
-  test::RecordingPresenter presenter;
   UnitMemory memory;
 };
 

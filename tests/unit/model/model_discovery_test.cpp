@@ -43,7 +43,7 @@ class ModelDiscoveryTest : public ::testing::Test {
 
   bool find(const Names& wanted, int progress, std::string& dest,
             FmfKey key = FmfCipher::projectKey()) {
-    const ModelDiscovery discovery(dir_.path(), &m_->Language, 0, &presenter_, key);
+    ModelDiscovery discovery(dir_.path(), &m_->Language, 0, &presenter_.busy(), key);
     return discovery.FindModelFile("KM", "UNITTYPE", wanted, progress, dest);
   }
 
@@ -89,7 +89,7 @@ TEST_F(ModelDiscoveryTest, SameBaseNameFindsPlainAndLoadsEnciphered) {
   std::string dest;
   ASSERT_TRUE(find({"KM-100"}, 0, dest));
   EXPECT_EQ(dest, "KM100.txt");
-  ModelFileParser parser(m_->targets(), &presenter_);
+  ModelFileParser parser(m_->targets());
   const std::string base = dest.substr(0, dest.rfind('.'));
   ASSERT_TRUE(parser.LoadModelFile(dir_ / base, 0));
   EXPECT_EQ(m_->Database.MaxHead, "enciphered");

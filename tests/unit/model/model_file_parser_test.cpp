@@ -1,11 +1,9 @@
 #include "core/model/model_file_parser.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <random>
 
 #include "core/model/fmf_cipher.h"
@@ -34,7 +32,8 @@ class ModelFileParserTest : public ::testing::Test {
   void SetUp() override {
     m_ = test::makeModelRecords();
     m_->loadLanguage(dir_);
-    parser_ = std::make_unique<ModelFileParser>(m_->targets(), &presenter_);
+    parser_ = std::make_unique<ModelFileParser>(m_->targets());
+    parser_->setProgressSink(&presenter_.busy());
   }
 
   void parse(std::string_view text, const char* name = "KM100.txt") {
@@ -49,86 +48,6 @@ class ModelFileParserTest : public ::testing::Test {
   std::unique_ptr<ModelRecords> m_;
   std::unique_ptr<ModelFileParser> parser_;
 };
-
-TEST(ModelLineGrammar, KeyValueAndIndicesFollowTheLineRules) {
-  ModelLine l = ModelFileParser::SplitLine("CFGITEM[2][1] = 3|Relay");
-  EXPECT_EQ(l.Key, "CFGITEM");
-  EXPECT_EQ(l.Value, "3|Relay");
-  EXPECT_EQ(l.Index1, 1);
-  EXPECT_EQ(l.Written1, 2);
-  EXPECT_EQ(l.Index2, 1);
-  EXPECT_FALSE(l.Append1);
-  EXPECT_FALSE(l.Append2);
-
-  // Only spaces are trimmed: a tab before '=' stays in the key.
-  l = ModelFileParser::SplitLine("  KEY\t=  a\tb  ");
-  EXPECT_EQ(l.Key, "KEY\t");
-  EXPECT_EQ(l.Value, "a\tb");
-
-  // No index, index 0 and negative indices ask for the next free slot.
-  EXPECT_TRUE(ModelFileParser::SplitLine("UNITS = Feet").Append1);
-  EXPECT_EQ(ModelFileParser::SplitLine("UNITS = Feet").Index1, -1);
-  EXPECT_TRUE(ModelFileParser::SplitLine("UNITS[0] = Feet").Append1);
-  EXPECT_TRUE(ModelFileParser::SplitLine("UNITS[-4] = Feet").Append1);
-  l = ModelFileParser::SplitLine("UNITS[+3] = Feet");
-  EXPECT_TRUE(l.Append1);
-  EXPECT_EQ(l.Index1, 2);
-  l = ModelFileParser::SplitLine("CFGITEM[3][+] = 1|x");
-  EXPECT_EQ(l.Index1, 2);
-  EXPECT_TRUE(l.Append2);
-  EXPECT_EQ(l.Index2, 0);
-
-  // A key without brackets takes the first bracket of the value.
-  l = ModelFileParser::SplitLine("UNITS = Feet [7][2]");
-  EXPECT_EQ(l.Key, "UNITS");
-  EXPECT_EQ(l.Index1, 6);
-  EXPECT_EQ(l.Index2, 2);
-
-  // The scan's literal "][" must follow the number directly.
-  EXPECT_EQ(ModelFileParser::SplitLine("K[ 3 ][2] = v").Index2, 0);
-  EXPECT_EQ(ModelFileParser::SplitLine("K[ 3][2] = v").Index1, 2);
-  EXPECT_EQ(ModelFileParser::SplitLine("K[3] [2] = v").Index2, 0);
-  // Nothing before the first '[' fails the whole scan.
-  l = ModelFileParser::SplitLine("[3][4] = v");
-  EXPECT_EQ(l.Key, "");
-  EXPECT_EQ(l.Index2, 0);
-  EXPECT_EQ(l.Index1, -1);
-  // Huge numbers saturate rather than wrap.
-  EXPECT_EQ(ModelFileParser::SplitLine("K[99999999999999999999] = v").Index1, INT32_MAX - 1);
-
-  l = ModelFileParser::SplitLine("JUST TEXT");
-  EXPECT_EQ(l.Key, "");
-  EXPECT_FALSE(l.HasEquals);
-  EXPECT_EQ(l.Value, "JUST TEXT");
-}
-
-TEST(SplitFields, ReadsEachItemUpToItsBar) {
-  std::vector<FieldValue> f;
-  EXPECT_EQ(ModelFileParser::SplitFields("5|Output Type", "%d|%s", f), 2);
-  EXPECT_EQ(std::get<std::int32_t>(f[0]), 5);
-  EXPECT_EQ(std::get<std::string>(f[1]), "Output Type");
-
-  // Blanks inside a text field stay; integers skip leading blanks and stop
-  // at the first non-digit; floating fields take exponents.
-  EXPECT_EQ(ModelFileParser::SplitFields("  12abc| a b |2.5e1", "%d|%s|%f", f), 3);
-  EXPECT_EQ(std::get<std::int32_t>(f[0]), 12);
-  EXPECT_EQ(std::get<std::string>(f[1]), " a b ");
-  EXPECT_DOUBLE_EQ(std::get<double>(f[2]), 25.0);
-
-  // Missing fields at the end store 0 or empty text and are not counted.
-  EXPECT_EQ(ModelFileParser::SplitFields("7", "%d|%s|%f|%d", f), 1);
-  ASSERT_EQ(f.size(), 4u);
-  EXPECT_EQ(std::get<std::string>(f[1]), "");
-  EXPECT_EQ(std::get<double>(f[2]), 0.0);
-  EXPECT_EQ(std::get<std::int32_t>(f[3]), 0);
-
-  // Unreadable and out-of-range numbers.
-  ModelFileParser::SplitFields("abc|-99999999999|1e999|-x", "%d|%d|%f|%f", f);
-  EXPECT_EQ(std::get<std::int32_t>(f[0]), 0);
-  EXPECT_EQ(std::get<std::int32_t>(f[1]), INT32_MIN);
-  EXPECT_TRUE(std::isinf(std::get<double>(f[2])));
-  EXPECT_EQ(std::get<double>(f[3]), 0.0);
-}
 
 TEST(RangeList, ExpandsRangesAndSingles) {
   using V = std::vector<std::int32_t>;
@@ -362,16 +281,16 @@ TEST_F(ModelFileParserTest, FormulaValuesAndStructureLists) {
 }
 
 TEST_F(ModelFileParserTest, UnitTypeNamesTheDescriptionToUse) {
-  m_->Unit.FIRMWARE = "G12";
+  m_->UnitType.Firmware = "G12";
   parse(
       "UNITTYPE[1] = KM-100 A7\nUNITTYPE[2] = KM-200 G12\n"
       "UNITDESCRIPTION[1] = first\nUNITDESCRIPTION[2] = second\n");
   EXPECT_EQ(db().UnitTypeCount, 2);
-  EXPECT_EQ(m_->Unit.UNIT_DESCRIPTION, "Model: second");
+  EXPECT_EQ(m_->UnitType.Description, "Model: second");
   // The match starts at the first entry for every file.
-  m_->Unit.FIRMWARE = "nowhere";
+  m_->UnitType.Firmware = "nowhere";
   parse("UNITTYPE[1] = KM-100 A7\nUNITDESCRIPTION[1] = fallback\nUNITDESCRIPTION[2] = other\n");
-  EXPECT_EQ(m_->Unit.UNIT_DESCRIPTION, "Model: fallback");
+  EXPECT_EQ(m_->UnitType.Description, "Model: fallback");
 }
 
 TEST_F(ModelFileParserTest, ProgramNameOnlyFromTheProductFamilyFile) {
@@ -522,73 +441,11 @@ TEST_F(ModelFileParserTest, EncipheredProductFamilyFileNamesTheProgram) {
   EXPECT_TRUE(parser_->LoadModelFile(dir_ / "Corporate_Model", 0));
   EXPECT_EQ(m_->Identity.ProgramName, "Ostrel");
   EXPECT_EQ(m_->Identity.ModelId, "KM");
-  // Another key reads noise: nothing is set, nothing breaks.
+  // Another key reads noise: the file is not usable, nothing is set.
   parser_->setCipherKey(FmfKey{1, 2, 3, 4});
   m_->Identity.ModelId.clear();
-  EXPECT_TRUE(parser_->LoadModelFile(dir_ / "Corporate_Model", 0));
+  EXPECT_FALSE(parser_->LoadModelFile(dir_ / "Corporate_Model", 0));
   EXPECT_EQ(m_->Identity.ModelId, "");
-}
-
-TEST(ModelKeyValue, ReadsTheFirstLineOrAnyLineOfTheKey) {
-  TempDir dir;
-  writeBytes(dir / "s.txt",
-             "' settings\r\nUNITTYPE = KM-100\r\nUNITTYPE = g12 ' note\r\n"
-             "OPTOUT = true\r\n");
-  test::RecordingPresenter presenter;
-  const ModelFileParser parser(ModelTargets{}, &presenter);
-  std::string dest = "untouched";
-  EXPECT_FALSE(parser.ReadKeyValue(dir / "s.txt", "UNITTYPE", "G12", &dest, false));
-  EXPECT_EQ(dest, "KM-100");
-  EXPECT_TRUE(parser.ReadKeyValue(dir / "s.txt", "UNITTYPE", "G12", &dest, true));
-  EXPECT_EQ(dest, "g12");
-  EXPECT_TRUE(parser.ReadKeyValue(dir / "s.txt", "OPTOUT", "TRUE", nullptr, false));
-  EXPECT_FALSE(parser.ReadKeyValue(dir / "s.txt", "PENDING", "", &dest, true));
-  EXPECT_FALSE(parser.ReadKeyValue(dir / "none.txt", "OPTOUT", "TRUE", &dest, true));
-  EXPECT_EQ(dest, "g12");
-}
-
-TEST(ModelRewrite, RewritesEveryLineOfTheKeyWithoutComments) {
-  TempDir dir;
-  writeBytes(dir / "s.txt",
-             "' header comment\r\nGUIDE = TRUE ' shown\r\n\r\nPENDING = TRUE\r\n"
-             "PREF_UNITS = Feet\r\nPENDING = maybe\r\n");
-  const ModelFileParser parser(ModelTargets{}, nullptr);
-  EXPECT_EQ(parser.RewriteKeyValue(dir / "s.txt", "PENDING", "FALSE"), RewriteResult::Rewritten);
-  EXPECT_EQ(readBytes(dir / "s.txt"),
-            utf16FileBytes("GUIDE = TRUE\nPENDING = FALSE\nPREF_UNITS = Feet\nPENDING = FALSE\n"));
-
-  // A missing key still rewrites the file (already without comments here).
-  writeBytes(dir / "t.txt", "' c\r\nGUIDE = TRUE\r\n");
-  EXPECT_EQ(parser.RewriteKeyValue(dir / "t.txt", "PENDING", "FALSE"), RewriteResult::KeyMissing);
-  EXPECT_EQ(readBytes(dir / "t.txt"), utf16FileBytes("GUIDE = TRUE\n"));
-
-  EXPECT_EQ(parser.RewriteKeyValue(dir / "absent.txt", "GUIDE", "TRUE"), RewriteResult::Failed);
-  EXPECT_FALSE(std::filesystem::exists(dir / "absent.txt"));
-  EXPECT_EQ(folderNames(dir.path()), (std::vector<std::string>{"s.txt", "t.txt"}));
-}
-
-TEST(ModelRewrite, AFailedWriteLeavesTheOriginalIntact) {
-  TempDir dir;
-  const std::string original =
-      "GUIDE = TRUE\r\nPENDING = TRUE\r\n" + std::string(200, ' ') + "\r\n";
-  writeBytes(dir / "s.txt", original);
-  const ModelFileParser parser(ModelTargets{}, nullptr);
-
-  // Writes beyond 64 bytes fail (EFBIG instead of the signal), so the
-  // UTF-16 copy cannot be completed.
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 64;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const RewriteResult result = parser.RewriteKeyValue(dir / "s.txt", "PENDING", "FALSE");
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-
-  EXPECT_EQ(result, RewriteResult::Failed);
-  EXPECT_EQ(readBytes(dir / "s.txt"), original);
-  EXPECT_EQ(folderNames(dir.path()), (std::vector<std::string>{"s.txt"}));
 }
 
 }  // namespace

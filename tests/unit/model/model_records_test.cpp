@@ -9,7 +9,7 @@ namespace {
 
 TEST(ModelRecords, ResetBeforeEachModelClearsListsAndKinds) {
   auto m = test::makeModelRecords();
-  ModelFileParser parser(m->targets(), nullptr);
+  ModelFileParser parser(m->targets());
   parser.ParseBytes(
       "TPF = 500\nGUIDEDWAVERADAR = 1\nUGUS = 1\nMAXSENSORHEIGHT = 30\nNLBUTTONCAPTION = Tanks\n"
       "CFGLABEL[1] = 1|a\nCFGLABEL[2] = 1|b\nCFGLABEL[3] = 1|c\nCFGLABEL[4] = 1|d\nCFGLABEL[5] = "
@@ -43,7 +43,7 @@ TEST(ModelRecords, ResetBeforeEachModelClearsListsAndKinds) {
 
 TEST(ModelRecords, StructureResetMarksShapesAsNone) {
   auto m = test::makeModelRecords();
-  ModelFileParser parser(m->targets(), nullptr);
+  ModelFileParser parser(m->targets());
   parser.ParseBytes(
       "SHAPEID[1] = 1|Flat\nSHAPEID[2] = 2|Cone\nNLTYPE[1] = 256\nSTRAPUNITS[1] = 5|u\n"
       "CUBICAREATOVOL[1] = 7.5\nRCRS_LS_FORMULA[1] = r|1|2\nTABIMAGES[1] = t\n",

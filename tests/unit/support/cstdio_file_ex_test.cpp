@@ -65,10 +65,19 @@ TEST(CStdioFileEx, OddEndingsDoNotBreakReading) {
 
 TEST(CStdioFileEx, UnicodeCheckReportsMissingAndEmptyFiles) {
   TempDir dir;
-  RecordingPresenter p;
-  EXPECT_FALSE(CStdioFileEx::IsFileUnicode(dir / "none.txt", &p));
   writeBytes(dir / "empty.txt", "");
-  EXPECT_FALSE(CStdioFileEx::IsFileUnicode(dir / "empty.txt", &p));
+  CStdioFileEx f;
+  EXPECT_FALSE(f.Open(dir / "none.txt", CStdioFileEx::modeRead));
+  EXPECT_EQ(f.LastUnicodeCheck(), CStdioFileEx::UnicodeCheck::CannotOpen);
+  EXPECT_TRUE(f.Open(dir / "empty.txt", CStdioFileEx::modeRead));
+  EXPECT_EQ(f.LastUnicodeCheck(), CStdioFileEx::UnicodeCheck::CannotRead);
+
+  RecordingPresenter p;
+  for (const auto check : {CStdioFileEx::UnicodeCheck::CannotOpen,
+                           CStdioFileEx::UnicodeCheck::CannotRead,
+                           CStdioFileEx::UnicodeCheck::Plain}) {
+    showNotices(p, CStdioFileEx::UnicodeCheckNotices(check), nullptr, 0);
+  }
   ASSERT_EQ(p.messages.size(), 2u);
   EXPECT_EQ(p.messages[0].text, "Error:  Cannot open file for Unicode type check.");
   EXPECT_EQ(p.messages[1].text, "Error:  Cannot read file for Unicode type check.");

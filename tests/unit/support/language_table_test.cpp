@@ -21,7 +21,7 @@ class LanguageTableTest : public ::testing::Test {
       crlf.push_back(c);
     }
     writeBytes(dir / "lang.txt", crlf);
-    LanguageTable table(&presenter);
+    LanguageTable table;
     table.setFolder(dir.path());
     EXPECT_EQ(table.Load("lang.txt"), 0);
     return table;
@@ -141,10 +141,11 @@ TEST_F(LanguageTableTest, Utf16FileGivesTheSameTableAs8BitText) {
 }
 
 TEST_F(LanguageTableTest, MissingFileShowsBothMessagesAndLeavesTableEmpty) {
-  LanguageTable t(&presenter);
+  LanguageTable t;
   t.setFolder(dir.path());
   EXPECT_EQ(t.Load("absent.txt"), -1);
   EXPECT_EQ(t.Count(), 0);
+  showNotices(presenter, t.takeNotices(), nullptr, 0);
   ASSERT_EQ(presenter.messages.size(), 2u);
   EXPECT_EQ(presenter.messages[0].text, "Error:  Cannot open file for Unicode type check.");
   EXPECT_EQ(presenter.messages[1].text, "Error:  Cannot open the Language File. \n");
