@@ -11,7 +11,9 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --preset dev
-cmake --build --preset dev
+# Only what this starts: the tool, the command-line tool and the simulator
+# (scripts/test.sh builds the rest).
+cmake --build --preset dev --target ostrel ostrelctl ostrel-unitsim
 
 tool=build/dev/src/gui/ostrel
 unit=(--simulate "${OSTREL_SIMULATE:-ultrasonic}")

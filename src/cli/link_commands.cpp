@@ -160,7 +160,8 @@ int readPage(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& 
   const int r = page->index < 0 ? s.memory->ReadInfoMemory(bytes.data())
                                 : s.memory->ReadPage(page->index, bytes.data());
   if (r != 0) {
-    err << "ostrelctl: reading the " << page->name << " page failed (result " << r << ")\n";
+    err << "ostrelctl: reading the " << page->name << " page failed (result " << r
+        << "): " << describeMemoryFailure(s.memory->LastFailure(), s.link->Timings()) << '\n';
     return 1;
   }
   if (!a.out.empty()) return saveBytes(a.out, bytes.data(), bytes.size(), err) ? 0 : 1;
@@ -197,7 +198,8 @@ int writePage(Session& s, const CommandArgs& a, std::ostream& out, std::ostream&
   std::memcpy(s.memory->WriteBuffer.data(), bytes.data(), UnitMemory::kPageSize);
   const int r = s.memory->WritePage(page->index + 1);
   if (r != 0) {
-    err << "ostrelctl: writing the " << page->name << " page failed at step " << r << '\n';
+    err << "ostrelctl: writing the " << page->name << " page failed (step " << r
+        << "): " << describeMemoryFailure(s.memory->LastFailure(), s.link->Timings()) << '\n';
     return 1;
   }
   if (s.memory->VerifyPage(page->index) != 1) {
@@ -225,7 +227,8 @@ int readBlocks(Session& s, const CommandArgs& a, std::ostream& out, std::ostream
                      : s.memory->ReadBlocks(UnitMemory::kScanSelector, UnitMemory::kScanFirstBlock,
                                             record.data());
   if (r != 0) {
-    err << "ostrelctl: reading the " << a.positional[0] << " record failed (result " << r << ")\n";
+    err << "ostrelctl: reading the " << a.positional[0] << " record failed (result " << r
+        << "): " << describeMemoryFailure(s.memory->LastFailure(), s.link->Timings()) << '\n';
     return 1;
   }
   if (!a.out.empty()) return saveBytes(a.out, record.data(), record.size(), err) ? 0 : 1;

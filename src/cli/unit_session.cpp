@@ -37,6 +37,60 @@ std::string describeEnumeration(int n) {
   }
 }
 
+namespace {
+
+std::string seconds(int ms) {
+  std::ostringstream o;
+  o << ms / 1000.0 << " s";
+  return o.str();
+}
+
+}  // namespace
+
+std::string describeCommandResult(int result, const UnitLink::Timing& timing) {
+  switch (result) {
+    case UnitLink::kWriteFailed: return "the cable did not take the bytes";
+    case UnitLink::kNoAcknowledgement:
+      return "no answer from the unit after " + seconds(timing.framePhaseMs);
+    case UnitLink::kNotAnAcknowledgement: return "the unit's answer was not an acknowledgement";
+    case UnitLink::kOtherCommandAcknowledged:
+      return "the unit acknowledged another command";
+    default: return "the unit refused it (status " + std::to_string(result) + ")";
+  }
+}
+
+std::string describeMemoryFailure(const UnitMemory::Failure& f, const UnitLink::Timing& timing) {
+  using Step = UnitMemory::Failure::Step;
+  const std::string block = "block " + std::to_string(f.block);
+  const auto frame = [&](const char* what) {
+    if (f.result < 2) return std::string("no ") + what + " from the unit after " + seconds(timing.framePhaseMs);
+    return std::string("the ") + what + " was damaged or cut short (" + std::to_string(f.result) +
+           " bytes)";
+  };
+  switch (f.step) {
+    case Step::None: return "no step failed";
+    case Step::Connect:
+      return "connecting to the unit failed (result " + std::to_string(f.result) + ")";
+    case Step::BeginWrite:
+      return "the unit did not begin the write: " + describeCommandResult(f.result, timing);
+    case Step::WriteBlock:
+      if (f.result > UnitLink::kOtherCommandAcknowledged || f.result < UnitLink::kWriteFailed) {
+        return "the unit refused " + block + " (status " + std::to_string(f.result) + ")";
+      }
+      return "writing " + block + " failed: " + describeCommandResult(f.result, timing);
+    case Step::ReadyFrame:
+      if (f.result >= 4) return "the unit's answer to " + block + " was not a ready frame";
+      return "no ready frame from the unit after " + block + " within " +
+             seconds(timing.framePhaseMs);
+    case Step::Commit:
+      return "the unit did not store the page: " + describeCommandResult(f.result, timing);
+    case Step::ReadCommand:
+      return "asking for " + block + " failed: " + describeCommandResult(f.result, timing);
+    case Step::DataFrame: return block + ": " + frame("data frame");
+  }
+  return {};
+}
+
 std::optional<std::string> makeSession(const LinkOptions& options, Session& s, std::ostream& err) {
   if (!options.simulate.empty()) {
     std::shared_ptr<sim::SimUnit> unit = sim::makeUnit(options.simulate);

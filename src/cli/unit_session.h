@@ -37,6 +37,11 @@ struct Session {
 };
 
 std::string describeEnumeration(int n);
+// What a command's result means, in words ("no answer from the unit after 1 s").
+std::string describeCommandResult(int result, const UnitLink::Timing& timing);
+// Where and why the last page read or write stopped, in words.
+std::string describeMemoryFailure(const UnitMemory::Failure& failure,
+                                  const UnitLink::Timing& timing);
 // Sets up the driver and link; an error text for a bad --simulate kind.
 std::optional<std::string> makeSession(const LinkOptions& options, Session& s, std::ostream& err);
 // Finds the cable and connects, as startup does. 0 when connected.

@@ -165,7 +165,8 @@ bool UnitLink::WaitForData(std::chrono::milliseconds timeout) {
 int UnitLink::Connect() {
   if (IsOpen()) return 0;
   if (Open() != 0) return fail(-1);
-  int r = RequestIdentify(8000);
+  // The wait lasts as long as the listening it waits for.
+  int r = RequestIdentify(timing_.listenMs);
   if (r == -1) {
     // Nobody at 9600 baud: try 1200, then move the unit to 9600.
     abortListening();
@@ -178,7 +179,7 @@ int UnitLink::Connect() {
   if (r == -2) {
     // A pulse radar streaming in its own framing.
     if (!WakeRadar()) return fail(-2);
-    r = RequestIdentify(8000);
+    r = RequestIdentify(timing_.listenMs);
     if (r != 0) return fail(r);
   }
   return 0;
@@ -213,6 +214,8 @@ bool UnitLink::StopServiceThread(std::chrono::milliseconds wait) {
 int UnitLink::RequestIdentify(int timeoutMs) {
   StartServiceThread();  // a caller without startup's thread still gets an answer
   std::unique_lock lock(eventMutex_);
+  // A thread being stopped takes no more requests: nobody will listen.
+  if (stopEvent_) return -1;
   doneEvent_ = false;
   requestEvent_ = true;
   eventCv_.notify_all();
@@ -235,6 +238,12 @@ void UnitLink::serviceLoop() {
       std::unique_lock lock(eventMutex_);
       eventCv_.wait(lock, [this] { return stopEvent_ || requestEvent_; });
       if (stopEvent_) {
+        // A request not taken yet is answered too: nobody was listened to,
+        // and a caller waiting for it must not sit out its whole time-out.
+        if (requestEvent_) {
+          identResult_ = -1;
+          doneEvent_ = true;
+        }
         stoppedEvent_ = true;
         requestEvent_ = false;
         eventCv_.notify_all();

@@ -62,26 +62,27 @@ bool UnitMemory::ReadText(const std::uint8_t* bytes, std::string& text) {
   return false;
 }
 
+int UnitMemory::failWith(Failure::Step step, int block, int result, int code) {
+  failure_ = Failure{step, block, result};
+  link_.Close();
+  return code;
+}
+
 int UnitMemory::readBlocks(int selector, int firstBlock, int blocks, std::uint8_t* buffer) {
+  failure_ = Failure{};
   const int r = link_.Connect();
-  if (r != 0) return r;
+  if (r != 0) {
+    failure_ = Failure{Failure::Step::Connect, -1, r};
+    return r;
+  }
   std::uint8_t frame[100];
   for (int i = 0; i < blocks; ++i) {
+    const int block = firstBlock + i;
     const int sent = link_.Command(kReadBlock, {static_cast<std::uint8_t>(selector),
-                                                static_cast<std::uint8_t>(firstBlock + i)});
-    if (sent != 0) {
-      link_.Close();
-      return sent;
-    }
+                                                static_cast<std::uint8_t>(block)});
+    if (sent != 0) return failWith(Failure::Step::ReadCommand, block, sent, sent);
     const int n = link_.ReadFrame(frame, 100);
-    if (n < 2) {
-      link_.Close();
-      return n;
-    }
-    if (!dataFrameValid(frame, n)) {
-      link_.Close();
-      return n;
-    }
+    if (n < 2 || !dataFrameValid(frame, n)) return failWith(Failure::Step::DataFrame, block, n, n);
     std::memcpy(buffer + kBlockSize * i, frame + 4, kBlockSize);
   }
   return 0;
@@ -135,33 +136,37 @@ UnitMemory::BlockWrite UnitMemory::writeBlock(int block, const std::uint8_t* byt
   std::uint8_t data[1 + kBlockSize];
   data[0] = static_cast<std::uint8_t>(block);
   std::memcpy(data + 1, bytes, kBlockSize);
-  if (link_.Command(kWriteBlock, data, sizeof data) != 0) return BlockWrite::Refused;
+  const int sent = link_.Command(kWriteBlock, data, sizeof data);
+  if (sent != 0) {
+    failure_ = Failure{Failure::Step::WriteBlock, block, sent};
+    return BlockWrite::Refused;
+  }
   std::uint8_t frame[100];
   const int n = link_.ReadFrame(frame, 100);
-  if (n < 4) return BlockWrite::NoReadyFrame;
-  if (n != 4 || std::memcmp(frame, kReady, 4) != 0) return BlockWrite::WrongReadyFrame;
-  return BlockWrite::Stored;
+  if (n == 4 && std::memcmp(frame, kReady, 4) == 0) return BlockWrite::Stored;
+  failure_ = Failure{Failure::Step::ReadyFrame, block, n};
+  return n < 4 ? BlockWrite::NoReadyFrame : BlockWrite::WrongReadyFrame;
 }
 
 int UnitMemory::WritePage(int selector) {
-  if (link_.Connect() != 0) {
-    link_.Close();
-    return 1;
-  }
-  const auto failWith = [this](int code) {
-    link_.Close();
-    return code;
-  };
-  if (link_.Command(kBeginWrite, {}) != 0) return failWith(2);
+  failure_ = Failure{};
+  const int connected = link_.Connect();
+  if (connected != 0) return failWith(Failure::Step::Connect, -1, connected, 1);
+  const int begun = link_.Command(kBeginWrite, {});
+  if (begun != 0) return failWith(Failure::Step::BeginWrite, -1, begun, 2);
   for (int block = 0; block < kPageSize / kBlockSize; ++block) {
-    switch (writeBlock(block, WriteBuffer.data() + kBlockSize * block)) {
-      case BlockWrite::Refused: return failWith(3);
-      case BlockWrite::NoReadyFrame: return failWith(4);
-      case BlockWrite::WrongReadyFrame: return failWith(5);
+    const BlockWrite w = writeBlock(block, WriteBuffer.data() + kBlockSize * block);
+    if (w == BlockWrite::Stored) continue;
+    link_.Close();
+    switch (w) {
+      case BlockWrite::Refused: return 3;
+      case BlockWrite::NoReadyFrame: return 4;
+      case BlockWrite::WrongReadyFrame: return 5;
       case BlockWrite::Stored: break;
     }
   }
-  if (link_.Command(kCommitPage, {static_cast<std::uint8_t>(selector)}) != 0) return failWith(6);
+  const int committed = link_.Command(kCommitPage, {static_cast<std::uint8_t>(selector)});
+  if (committed != 0) return failWith(Failure::Step::Commit, -1, committed, 6);
   return 0;
 }
 
@@ -180,49 +185,40 @@ int UnitMemory::VerifyPage(int index) {
 }
 
 int UnitMemory::ReadInfoMemory(std::uint8_t* buffer) {
-  if (link_.Connect() != 0) {
-    link_.Close();
-    return 1;
-  }
+  failure_ = Failure{};
+  const int connected = link_.Connect();
+  if (connected != 0) return failWith(Failure::Step::Connect, -1, connected, 1);
   std::uint8_t frame[100];
   for (int block = 0; block < 2; ++block) {
-    if (link_.Command(kReadInfo, {static_cast<std::uint8_t>(block)}) != 0) {
-      link_.Close();
-      return 2;
-    }
+    const int sent = link_.Command(kReadInfo, {static_cast<std::uint8_t>(block)});
+    if (sent != 0) return failWith(Failure::Step::ReadCommand, block, sent, 2);
     const int n = link_.ReadFrame(frame, 100);
-    if (n < 2) {
-      link_.Close();
-      return 3;
-    }
-    if (!dataFrameValid(frame, n)) {
-      link_.Close();
-      return 4;
-    }
+    if (n < 2) return failWith(Failure::Step::DataFrame, block, n, 3);
+    if (!dataFrameValid(frame, n)) return failWith(Failure::Step::DataFrame, block, n, 4);
     std::memcpy(buffer + kBlockSize * block, frame + 4, kBlockSize);
   }
   return 0;
 }
 
 int UnitMemory::WriteInfoMemory(const std::uint8_t* buffer) {
-  if (link_.Connect() != 0) {
-    link_.Close();
-    return 1;
-  }
-  const auto failWith = [this](int code) {
-    link_.Close();
-    return code;
-  };
-  if (link_.Command(kBeginWrite, {}) != 0) return failWith(2);
+  failure_ = Failure{};
+  const int connected = link_.Connect();
+  if (connected != 0) return failWith(Failure::Step::Connect, -1, connected, 1);
+  const int begun = link_.Command(kBeginWrite, {});
+  if (begun != 0) return failWith(Failure::Step::BeginWrite, -1, begun, 2);
   for (int block = 0; block < 2; ++block) {
-    switch (writeBlock(block, buffer + kBlockSize * block)) {
-      case BlockWrite::Refused: return failWith(3 + block);
-      case BlockWrite::NoReadyFrame: return failWith(5 + block);
-      case BlockWrite::WrongReadyFrame: return failWith(7 + block);
+    const BlockWrite w = writeBlock(block, buffer + kBlockSize * block);
+    if (w == BlockWrite::Stored) continue;
+    link_.Close();
+    switch (w) {
+      case BlockWrite::Refused: return 3 + block;
+      case BlockWrite::NoReadyFrame: return 5 + block;
+      case BlockWrite::WrongReadyFrame: return 7 + block;
       case BlockWrite::Stored: break;
     }
   }
-  if (link_.Command(kCommitInfo, {0x5A}) != 0) return failWith(9);
+  const int committed = link_.Command(kCommitInfo, {0x5A});
+  if (committed != 0) return failWith(Failure::Step::Commit, -1, committed, 9);
   return 0;
 }
 

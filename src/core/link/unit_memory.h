@@ -73,6 +73,25 @@ class UnitMemory {
 
   UnitLink& Link() { return link_; }
 
+  // Where the last read or write that failed stopped, for a caller that
+  // explains it in words (the result codes alone name only the step).
+  struct Failure {
+    enum class Step {
+      None,
+      Connect,      // result: the link's connect result
+      BeginWrite,   // command 0x33; result: the command's result
+      WriteBlock,   // command 0x32 for block; result: the command's result
+      ReadyFrame,   // the ready frame after block; result: the frame length read
+      Commit,       // command 0x34; result: the command's result
+      ReadCommand,  // command 0x31 for block; result: the command's result
+      DataFrame,    // the data frame of block; result: the frame length read
+    };
+    Step step = Step::None;
+    int block = -1;
+    int result = 0;
+  };
+  const Failure& LastFailure() const { return failure_; }
+
   // What the operations since the last call want the user to be told; the
   // procedure that ran them shows it.
   Notices takeNotices() { return std::exchange(notices_, {}); }
@@ -92,8 +111,11 @@ class UnitMemory {
   // One block into the unit's scratch area, waiting for its ready frame.
   BlockWrite writeBlock(int block, const std::uint8_t* bytes);
 
+  int failWith(Failure::Step step, int block, int result, int code);
+
   UnitLink& link_;
   Notices notices_;
+  Failure failure_;
 };
 
 }  // namespace ostrel

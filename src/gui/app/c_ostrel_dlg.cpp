@@ -284,11 +284,11 @@ auto COstrelDlg::runWork(Work&& work) {
   working_ = true;
   WindowView view(*this);
   StartupSequence::Outcome outcome{};
-  DeviceWork::run([&] { outcome = work(view); });
+  const bool ran = DeviceWork::run([&] { outcome = work(view); });
   // Let the queued window changes land before the outcome is acted on.
   QCoreApplication::sendPostedEvents(this);
   working_ = false;
-  return outcome;
+  return ran ? std::optional<StartupSequence::Outcome>(outcome) : std::nullopt;
 }
 
 void COstrelDlg::onTimer() {
@@ -304,10 +304,11 @@ void COstrelDlg::ConnectSequence() {
   setStartButtons(false);
   startupGroup_->setFocus();
   using Outcome = StartupSequence::Outcome;
-  const Outcome outcome =
+  const std::optional<Outcome> outcome =
       runWork([this](StartupView& view) { return sequence_->ConnectSequence(view); });
+  if (!outcome) return;  // other device work is under way; it decides what follows
   AppContext& ctx = *context_;
-  switch (outcome) {
+  switch (*outcome) {
     case Outcome::Identified: OpenMainForm(false); return;
     case Outcome::IdentifiedByHardware:
       presenter_->messageBox(ctx.text("ERROR_MESSAGE130"), kStyleInformation);
@@ -330,9 +331,10 @@ void COstrelDlg::ConnectSequence() {
 void COstrelDlg::SampleProgram() {
   if (working_ || phase_ == Phase::MainFormOpen || phase_ == Phase::Ended) return;
   setPhase(Phase::Connecting);
-  const StartupSequence::Outcome outcome =
+  const std::optional<StartupSequence::Outcome> outcome =
       runWork([this](StartupView& view) { return sequence_->SampleProgram(view); });
-  if (outcome != StartupSequence::Outcome::Identified) {
+  if (!outcome) return;  // other device work is under way; it decides what follows
+  if (*outcome != StartupSequence::Outcome::Identified) {
     if (!context_->Values.MakerMode ||
         presenter_->platformMessageBox("Would you like to exit", kStyleYesNo) == kResultYes) {
       setPhase(Phase::Waiting);

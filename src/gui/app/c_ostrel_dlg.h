@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gui/app/startup_options.h"

@@ -283,6 +283,31 @@ TEST(UnitLinkService, DestroyingTheLinkDuringAListeningDoesNotWaitItOut) {
   EXPECT_LT(tickCount() - start, 2000u);
 }
 
+TEST(UnitLinkService, AStopBeforeTheRequestIsTakenStillAnswersTheCaller) {
+  // The caller and the stop race for the service thread; whichever wins, the
+  // caller hears back at once instead of waiting out its time-out.
+  FakeCableDriver d;
+  UnitLink::Timing t = quick();
+  t.pingIntervalMs = 5;
+  t.afterListenMs = 0;
+  t.settleMs = 0;
+  for (int round = 0; round < 100; ++round) {
+    UnitLink link(d, t);
+    link.SetTargetProduct("Linkbud USB Interface Cable");
+    ASSERT_EQ(link.Open(), 0);
+    link.StartServiceThread();
+    std::atomic<std::uint64_t> waited{0};
+    std::thread caller([&] {
+      const std::uint64_t start = tickCount();
+      link.RequestIdentify(3000);
+      waited = tickCount() - start;
+    });
+    link.StopServiceThread();
+    caller.join();
+    ASSERT_LT(waited.load(), 1000u) << "round " << round;
+  }
+}
+
 // ---------------------------------------------------------------------------
 
 class UnitLinkFrames : public ::testing::Test {
