@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -43,6 +44,15 @@ std::string utf16FileBytes(std::string_view utf8) {
     out.push_back(static_cast<char>(u >> 8));
   }
   return out;
+}
+
+std::vector<std::string> folderNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::filesystem::path sourceDataDir() { return OSTREL_SOURCE_DATA_DIR; }

@@ -28,6 +28,8 @@ class TempDir {
 
 void writeBytes(const std::filesystem::path& path, std::string_view bytes);
 std::string readBytes(const std::filesystem::path& path);
+// The names of a folder's entries, sorted.
+std::vector<std::string> folderNames(const std::filesystem::path& folder);
 
 // The UTF-16LE bytes (with mark FF FE) of UTF-8 text, LF written as CR LF.
 std::string utf16FileBytes(std::string_view utf8);

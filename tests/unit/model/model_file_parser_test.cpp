@@ -13,19 +13,11 @@ namespace ostrel {
 namespace {
 
 using test::ModelRecords;
+using test::folderNames;
 using test::readBytes;
 using test::TempDir;
 using test::utf16FileBytes;
 using test::writeBytes;
-
-std::vector<std::string> folderNames(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) {
-    names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 class ModelFileParserTest : public ::testing::Test {
  protected:
