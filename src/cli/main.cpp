@@ -6,6 +6,7 @@
 
 #include "cli/link_commands.h"
 #include "cli/model_commands.h"
+#include "cli/table_commands.h"
 
 namespace {
 
@@ -28,6 +29,9 @@ constexpr const char* kUsage =
     "  model encipher IN OUT [--key HEX]    encipher a model file into the .fmf form\n"
     "  model decipher IN OUT [--key HEX]    decipher an .fmf model file\n"
     "  model show FILE [--json]             print what a model file defines\n"
+    "\n"
+    "tables (offline; see 'ostrelctl table --help'):\n"
+    "  table tank|flow|strap --json-in FILE [--json-out FILE] [--model FILE]\n"
     "\n"
     "--key takes the four key words k0 k1 k2 k3 as 32 hex digits, k0 first.\n"
     "Exit status: 0 done, 1 failed (the message names the failing step's code), 2 usage.\n";
@@ -64,6 +68,7 @@ int main(int argc, char** argv) {
     if (link.json) args.push_back("--json");
     return ostrel::runModelCommand(args, std::cout, std::cerr);
   }
+  if (args[0] == "table") return ostrel::runTableCommand(args, std::cin, std::cout, std::cerr);
   if (ostrel::isLinkCommand(args[0]))
     return ostrel::runLinkCommand(link, args, std::cout, std::cerr);
   std::cerr << "ostrelctl: unknown command '" << args[0] << "'\n\n" << kUsage;
