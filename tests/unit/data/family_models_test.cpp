@@ -63,7 +63,7 @@ constexpr SimulatedUnit kSimulatedUnits[] = {
     {"KM70-2610", "NXRadar", "KM70_PulseRadar.txt"},
 };
 
-constexpr int kCountsPerFoot = 708;  // the simulated units' UNITS 0 factor
+constexpr int kCountsPerFoot = 708;  // the simulated units' level counts per foot
 
 // Customer page words (word n = bytes 2n, 2n+1) whose place the page layout
 // fixes; no item, level, fixed word or advanced input may sit on them.
@@ -425,17 +425,24 @@ TEST(FamilyModels, UnitsAndFactorsAgreeWithTheUnitNames) {
     EXPECT_EQ(db.UnitFactors.Count, factors);
     ASSERT_GE(names, 2);
     EXPECT_DOUBLE_EQ(db.DefaultUnitFactor, kCountsPerFoot);
-    EXPECT_EQ(db.UnitNames[0], "Feet");
-    EXPECT_DOUBLE_EQ(db.UnitFactors[0], kCountsPerFoot);
+    // Factor 3 is feet and factor 4 meters for every model: the volume
+    // tables scale by factor 3, the CFS flow units take their heads in
+    // unit 3 and the LS units in unit 4, the radar paths convert between
+    // the two, and the number display gives unit 3 two decimals and unit 4
+    // three.
+    ASSERT_GE(factors, 4);
+    EXPECT_DOUBLE_EQ(db.UnitFactors[2], kCountsPerFoot);
+    EXPECT_NEAR(db.UnitFactors[3], kCountsPerFoot / 0.3048, 1e-3);
+    const std::vector<std::string> shown(db.UnitNames.Items.begin(),
+                                         db.UnitNames.Items.begin() + names);
     if (m.kind == Kind::Pulse) {
-      // Feet and meters on the page; the radar paths convert between
-      // factors 3 (feet) and 4 (meters).
-      EXPECT_EQ(names, 2);
-      ASSERT_GE(factors, 4);
-      EXPECT_EQ(db.UnitNames[1], "Meters");
+      // Feet and meters on the page, the same two factors behind them.
+      EXPECT_EQ(shown, (std::vector<std::string>{"Feet", "Meters"}));
       EXPECT_DOUBLE_EQ(db.UnitFactors[2], db.UnitFactors[0]);
       EXPECT_DOUBLE_EQ(db.UnitFactors[3], db.UnitFactors[1]);
     } else {
+      // The fine units first, so the one-decimal display rules fall on them.
+      EXPECT_EQ(shown, (std::vector<std::string>{"Inches", "Centimeters", "Feet", "Meters"}));
       EXPECT_EQ(names, factors);
     }
     for (int i = 0; i < factors; ++i) {
@@ -460,10 +467,23 @@ TEST(FamilyModels, LimitsDescribeAMeasurableRange) {
     EXPECT_GT(db.MinRange, 0.0);
     EXPECT_LT(db.MinRange, db.MaxSensorHeight);
     EXPECT_GT(db.MaxRange, db.MinRange);
-    EXPECT_FALSE(db.UnitRange.empty());
+    // Page-based models give their limits in their first units, the radar
+    // in meters; either way the largest sensor height is the extent the
+    // UNITRANGE text names in meters (to its one decimal).
+    ASSERT_GE(db.UnitFactors.Count, 4);
+    const double limitFactor = db.UnitFactors[m.kind == Kind::Pulse ? 3 : 0];
+    const double meters = db.MaxSensorHeight * limitFactor / db.UnitFactors[3];
+    EXPECT_NEAR(meters, std::stod(db.UnitRange), 0.05) << db.UnitRange;
     if (m.kind != Kind::Pulse) {
-      // The largest sensor height must fit the 16-bit raw count.
-      EXPECT_LE(db.MaxSensorHeight * db.UnitFactors[0] + 0.5, 65535.0);
+      // The largest sensor height must fit the 16-bit raw count, and is the
+      // maximum distance the model writes to word 19.
+      const double counts = db.MaxSensorHeight * db.UnitFactors[0];
+      EXPECT_LE(counts + 0.5, 65535.0);
+      const auto last = db.FixedWords.begin() + db.FixedWordCount;
+      const auto word19 = std::find_if(db.FixedWords.begin(), last,
+                                       [](const FixedWord& w) { return w.Word == 19; });
+      ASSERT_NE(word19, last);
+      EXPECT_NEAR(counts, word19->Value, 0.5);
     }
     if (m.kind == Kind::GuidedWave) {
       EXPECT_GT(db.LowerProbeDeadband, 0.0);
