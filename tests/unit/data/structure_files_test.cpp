@@ -279,7 +279,7 @@ TEST(StructureFiles, VolumeUnitsAndFactorsGiveRealVolumesForTheModelsHeightUnits
             counts / (s.NonLinearUnitFactors[static_cast<std::size_t>(p)] * third * third * third);
         return std::make_pair(capacity, table);
       };
-      for (const char* dimension : {"Meters", "Feet", "Centimeters"}) {
+      for (const char* dimension : {"Inches", "Centimeters", "Feet", "Meters"}) {
         SCOPED_TRACE(dimension);
         const auto [m3, m3Table] = cylinder(dimension, "Cubic Meters");
         EXPECT_NEAR(m3, 9.42478, 1e-4);
