@@ -104,10 +104,7 @@ int FakeCableDriver::read(CableHandle handle, std::uint8_t* buffer, std::uint32_
                           std::uint32_t& bytesRead) {
   std::lock_guard lock(mutex_);
   bytesRead = 0;
-  if (handle < 0 || static_cast<std::size_t>(handle) >= open_.size() ||
-      !open_[static_cast<std::size_t>(handle)]) {
-    return kCableInvalidHandle;
-  }
+  if (!usableLocked(handle)) return kCableInvalidHandle;
   while (bytesRead < count && !rx_.empty()) {
     buffer[bytesRead++] = rx_.front();
     rx_.pop_front();
@@ -121,10 +118,7 @@ int FakeCableDriver::write(CableHandle handle, const std::uint8_t* bytes, std::u
   {
     std::lock_guard lock(mutex_);
     bytesWritten = 0;
-    if (handle < 0 || static_cast<std::size_t>(handle) >= open_.size() ||
-        !open_[static_cast<std::size_t>(handle)]) {
-      return kCableInvalidHandle;
-    }
+    if (!usableLocked(handle)) return kCableInvalidHandle;
     writes_.push_back(w);
     bytesWritten = count;
     if (!answers_.empty()) {
@@ -144,10 +138,7 @@ int FakeCableDriver::checkRxQueue(CableHandle handle, std::uint32_t& bytesQueued
   std::lock_guard lock(mutex_);
   bytesQueued = 0;
   queueStatus = kRxEmpty;
-  if (queueCheckFails || handle < 0 || static_cast<std::size_t>(handle) >= open_.size() ||
-      !open_[static_cast<std::size_t>(handle)]) {
-    return kCableDeviceIoFailed;
-  }
+  if (!usableLocked(handle) || queueCheckFails) return kCableDeviceIoFailed;
   bytesQueued = static_cast<std::uint32_t>(rx_.size());
   if (bytesQueued > 0) queueStatus = kRxReady;
   return kCableSuccess;
@@ -169,9 +160,22 @@ int FakeCableDriver::setFlowControl(CableHandle, std::uint8_t, std::uint8_t, std
   return flowStatus;
 }
 
-bool FakeCableDriver::waitForData(CableHandle, std::chrono::milliseconds timeout) {
+bool FakeCableDriver::waitForData(CableHandle handle, std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
+  usableLocked(handle);  // counts a wait on a closed cable; the wait itself stays
   return cv_.wait_for(lock, timeout, [this] { return !rx_.empty(); });
+}
+
+bool FakeCableDriver::usableLocked(CableHandle handle) {
+  if (handle < 0 || static_cast<std::size_t>(handle) >= open_.size()) return false;
+  if (open_[static_cast<std::size_t>(handle)]) return true;
+  ++callsAfterClose_;
+  return false;
+}
+
+int FakeCableDriver::callsAfterClose() const {
+  std::lock_guard lock(mutex_);
+  return callsAfterClose_;
 }
 
 }  // namespace ostrel::test

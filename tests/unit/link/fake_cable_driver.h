@@ -54,6 +54,9 @@ class FakeCableDriver final : public CableDriver {
   std::size_t queued() const;
   int openCalls() const { return openCalls_; }
   int openHandles() const;
+  // Reads, writes, queue checks and waits that still used a handle after it
+  // was closed: a thread left running over a closed cable.
+  int callsAfterClose() const;
 
   bool platformSupported() const override { return supported; }
   int deviceCount(std::uint32_t& count) override;
@@ -89,6 +92,10 @@ class FakeCableDriver final : public CableDriver {
   std::vector<std::uint32_t> bauds_;
   std::vector<bool> open_;
   int openCalls_ = 0;
+  int callsAfterClose_ = 0;
+
+  // Under mutex_: false for an unknown or closed handle, counting the closed ones.
+  bool usableLocked(CableHandle handle);
 };
 
 // A frame as the unit protocol builds it: A5, L, cmd, data, additive check.

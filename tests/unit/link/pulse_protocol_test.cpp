@@ -178,6 +178,13 @@ TEST_F(PulseParse, ShortPayloadsNeverReadPastTheReply) {
   EXPECT_NE(parse(hartReply({0xFE}), 0x111), 0);
   EXPECT_NE(parse(hartReply({}), 0x111), 0);
   EXPECT_NE(parse(hartReply({254, 0xF8, 1}, true), 0), 0);
+
+  // A curve's nine-byte message, one byte short of an empty value, with a
+  // bad check: taken as a curve, it must still be refused for its length.
+  Bytes curve = replyMessage('G', 0x991, {});
+  curve.resize(9);
+  EXPECT_EQ(parse(hartReply(curve, false, 0x20), 0x991), PulseProtocol::kTimeout);
+  EXPECT_EQ(protocol.Parameters().EchoCurve.Count, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -259,6 +266,25 @@ TEST_F(PulseExchange, LateReplyBeforeTheRightOneIsSkipped) {
   EXPECT_FLOAT_EQ(protocol.Parameters().FillHeight, 0.0f);
 }
 
+TEST_F(PulseExchange, CurveLongerThanItsAreaIsCut) {
+  // 2100 value bytes: the byte count needs its expansion byte, and the
+  // curve keeps its first 2048 without touching the curve stored after it.
+  Bytes envelope(300, 0x7E);
+  answer = [&](std::uint16_t parameter, const Bytes&) {
+    if (parameter == 0x993) return hartReply(replyMessage('G', 0x993, envelope));
+    Bytes curve(2100);
+    for (std::size_t i = 0; i < curve.size(); ++i) curve[i] = static_cast<std::uint8_t>(i % 251);
+    return hartReply(replyMessage('G', parameter, curve));
+  };
+  ASSERT_EQ(protocol.ReadCurve(link, 0x993), 0);
+  ASSERT_EQ(protocol.ReadCurve(link, 0x992), 0);
+  const PulseCurve& cut = protocol.Parameters().FalseEchoCurve;
+  EXPECT_EQ(cut.Count, PulseCurve::kCapacity);
+  EXPECT_EQ(cut.Bytes[2047], 2047 % 251);
+  EXPECT_EQ(protocol.Parameters().Envelope.Count, 300);
+  EXPECT_EQ(protocol.Parameters().Envelope.Bytes[0], 0x7E);
+}
+
 TEST_F(PulseExchange, EndlessNoiseFillsTheBufferAndTimesOut) {
   answer = [](std::uint16_t, const Bytes&) { return Bytes(5000, 0xA5); };
   std::uint8_t none = 0;
@@ -295,6 +321,21 @@ TEST_F(PulseExchange, UniqueIdentifierAndDetection) {
   };
   // "PULSE" after the text's end does not count.
   EXPECT_FALSE(protocol.DetectPulse(link));
+
+  // A text that fills the whole frame buffer without a zero: only the bytes
+  // received are read.
+  d.responder = [this](const Bytes& w) {
+    if (w.size() > 2 && w[2] == 0x40) {
+      Bytes answerFrame = test::ack(0x40);
+      Bytes text(200, 'x');
+      const std::string radar = "KM70 PULSE RADAR";
+      std::copy(radar.begin(), radar.end(), text.begin() + 80);
+      const Bytes f = test::frame(0x40, text);
+      answerFrame.insert(answerFrame.end(), f.begin(), f.end());
+      d.push(answerFrame);
+    }
+  };
+  EXPECT_TRUE(protocol.DetectPulse(link));
 }
 
 TEST(PulseNames, TablesAndUnknownKeys) {

@@ -75,17 +75,54 @@ TEST_F(UnitMemoryTest, CheckByteOffByOneGivesTheFrameLengthAndClosesTheLink) {
   EXPECT_FALSE(link.IsOpen());
 }
 
-TEST_F(UnitMemoryTest, ShortDataFrameIsRefusedNotReadPastItsEnd) {
-  // A frame that claims fewer bytes than a block must not be taken as one.
+// A five-byte frame read into the buffer that still holds the previous
+// block's frame, its data byte chosen so that its bytes and the stale bytes
+// past its end add up to that frame's old check byte. (A whole frame sums to
+// an even number, so the previous frame's first five bytes must as well.)
+Bytes shortFrameMatchingStaleSum(const Bytes& previous, std::uint8_t cmd) {
+  for (int x = 0; x < 256; ++x) {
+    const Bytes candidate = frame(cmd, {static_cast<std::uint8_t>(x)});
+    Bytes held = previous;
+    std::copy(candidate.begin(), candidate.end(), held.begin());
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < 68; ++i) sum += held[i];
+    if (static_cast<std::uint8_t>(sum) == held[68]) return candidate;
+  }
+  return {};
+}
+
+TEST_F(UnitMemoryTest, ShortDataFrameIsRefusedEvenWhenStaleBytesMakeTheSumRight) {
+  // Page read: block 0 arrives whole, block 1 as a five-byte frame.
+  const Bytes block0 = dataFrame(1, 0, 0x30);
+  const Bytes short1 = shortFrameMatchingStaleSum(block0, 0x31);
+  ASSERT_EQ(short1.size(), 5u);
   Bytes answer = ack(0x31);
-  const Bytes shortFrame = frame(0x42, {1, 2, 3});
-  answer.insert(answer.end(), shortFrame.begin(), shortFrame.end());
+  answer.insert(answer.end(), block0.begin(), block0.end());
+  d.answerNextWrite(answer);
+  answer = ack(0x31);
+  answer.insert(answer.end(), short1.begin(), short1.end());
   d.answerNextWrite(answer);
   std::array<std::uint8_t, 512> page{};
   page.fill(0xEE);
-  EXPECT_EQ(memory.ReadPage(UnitMemory::kCustomer, page.data()), 7);  // its length
-  EXPECT_EQ(page[0], 0xEE);
+  EXPECT_EQ(memory.ReadPage(UnitMemory::kCustomer, page.data()), 5);  // its length
+  EXPECT_EQ(page[64], 0xEE);
   EXPECT_FALSE(link.IsOpen());
+
+  // The information memory reads its blocks the same way.
+  ASSERT_EQ(link.Open(), 0);
+  const Bytes info0 = dataFrame(0, 0, 0x51);
+  const Bytes short2 = shortFrameMatchingStaleSum(info0, 0x37);
+  ASSERT_EQ(short2.size(), 5u);
+  answer = ack(0x37);
+  answer.insert(answer.end(), info0.begin(), info0.end());
+  d.answerNextWrite(answer);
+  answer = ack(0x37);
+  answer.insert(answer.end(), short2.begin(), short2.end());
+  d.answerNextWrite(answer);
+  std::array<std::uint8_t, 128> info{};
+  info.fill(0xEE);
+  EXPECT_EQ(memory.ReadInfoMemory(info.data()), 4);
+  EXPECT_EQ(info[64], 0xEE);
 }
 
 TEST_F(UnitMemoryTest, WritePageWantsExactlyTheReadyFrame) {
