@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test. Usage: scripts/test.sh [dev|asan|release]
+# Sets up, builds and runs every test. Usage: scripts/test.sh [dev|asan|tsan|release]
+# (tsan builds and runs only the link, pulse radar and startup tests.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-dev}"
+case "$preset" in
+  dev|asan|tsan|release) ;;
+  *) echo "usage: scripts/test.sh [dev|asan|tsan|release]" >&2; exit 2 ;;
+esac
 
 scripts/setup.sh
 cmake --preset "$preset"
