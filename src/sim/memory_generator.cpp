@@ -48,10 +48,10 @@ UnitMemories::Page MemoryGenerator::customerPage(PageUnitKind kind) {
     putU16(p, L::kFillHeight, kFillHeightCounts);
   }
   putU16(p, L::kNlType, 0xFFFF);
-  putU16(p, L::kUnits, 0);
+  putU16(p, L::kUnits, kUnitsFeet);
   putFloat(p, L::kDimensions + 0, 20.0f);  // D0 sensor height
   putFloat(p, L::kDimensions + 4, 18.0f);  // D1 fill height
-  putU16(p, L::kOutput, 0);
+  putU16(p, L::kOutput, kUnitsFeet);  // relay set points in feet
   // Relay 1 high alarm, relay 2 low alarm, relay 3 pump-down, relay 4 unused.
   const float on[4] = {14.0f, 9.0f, 12.0f, 0.0f};
   const float off[4] = {13.5f, 9.5f, 10.0f, 0.0f};

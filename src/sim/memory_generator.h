@@ -3,6 +3,7 @@
 // shipped model files expect, a 20 ft installation, a configured set of
 // relays, a volume table and an echo record of the current level.
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -36,6 +37,11 @@ struct CustomerLayout {
 class MemoryGenerator {
  public:
   static constexpr double kCountsPerFoot = 708.0;
+  // Level counts per height unit, by the UNITS code a customer page holds:
+  // inches, centimeters, feet, meters, as the family's model files list them.
+  static constexpr std::array<double, 4> kCountsPerUnit = {59.0, 23.22835, kCountsPerFoot,
+                                                           2322.835};
+  static constexpr std::uint16_t kUnitsFeet = 2;
   static constexpr std::uint16_t kSensorHeightCounts = 14160;  // 20 ft
   static constexpr std::uint16_t kFillHeightCounts = 12744;    // 18 ft
 

@@ -340,7 +340,13 @@ std::uint16_t PageUnit::distanceAtLocked(Clock::time_point t) const {
 }
 
 std::uint8_t PageUnit::updateRelaysLocked(std::uint16_t levelCounts) {
-  const double level = levelCounts / MemoryGenerator::kCountsPerFoot;
+  // The set points are in the relay units; a volume or flow code is taken
+  // as feet, since this unit keeps no lookup through its table.
+  const std::uint16_t output = getU16(memories_.customer, CustomerLayout::kOutput);
+  const double countsPerUnit = output < MemoryGenerator::kCountsPerUnit.size()
+                                   ? MemoryGenerator::kCountsPerUnit[output]
+                                   : MemoryGenerator::kCountsPerFoot;
+  const double level = levelCounts / countsPerUnit;
   for (std::size_t k = 0; k < 4; ++k) {
     const float on = getFloat(memories_.customer, CustomerLayout::kSetPoints + 4 * k);
     const float off = getFloat(memories_.customer, CustomerLayout::kSetPoints + 16 + 4 * k);

@@ -14,8 +14,9 @@
 // distance from the sensor to the surface in level counts, following a level
 // that rises and falls slowly between 40 % and 85 % of the fill height; b4
 // bits 0..3 are the relays, switched by the set points of the customer page
-// (relay k on at the float at 152+4k, off at 168+4k, in feet; both 0: relay
-// unused). Any complete command frame ends the stream.
+// (relay k on at the float at 152+4k, off at 168+4k, in the height unit that
+// OUTPUT names, feet for any other code; both 0: relay unused). Any complete
+// command frame ends the stream.
 
 #include <array>
 #include <chrono>

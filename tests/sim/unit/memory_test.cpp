@@ -59,8 +59,10 @@ TEST(GeneratedCustomerPage, InstallationAndSetPoints) {
   const UnitMemories m = MemoryGenerator::generate(PageUnitKind::Ultrasonic);
   EXPECT_EQ(slice(m.customer, 2, 2), hex("50 37"));   // 20 ft
   EXPECT_EQ(slice(m.customer, 6, 2), hex("C8 31"));   // 18 ft
-  EXPECT_EQ(slice(m.customer, 102, 4), hex("FF FF 00 00"));  // NLTYPE none, UNITS 0
-  EXPECT_EQ(slice(m.customer, 150, 2), hex("00 00"));        // OUTPUT 0
+  // NLTYPE none; UNITS and OUTPUT 2, feet in the model files' unit order
+  // (inches, centimeters, feet, meters), the unit the heights and points are in.
+  EXPECT_EQ(slice(m.customer, 102, 4), hex("FF FF 02 00"));
+  EXPECT_EQ(slice(m.customer, 150, 2), hex("02 00"));
   EXPECT_EQ(slice(m.customer, 152, 4), hex("00 00 60 41"));  // 14.0f
   EXPECT_FLOAT_EQ(getFloat(m.customer, 168), 13.5f);
   const std::string notes(m.customer.begin() + 448, m.customer.begin() + 448 + 20);

@@ -256,7 +256,7 @@ TEST_F(PageUnitStream, ACommandWithABadCheckStopsTheStreamToo) {
   EXPECT_FALSE(bench.unit->streaming());
 }
 
-TEST_F(PageUnitStream, RelaysFollowTheSetPoints) {
+TEST_F(PageUnitStream, RelaysFollowTheSetPointsInThePagesRelayUnits) {
   const auto relaysAtLevel = [&](double feet) {
     bench.unit->setFixedLevel(static_cast<std::uint16_t>(feet * 708));
     bench.talk(command(0x21));
@@ -264,14 +264,29 @@ TEST_F(PageUnitStream, RelaysFollowTheSetPoints) {
     bench.talk(command(0x10));
     return f.size() == 6 ? f[4] : 0xFF;
   };
-  // Relay 1 high alarm 14 on / 13.5 off, relay 2 low alarm 9 on / 9.5 off,
-  // relay 3 12 on / 10 off, relay 4 unused.
-  EXPECT_EQ(relaysAtLevel(15.0), 0b0101);
-  EXPECT_EQ(relaysAtLevel(13.8), 0b0101) << "inside both dead bands: relays hold";
-  EXPECT_EQ(relaysAtLevel(11.0), 0b0100) << "relay 1 dropped below 13.5, relay 3 holds";
-  EXPECT_EQ(relaysAtLevel(8.0), 0b0010);
-  EXPECT_EQ(relaysAtLevel(9.2), 0b0010) << "low alarm holds until 9.5";
-  EXPECT_EQ(relaysAtLevel(10.0), 0b0000);
+  // The generated points in feet (OUTPUT 2), then the same points written in
+  // meters (OUTPUT 3) and in inches (OUTPUT 0): the relays switch at the
+  // same heights.
+  const UnitMemories generated = bench.unit->memories();
+  for (const auto& [output, perFoot] :
+       {std::pair<std::uint16_t, double>{2, 1.0}, {3, 0.3048}, {0, 12.0}}) {
+    SCOPED_TRACE(output);
+    UnitMemories m = generated;
+    putU16(m.customer, CustomerLayout::kOutput, output);
+    for (std::size_t at = CustomerLayout::kSetPoints; at < CustomerLayout::kSetPoints + 32;
+         at += 4) {
+      putFloat(m.customer, at, static_cast<float>(getFloat(m.customer, at) * perFoot));
+    }
+    bench.unit->setMemories(m);
+    // Relay 1 high alarm 14 on / 13.5 off, relay 2 low alarm 9 on / 9.5 off,
+    // relay 3 12 on / 10 off, relay 4 unused (in feet).
+    EXPECT_EQ(relaysAtLevel(15.0), 0b0101);
+    EXPECT_EQ(relaysAtLevel(13.8), 0b0101) << "inside both dead bands: relays hold";
+    EXPECT_EQ(relaysAtLevel(11.0), 0b0100) << "relay 1 dropped below 13.5, relay 3 holds";
+    EXPECT_EQ(relaysAtLevel(8.0), 0b0010);
+    EXPECT_EQ(relaysAtLevel(9.2), 0b0010) << "low alarm holds until 9.5";
+    EXPECT_EQ(relaysAtLevel(10.0), 0b0000);
+  }
 }
 
 TEST(PageUnitLevel, MovesSlowlyWithinTheTank) {
