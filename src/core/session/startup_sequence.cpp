@@ -152,13 +152,13 @@ bool StartupSequence::identifyPulseRadar(StartupView& view) {
   ctx_.State.Kind = UnitKind::PulseRadar;
   ctx_.HelpTopics.build(false, true);
   // The item selections start from nothing for a radar.
-  std::fill_n(ctx_.Unit.CONFIG.begin(), 8, 0);
+  std::fill_n(ctx_.Unit.itemChoices.begin(), 8, 0);
   const PulseParameters& p = pulse.Parameters();
-  ctx_.Unit.FIRMWARE = "NXRadar";
-  ctx_.Unit.MODEL = p.ModelNumber;
-  ctx_.Unit.SW_REV = leadingNumber(p.FirmwareVersion);
-  ctx_.Unit.SERIAL = leadingNumber(p.SerialNumber);
-  ctx_.State.ModelCopy = ctx_.Unit.MODEL;
+  ctx_.Unit.firmware = "NXRadar";
+  ctx_.Unit.model = p.ModelNumber;
+  ctx_.Unit.softwareRevision = leadingNumber(p.FirmwareVersion);
+  ctx_.Unit.serial = leadingNumber(p.SerialNumber);
+  ctx_.State.ModelCopy = ctx_.Unit.model;
   return true;
 }
 
@@ -173,12 +173,12 @@ bool StartupSequence::identifyPageUnit(StartupView& view) {
   }
 
   UnitConfiguration& unit = ctx_.Unit;
-  unit.FIRMWARE = id.firmware;
-  unit.SW_REV = id.swRev;
-  unit.FILESERIAL = id.fileSerial;
-  unit.SERIAL = id.serial;
-  unit.MODEL = id.model;
-  ctx_.State.ModelCopy = unit.MODEL;
+  unit.firmware = id.firmware;
+  unit.softwareRevision = id.swRev;
+  unit.fileSerial = id.fileSerial;
+  unit.serial = id.serial;
+  unit.model = id.model;
+  ctx_.State.ModelCopy = unit.model;
   return true;
 }
 
@@ -187,14 +187,14 @@ void StartupSequence::identifySample(StartupView& view) {
   ctx_.State.Kind = UnitKind::Sample;
   UnitConfiguration& unit = ctx_.Unit;
   const AppSettings& values = ctx_.Values;
-  unit.FILESERIAL = leadingNumber(values.DemoSerial);
-  unit.SERIAL = unit.FILESERIAL;
+  unit.fileSerial = leadingNumber(values.DemoSerial);
+  unit.serial = unit.fileSerial;
   // The per-user settings hold no DEMOFW (only a settings file can name
   // one); the demonstration model then stands for its own firmware text, so
   // that the model search, which wants both, can find the sample model.
-  unit.FIRMWARE = values.DemoFirmware.empty() ? values.DemoModel : values.DemoFirmware;
-  unit.MODEL = values.DemoModel;
-  unit.SW_REV = leadingNumber(values.DemoSoftwareRevision);
+  unit.firmware = values.DemoFirmware.empty() ? values.DemoModel : values.DemoFirmware;
+  unit.model = values.DemoModel;
+  unit.softwareRevision = leadingNumber(values.DemoSoftwareRevision);
   for (int page = 0; page < 4; ++page) ctx_.Memory->Pages[static_cast<std::size_t>(page)].fill(0);
 
   // Every model of the family, once, for the sample "Model Number" list.
@@ -228,9 +228,9 @@ bool StartupSequence::fail(StartupView& view, const std::string& text) {
 
 bool StartupSequence::findAndLoad(bool withFirmware) {
   UnitConfiguration& unit = ctx_.Unit;
-  const std::string prefix = modelPrefix(unit.MODEL);
+  const std::string prefix = modelPrefix(unit.model);
   std::vector<std::string> wanted{prefix};
-  if (withFirmware) wanted.push_back(unit.FIRMWARE);
+  if (withFirmware) wanted.push_back(unit.firmware);
 
   ModelDiscovery discovery(ctx_.Folders.Models, &ctx_.Language, ctx_.Values.LanguageNumber,
                            &ctx_.presenter().busy());
@@ -242,10 +242,10 @@ bool StartupSequence::findAndLoad(bool withFirmware) {
   ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
   if (!found) {
     // No file serves the unit: load nothing, and keep no earlier unit's name.
-    unit.MDL_FILE_NAME.clear();
+    unit.modelFileName.clear();
     return false;
   }
-  unit.MDL_FILE_NAME = name;
+  unit.modelFileName = name;
   // The form that matched is the one loaded: an enciphered file of the same
   // name may describe other units.
   if (!loadModel(ctx_.Folders.Models / name, 90)) {
@@ -256,19 +256,19 @@ bool StartupSequence::findAndLoad(bool withFirmware) {
 }
 
 bool StartupSequence::loadModel(const std::filesystem::path& path, int progress) {
-  ctx_.UnitType.Firmware = ctx_.Unit.FIRMWARE;
-  ctx_.UnitType.Description = ctx_.Unit.UNIT_DESCRIPTION;
+  ctx_.UnitType.Firmware = ctx_.Unit.firmware;
+  ctx_.UnitType.Description = ctx_.Unit.unitDescription;
   const bool loaded = ctx_.Parser.LoadModelFile(path, progress);
   ctx_.show(ctx_.Parser.takeNotices());
-  ctx_.Unit.UNIT_DESCRIPTION = ctx_.UnitType.Description;
+  ctx_.Unit.unitDescription = ctx_.UnitType.Description;
   return loaded;
 }
 
 bool StartupSequence::LoadUnitModel(bool& found) {
   if (findAndLoad(true)) return true;
   found = false;
-  notFoundModel_ = modelPrefix(ctx_.Unit.MODEL);
-  notFoundFirmware_ = ctx_.Unit.FIRMWARE;
+  notFoundModel_ = modelPrefix(ctx_.Unit.model);
+  notFoundFirmware_ = ctx_.Unit.firmware;
   return false;
 }
 

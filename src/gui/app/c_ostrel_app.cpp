@@ -39,9 +39,9 @@ void saveScreenshot(QWidget& window, const std::filesystem::path& folder, const 
 // What the connect sequence identified, for a run nobody watches.
 void printIdentity(const AppContext& ctx) {
   const UnitConfiguration& unit = ctx.Unit;
-  std::cout << "Unit: model " << unit.MODEL << ", firmware " << unit.FIRMWARE << ", software "
-            << unit.SW_REV << ", serial " << unit.SERIAL << ", model file "
-            << (unit.MDL_FILE_NAME.empty() ? "(none)" : unit.MDL_FILE_NAME) << std::endl;
+  std::cout << "Unit: model " << unit.model << ", firmware " << unit.firmware << ", software "
+            << unit.softwareRevision << ", serial " << unit.serial << ", model file "
+            << (unit.modelFileName.empty() ? "(none)" : unit.modelFileName) << std::endl;
 }
 
 // An unattended run with pictures: the windows are saved once the connect

@@ -68,11 +68,11 @@ void CPropertyPage::refreshIdentity() {
   const UnitConfiguration& unit = ctx.Unit;
   identity_->setTitle(text(kindKey(ctx)));
   lines_[0]->setText(QString::fromStdString(
-      ctx.format("IDC_PNSN", {unit.MODEL, static_cast<long long>(unit.SERIAL)})));
-  lines_[1]->setText(QString::fromStdString(ctx.format("IDC_HW_MODEL", {unit.FIRMWARE})));
+      ctx.format("IDC_PNSN", {unit.model, static_cast<long long>(unit.serial)})));
+  lines_[1]->setText(QString::fromStdString(ctx.format("IDC_HW_MODEL", {unit.firmware})));
   lines_[2]->setText(text("IDC_SW_REVISION") + ": " +
-                     QString::fromStdString(UnitConfiguration::softwareRevisionText(unit.SW_REV)));
-  lines_[3]->setText(QString::fromStdString(ctx.format("IDC_MODELFILE", {unit.MDL_FILE_NAME})));
+                     QString::fromStdString(UnitConfiguration::softwareRevisionText(unit.softwareRevision)));
+  lines_[3]->setText(QString::fromStdString(ctx.format("IDC_MODELFILE", {unit.modelFileName})));
 }
 
 }  // namespace ostrel

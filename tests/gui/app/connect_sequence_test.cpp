@@ -187,18 +187,18 @@ class ConnectSequenceTest : public QObject {
     QCOMPARE(form.activePage, 0);
 
     const ostrel::UnitConfiguration& u = run.ctx().Unit;
-    QTEST(QString::fromStdString(u.MODEL), "model");
-    QTEST(QString::fromStdString(u.FIRMWARE), "firmware");
-    QTEST(QString::fromStdString(u.MDL_FILE_NAME), "file");
+    QTEST(QString::fromStdString(u.model), "model");
+    QTEST(QString::fromStdString(u.firmware), "firmware");
+    QTEST(QString::fromStdString(u.modelFileName), "file");
     QTEST(run.ctx().State.Kind == ostrel::UnitKind::GuidedWave, "guided");
     QTEST(run.ctx().State.Kind == ostrel::UnitKind::UType, "uType");
-    QCOMPARE(QString::fromStdString(run.ctx().State.ModelCopy), QString::fromStdString(u.MODEL));
+    QCOMPARE(QString::fromStdString(run.ctx().State.ModelCopy), QString::fromStdString(u.model));
     QVERIFY(run.ctx().State.Kind != ostrel::UnitKind::PulseRadar);
-    QVERIFY(form.identity.contains(QString::fromStdString(u.MODEL)));
-    QVERIFY(form.identity.contains(QString::number(u.SERIAL)));
+    QVERIFY(form.identity.contains(QString::fromStdString(u.model)));
+    QVERIFY(form.identity.contains(QString::number(u.serial)));
     // The model that serves the unit is the one in the model records.
     QCOMPARE(QString::fromStdString(run.ctx().Database.UnitTypes[0]),
-             QString::fromStdString(u.MODEL.substr(0, 4)));
+             QString::fromStdString(u.model.substr(0, 4)));
     QCOMPARE(run.dlg().progressBar()->value(), 90);
     QVERIFY(run.presenter().shown().empty());
   }
@@ -211,11 +211,11 @@ class ConnectSequenceTest : public QObject {
     QCOMPARE(run.forms.size(), std::size_t{1});
     QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::PulseRadar);
     const ostrel::UnitConfiguration& u = run.ctx().Unit;
-    QCOMPARE(QString::fromStdString(u.FIRMWARE), QString("NXRadar"));
-    QCOMPARE(QString::fromStdString(u.MODEL), QString("KM70-2610"));
-    QCOMPARE(u.SERIAL, 710244);
-    QCOMPARE(u.SW_REV, 215);
-    QCOMPARE(QString::fromStdString(u.MDL_FILE_NAME), QString("KM70_PulseRadar.txt"));
+    QCOMPARE(QString::fromStdString(u.firmware), QString("NXRadar"));
+    QCOMPARE(QString::fromStdString(u.model), QString("KM70-2610"));
+    QCOMPARE(u.serial, 710244);
+    QCOMPARE(u.softwareRevision, 215);
+    QCOMPARE(QString::fromStdString(u.modelFileName), QString("KM70_PulseRadar.txt"));
     for (const sim::CommandFrame& f : radar->receivedCommands()) {
       QVERIFY2(f.cmd != 0x31 && f.cmd != 0x37, "a memory page was read from a pulse radar");
     }
@@ -316,7 +316,7 @@ class ConnectSequenceTest : public QObject {
     QVERIFY(run.start());
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{1});
-    QCOMPARE(QString::fromStdString(run.ctx().Unit.MODEL), QString("KM30-1020"));
+    QCOMPARE(QString::fromStdString(run.ctx().Unit.model), QString("KM30-1020"));
   }
 
   void modelFoundByHardwareAloneIsAnnouncedAndOpened() {
@@ -328,7 +328,7 @@ class ConnectSequenceTest : public QObject {
     QCOMPARE(shown.size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(shown[0].text), run.text("ERROR_MESSAGE130"));
     QCOMPARE(shown[0].style, unsigned{ostrel::kStyleInformation});
-    QCOMPARE(QString::fromStdString(run.ctx().Unit.MDL_FILE_NAME), QString("KM35_Legacy.txt"));
+    QCOMPARE(QString::fromStdString(run.ctx().Unit.modelFileName), QString("KM35_Legacy.txt"));
   }
 
   // Identity texts the model search has to live with.
@@ -402,7 +402,7 @@ class ConnectSequenceTest : public QObject {
     QVERIFY(run.waitFor(Phase::Waiting));
     QCOMPARE(run.forms.size(), std::size_t{1});
     QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::Ultrasonic);
-    QVERIFY(run.ctx().Unit.MDL_FILE_NAME.empty());
+    QVERIFY(run.ctx().Unit.modelFileName.empty());
     QVERIFY(run.status().startsWith(run.text("ERROR_MESSAGE117")));
 
     // And back to a unit with a model: the road is the same once more.
@@ -411,7 +411,7 @@ class ConnectSequenceTest : public QObject {
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{2});
     QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::UType);
-    QCOMPARE(QString::fromStdString(run.ctx().Unit.MDL_FILE_NAME), QString("KM40_UType.txt"));
+    QCOMPARE(QString::fromStdString(run.ctx().Unit.modelFileName), QString("KM40_UType.txt"));
   }
 
   void sampleProgramTwiceShowsTheSameSampleForm() {
@@ -432,12 +432,12 @@ class ConnectSequenceTest : public QObject {
     // One entry per model of the family, though each ships plain and enciphered.
     QCOMPARE(names, (std::vector<std::string>{"KM30", "KM35", "KM40", "KM50", "KM70"}));
     const ostrel::UnitConfiguration& u = run.ctx().Unit;
-    QCOMPARE(QString::fromStdString(u.MODEL), QString("KM30Demo"));
+    QCOMPARE(QString::fromStdString(u.model), QString("KM30Demo"));
     // The per-user settings name no demonstration firmware: the model stands in.
-    QCOMPARE(QString::fromStdString(u.FIRMWARE), QString("KM30Demo"));
-    QCOMPARE(u.SERIAL, 1001);
-    QCOMPARE(u.SW_REV, 1);
-    QCOMPARE(QString::fromStdString(u.MDL_FILE_NAME), QString("KM30_Ultrasonic.txt"));
+    QCOMPARE(QString::fromStdString(u.firmware), QString("KM30Demo"));
+    QCOMPARE(u.serial, 1001);
+    QCOMPARE(u.softwareRevision, 1);
+    QCOMPARE(QString::fromStdString(u.modelFileName), QString("KM30_Ultrasonic.txt"));
     QVERIFY(std::all_of(
         run.ctx().Memory->Pages.begin(), run.ctx().Memory->Pages.end(), [](const auto& page) {
           return std::all_of(page.begin(), page.end(), [](std::uint8_t b) { return b == 0; });
@@ -471,7 +471,7 @@ class ConnectSequenceTest : public QObject {
     QCOMPARE(run.forms.size(), std::size_t{1});
     QCOMPARE(run.ctx().SampleModelNames,
              (std::vector<std::string>{"KM30", "KM35", "KM40", "KM50", "KM70"}));
-    QCOMPARE(QString::fromStdString(run.ctx().Unit.MDL_FILE_NAME), QString("KM30_Ultrasonic.txt"));
+    QCOMPARE(QString::fromStdString(run.ctx().Unit.modelFileName), QString("KM30_Ultrasonic.txt"));
   }
 
   void liveDisplayPageFollowsDemoTab() {

@@ -96,7 +96,7 @@ class StartupRoad : public ::testing::Test {
 TEST_F(StartupRoad, NothingOfTheLastUnitOutlivesTheNextIdentification) {
   ASSERT_EQ(connect(), StartupSequence::Outcome::Identified);
   EXPECT_EQ(ctx_->State.Kind, UnitKind::GuidedWave);
-  EXPECT_EQ(ctx_->Unit.MDL_FILE_NAME, "KM50_GuidedWave.txt");
+  EXPECT_EQ(ctx_->Unit.modelFileName, "KM50_GuidedWave.txt");
   ASSERT_GT(ctx_->Database.UnitTypeCount, 0);
 
   // A unit no model serves: no model of the guided-wave unit may stay loaded
@@ -104,7 +104,7 @@ TEST_F(StartupRoad, NothingOfTheLastUnitOutlivesTheNextIdentification) {
   attach(unknownModelUnit());
   EXPECT_EQ(connect(), StartupSequence::Outcome::NotIdentified);
   EXPECT_EQ(ctx_->State.Kind, UnitKind::Ultrasonic);
-  EXPECT_TRUE(ctx_->Unit.MDL_FILE_NAME.empty());
+  EXPECT_TRUE(ctx_->Unit.modelFileName.empty());
   EXPECT_EQ(ctx_->Database.UnitTypeCount, 0);
   EXPECT_EQ(ctx_->Database.ConfigItems.Count, 0);
 
@@ -141,7 +141,7 @@ TEST_F(StartupRoad, TheFormThatMatchedIsTheOneLoaded) {
   std::ofstream(models / "KM50_GuidedWave.fmf", std::ios::binary | std::ios::trunc)
       << FmfCipher().encipher("UNITTYPE[1] = KM99\r\nMAXHEAD = other unit\r\n");
   ASSERT_EQ(connect(), StartupSequence::Outcome::Identified);
-  EXPECT_EQ(ctx_->Unit.MDL_FILE_NAME, "KM50_GuidedWave.txt");
+  EXPECT_EQ(ctx_->Unit.modelFileName, "KM50_GuidedWave.txt");
   EXPECT_EQ(ctx_->Database.UnitTypes[0], "KM50");
   EXPECT_NE(ctx_->Database.MaxHead, "other unit");
 }
