@@ -1,0 +1,1 @@
+// Filled in by the configuration engine work under way.
