@@ -24,6 +24,7 @@
 #include "gui/support/c_busy_window.h"
 #include "gui/support/device_work.h"
 #include "gui/support/document_opener.h"
+#include "gui/support/gui_mailbox.h"
 #include "gui/support/qt_presenter.h"
 
 namespace ostrel {
@@ -37,7 +38,10 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 // copy of the text, in the order made.
 class WindowView final : public StartupView {
  public:
-  explicit WindowView(COstrelDlg& dlg) : dlg_(&dlg) {}
+  // Made on the window's thread, and so is its mailbox.
+  explicit WindowView(COstrelDlg& dlg) : dlg_(dlg) {}
+  // The changes still queued; once the work has ended.
+  void flush() { box_.drain(); }
   void statusText(const std::string& text) override {
     post([text](COstrelDlg& d) { d.setStatusText(qs(text)); });
   }
@@ -57,15 +61,10 @@ class WindowView final : public StartupView {
  private:
   template <typename F>
   void post(F f) {
-    QPointer<COstrelDlg> dlg = dlg_;
-    QMetaObject::invokeMethod(
-        dlg_,
-        [dlg, f] {
-          if (dlg) f(*dlg);
-        },
-        Qt::QueuedConnection);
+    box_.post([this, f] { f(dlg_); });
   }
-  COstrelDlg* dlg_;
+  COstrelDlg& dlg_;
+  GuiMailbox box_;  // on the window's thread; dropped calls die with it
 };
 
 }  // namespace
@@ -286,7 +285,7 @@ auto COstrelDlg::runWork(Work&& work) {
   StartupSequence::Outcome outcome{};
   const bool ran = DeviceWork::run([&] { outcome = work(view); });
   // Let the queued window changes land before the outcome is acted on.
-  QCoreApplication::sendPostedEvents(this);
+  view.flush();
   working_ = false;
   return ran ? std::optional<StartupSequence::Outcome>(outcome) : std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/support/gui_mailbox.h"
 #include "gui/support/language_text.h"
 
 namespace ostrel {
@@ -25,7 +26,8 @@ CBusyWindow::CBusyWindow(const LanguageTable* table, const AppSettings* settings
       settings_(settings),
       title_(QStringLiteral("Please wait")),
       message_(new QLabel(this)),
-      bar_(new QProgressBar(this)) {
+      bar_(new QProgressBar(this)),
+      gui_(new GuiMailbox(this)) {
   setObjectName(QStringLiteral("CBusyWindow"));
   message_->setObjectName(QStringLiteral("message"));
   message_->setTextFormat(Qt::PlainText);
@@ -57,8 +59,7 @@ void CBusyWindow::setMessage(const std::string& text) {
 
 void CBusyWindow::setMessageText(const QString& text) {
   if (!onOwnThread()) {
-    QMetaObject::invokeMethod(
-        this, [this, text] { setMessageText(text); }, Qt::QueuedConnection);
+    gui_->post([this, text] { setMessageText(text); });
     return;
   }
   message_->setText(text);
@@ -67,8 +68,7 @@ void CBusyWindow::setMessageText(const QString& text) {
 
 void CBusyWindow::setProgress(int percent) {
   if (!onOwnThread()) {
-    QMetaObject::invokeMethod(
-        this, [this, percent] { setProgress(percent); }, Qt::QueuedConnection);
+    gui_->post([this, percent] { setProgress(percent); });
     return;
   }
   bar_->setValue(std::clamp(percent, 0, 100));

@@ -16,6 +16,8 @@ namespace ostrel {
 class LanguageTable;
 struct AppSettings;
 
+class GuiMailbox;
+
 class CBusyWindow : public QWidget, public ProgressSink {
   Q_OBJECT
 
@@ -49,6 +51,7 @@ class CBusyWindow : public QWidget, public ProgressSink {
   QString title_;
   QLabel* message_;
   QProgressBar* bar_;
+  GuiMailbox* gui_;  // carries the changes made from workers
 };
 
 }  // namespace ostrel

@@ -90,8 +90,9 @@ bool DeviceWork::run(const std::function<void()>& work) {
       failure = std::current_exception();
     }
     // Posted to the loop: it ends the loop even when it arrives before the
-    // loop has started.
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    // loop has started. By name, so the event carries nothing of ours; the
+    // results are handed over by the join.
+    QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
   });
   loop.exec();
   worker.join();

@@ -48,7 +48,7 @@ QtPresenter::QtPresenter(const LanguageTable* table, const AppSettings* settings
       unattended_(unattended),
       log_(&std::cerr) {
   if (QCoreApplication::instance() != nullptr) {
-    guiContext_.moveToThread(QCoreApplication::instance()->thread());
+    gui_.moveToThread(QCoreApplication::instance()->thread());
   }
 }
 
@@ -96,16 +96,7 @@ void QtPresenter::clearShown() {
 
 template <typename Func>
 auto QtPresenter::onGuiThread(Func&& func) -> decltype(func()) {
-  using Result = decltype(func());
-  if (QThread::currentThread() == guiContext_.thread()) return func();
-  if constexpr (std::is_void_v<Result>) {
-    QMetaObject::invokeMethod(&guiContext_, std::forward<Func>(func), Qt::BlockingQueuedConnection);
-  } else {
-    Result result{};
-    QMetaObject::invokeMethod(&guiContext_, std::forward<Func>(func), Qt::BlockingQueuedConnection,
-                              &result);
-    return result;
-  }
+  return gui_.call(std::forward<Func>(func));
 }
 
 int QtPresenter::record(Shown::Kind kind, const std::string& text, const std::string& details,

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/support/presenter.h"
+#include "gui/support/gui_mailbox.h"
 
 namespace ostrel {
 
@@ -85,7 +86,7 @@ class QtPresenter final : public Presenter {
 
   const LanguageTable* table_;
   const AppSettings* settings_;
-  QObject guiContext_;  // lives on the GUI thread; target of cross-thread calls
+  GuiMailbox gui_;  // lives on the GUI thread; carries calls made from workers
 
   std::unique_ptr<CMessageBox> messageBox_;
   std::unique_ptr<CErrorDetail> errorDetail_;
