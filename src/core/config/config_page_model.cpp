@@ -1,1 +1,1106 @@
-// Filled in by the configuration engine work under way.
+#include "core/config/config_page_model.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <system_error>
+
+#include "core/config/config_save_name.h"
+#include "core/config/pulse_configuration.h"
+#include "core/link/pulse_protocol.h"
+#include "core/link/unit_memory.h"
+#include "core/model/model_file_parser.h"
+#include "core/model/model_records.h"
+#include "core/support/log_file.h"
+#include "core/support/notice.h"
+#include "core/support/presenter.h"
+#include "core/support/settings_store.h"
+#include "core/support/text_format.h"
+#include "core/volume/model_link.h"
+#include "core/volume/number_rules.h"
+#include "core/volume/table_page.h"
+
+namespace ostrel {
+namespace {
+
+int used(std::int32_t count, std::int32_t last, int capacity) {
+  return std::clamp(std::max<int>(count, last + 1), 0, capacity);
+}
+
+int choiceCount(const ConfigItem& item) {
+  return used(item.ChoiceCount, item.ChoiceLast, ConfigItem::kChoices);
+}
+
+int configurationCount(const ModelDatabase& m) {
+  return used(m.Configurations.Count, m.Configurations.Last, ModelDatabase::kConfigurations);
+}
+
+std::string trimmed(std::string_view s) {
+  const auto first = s.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(" \t\r\n");
+  return std::string(s.substr(first, last - first + 1));
+}
+
+std::string lowered(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && lowered(std::string(a)) == lowered(std::string(b));
+}
+
+bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
+
+// The category word of a shape's structure file.
+const char* categoryOf(std::uint16_t shape) {
+  const int c = shape >> 8;
+  if (c >= 0x01 && c <= 0x1F) return "tank";
+  if (c >= 0x20 && c <= 0x3F) return "weir";
+  if (c >= 0x40 && c <= 0x5F) return "flume";
+  return nullptr;
+}
+
+std::tm localNow() {
+  const std::time_t t = std::time(nullptr);
+  std::tm day{};
+  localtime_r(&t, &day);
+  return day;
+}
+
+}  // namespace
+
+ConfigPageModel::ConfigPageModel(UnitConfiguration& config, ConfigPageServices services)
+    : config_(config), services_(std::move(services)) {}
+
+// --- Small helpers.
+
+const ModelDatabase& ConfigPageModel::model() const { return services_.records->Database; }
+bool ConfigPageModel::guidedWave() const { return model().GuidedWaveRadar != 0; }
+bool ConfigPageModel::pulseRadar() const { return model().PulseRadar != 0; }
+bool ConfigPageModel::ugus() const { return model().Ugus != 0; }
+bool ConfigPageModel::nonLinearCapable() const { return !model().NonLinearButtonCaption.empty(); }
+
+std::string ConfigPageModel::text(const char* key) const {
+  const ModelRecords& r = *services_.records;
+  return r.Language.Text(key, r.Values.LanguageNumber, key);
+}
+
+void ConfigPageModel::notify(PagePart part) {
+  if (view_ != nullptr) view_->changed(part);
+}
+
+void ConfigPageModel::log(const char* key, const std::string& message) {
+  if (services_.log != nullptr) services_.log->LogEvent(key, message);
+}
+
+namespace {
+void show(Presenter* presenter, const ModelRecords& r, const Notice& notice) {
+  if (presenter != nullptr) showNotice(*presenter, notice, &r.Language, r.Values.LanguageNumber);
+}
+}  // namespace
+
+double ConfigPageModel::readBox(const std::string& text) { return NumberRules::read(text); }
+
+std::string ConfigPageModel::showHeight(double value) const {
+  return NumberRules::display(value, config_.heightUnits, guidedWave() || ugus());
+}
+
+std::string ConfigPageModel::showLevel(double value) const {
+  return NumberRules::display(value, config_.outputUnits, guidedWave() || ugus());
+}
+
+std::string ConfigPageModel::choiceText(int item, int choice) const {
+  if (item < 0 || item >= UnitConfiguration::kConfigItems) return {};
+  const ConfigItem& it = model().ConfigItems[static_cast<std::size_t>(item)];
+  if (choice < 0 || choice >= choiceCount(it)) return {};
+  return it.Texts[static_cast<std::size_t>(choice)];
+}
+
+std::string ConfigPageModel::unitLine() const {
+  return formatText(text("IDC_PNSN"), {config_.model, config_.serial});
+}
+
+std::string ConfigPageModel::softwareLine() const {
+  const std::string caption = text("IDC_SW_REVISION");
+  if (pulseRadar() && services_.pulse != nullptr && !sample_) {
+    return formatText("%s:  %s", {caption, services_.pulse->Parameters().FirmwareVersion});
+  }
+  if (config_.softwareRevision <= 99) {
+    return formatText("%s:  %d", {caption, config_.softwareRevision});
+  }
+  return formatText("%s:  %2.1f", {caption, config_.softwareRevision / 10.0});
+}
+
+std::string ConfigPageModel::hardwareLine() const {
+  return formatText(text("IDC_HW_MODEL"), {config_.firmware});
+}
+
+std::vector<std::string> ConfigPageModel::unitNames() const {
+  const auto& names = model().UnitNames;
+  const int count = used(names.Count, names.Last, names.kCapacity);
+  return std::vector<std::string>(names.Items.begin(), names.Items.begin() + count);
+}
+
+bool ConfigPageModel::relayUnitsAreLength() const {
+  const auto& names = model().UnitNames;
+  return config_.outputUnits >= 0 && config_.outputUnits < used(names.Count, names.Last, names.kCapacity);
+}
+
+std::string ConfigPageModel::heightUnitsText() const {
+  const std::vector<std::string> names = unitNames();
+  const int u = config_.heightUnits;
+  return u >= 0 && u < static_cast<int>(names.size()) ? names[static_cast<std::size_t>(u)] : "";
+}
+
+std::string ConfigPageModel::relayUnitsText() const {
+  if (relayUnitsAreLength()) {
+    return unitNames()[static_cast<std::size_t>(config_.outputUnits)];
+  }
+  const ModelLink link(&model(), &services_.records->Structures);
+  const int p = link.position(config_.outputUnits);
+  if (p < 0) return {};
+  return services_.records->Structures.Units[static_cast<std::size_t>(p)].Name;
+}
+
+// --- Items and matching.
+
+int ConfigPageModel::presentItems() const {
+  int n = 0;
+  for (const ItemList& i : items_) n += i.present ? 1 : 0;
+  return n;
+}
+
+void ConfigPageModel::setupItems() {
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    const ConfigItem& it = model().ConfigItems[static_cast<std::size_t>(i)];
+    ItemList& list = items_[static_cast<std::size_t>(i)];
+    list.present = it.Present;
+    list.caption = it.Label;
+    list.offered.clear();
+    if (it.Present) {
+      for (int c = 0; c < choiceCount(it); ++c) list.offered.push_back(c);
+      if (list.offered.empty()) list.offered.push_back(0);
+    }
+    list.shown = it.Present ? 0 : -1;
+    config_.itemChoices[static_cast<std::size_t>(i)] = it.Present ? 0 : -1;
+  }
+  notify(PagePart::Items);
+}
+
+bool ConfigPageModel::readBack(int item) {
+  ItemList& list = items_[static_cast<std::size_t>(item)];
+  auto& choice = config_.itemChoices[static_cast<std::size_t>(item)];
+  const std::string shown = list.shown >= 0 ? choiceText(item, list.shown) : std::string();
+  if (list.shown >= 0 && shown == choiceText(item, 0)) {
+    choice = 0;
+    return true;
+  }
+  const ConfigItem& it = model().ConfigItems[static_cast<std::size_t>(item)];
+  for (int c = 1; c < choiceCount(it); ++c) {
+    if (it.Texts[static_cast<std::size_t>(c)] == shown && list.shown >= 0) {
+      choice = c;
+      return true;
+    }
+  }
+  choice = -1;
+  return false;
+}
+
+void ConfigPageModel::match(bool refreshLevels) {
+  const ModelDatabase& m = model();
+  int matches = 0;
+  int found = -1;
+  const int count = configurationCount(m);
+  for (int c = 0; c < count; ++c) {
+    const ModelConfiguration& mc = m.Configurations[static_cast<std::size_t>(c)];
+    bool ok = mc.Present;
+    for (int j = 0; ok && j < UnitConfiguration::kConfigItems; ++j) {
+      const int chosen = config_.itemChoices[static_cast<std::size_t>(j)];
+      const int wanted = mc.ChoiceCodes[static_cast<std::size_t>(j)];
+      ok = chosen == 0 || wanted == -1 || wanted == chosen;
+    }
+    matches_[static_cast<std::size_t>(c)] = ok;
+    if (ok) {
+      ++matches;
+      found = c;
+    }
+  }
+  config_.configurationIndex = -1;
+  config_.configurationValid = false;
+  if (matches == 0) {
+    status_ = text("STATUS_MESSAGE6");
+    config_.levelsValid = false;
+  } else if (matches == 1) {
+    bool complete = true;
+    for (int j = 0; j < UnitConfiguration::kConfigItems; ++j) {
+      if (items_[static_cast<std::size_t>(j)].present &&
+          config_.itemChoices[static_cast<std::size_t>(j)] == 0) {
+        complete = false;
+      }
+    }
+    if (complete) {
+      config_.configurationIndex = found;
+      config_.configurationValid = true;
+      status_ = formatText("%s #%d", {text("IDC_VALIDCFG"),
+                                      m.Configurations[static_cast<std::size_t>(found)].Number});
+    } else {
+      status_ = text("STATUS_MESSAGE7");
+      config_.levelsValid = false;
+    }
+  } else {
+    status_ = text("STATUS_MESSAGE8");
+    config_.levelsValid = false;
+  }
+  notify(PagePart::Status);
+  if (refreshLevels) {
+    // The buttons see the levels of the configuration just matched, not
+    // those of the one before.
+    checkLevels();
+    applyButtonsRule();
+    layoutLevels();
+  }
+  refillLists();
+}
+
+void ConfigPageModel::refillLists() {
+  const ModelDatabase& m = model();
+  const int count = configurationCount(m);
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    ItemList& list = items_[static_cast<std::size_t>(i)];
+    if (!list.present) continue;
+    const ConfigItem& it = m.ConfigItems[static_cast<std::size_t>(i)];
+    std::vector<bool> offer(static_cast<std::size_t>(std::max(choiceCount(it), 1)), false);
+    offer[0] = true;
+    for (int c = 0; c < count; ++c) {
+      const ModelConfiguration& mc = m.Configurations[static_cast<std::size_t>(c)];
+      if (!mc.Present) continue;
+      bool prefix = true;
+      for (int j = 0; prefix && j < i; ++j) {
+        const int chosen = config_.itemChoices[static_cast<std::size_t>(j)];
+        const int wanted = mc.ChoiceCodes[static_cast<std::size_t>(j)];
+        prefix = chosen == 0 || wanted == -1 || wanted == chosen;
+      }
+      if (!prefix) continue;
+      const int wanted = mc.ChoiceCodes[static_cast<std::size_t>(i)];
+      if (wanted == -1) {
+        std::fill(offer.begin(), offer.end(), true);
+        break;
+      }
+      if (wanted > 0 && wanted < static_cast<int>(offer.size())) {
+        offer[static_cast<std::size_t>(wanted)] = true;
+      }
+    }
+    list.offered.clear();
+    for (std::size_t c = 0; c < offer.size(); ++c) {
+      if (offer[c]) list.offered.push_back(static_cast<int>(c));
+    }
+    // The current choice stays selected; one no longer offered leaves the
+    // list without a selection, which reads back as no choice.
+    const int current = config_.itemChoices[static_cast<std::size_t>(i)];
+    if (std::find(list.offered.begin(), list.offered.end(), current) != list.offered.end()) {
+      list.shown = current;
+    } else {
+      list.shown = -1;
+      readBack(i);
+    }
+  }
+  notify(PagePart::Items);
+}
+
+void ConfigPageModel::autoSelect(int except, bool refreshLevels) {
+  for (int j = 0; j < UnitConfiguration::kConfigItems; ++j) {
+    ItemList& list = items_[static_cast<std::size_t>(j)];
+    if (j == except || !list.present || list.offered.size() != 2) continue;
+    if (list.shown == list.offered[1] &&
+        config_.itemChoices[static_cast<std::size_t>(j)] == list.offered[1]) {
+      continue;
+    }
+    list.shown = list.offered[1];
+    if (readBack(j)) match(refreshLevels);
+  }
+}
+
+void ConfigPageModel::deriveIndependentMode() {
+  independent_ = ConfigFileReader::independentMode(model(), config_);
+  notify(PagePart::Buttons);
+}
+
+void ConfigPageModel::selectItem(int item, int choice) {
+  if (item < 0 || item >= UnitConfiguration::kConfigItems) return;
+  ItemList& list = items_[static_cast<std::size_t>(item)];
+  if (!list.present) return;
+  list.shown = choice;
+  if (!readBack(item)) {
+    if (services_.presenter != nullptr) {
+      services_.presenter->errorDetail(
+          text("ERROR_MESSAGE9"),
+          formatText(text("ERROR_MESSAGE10"), {services_.records->Identity.CorporateId}));
+    }
+    notify(PagePart::Items);
+    return;
+  }
+  if (item == 0) deriveIndependentMode();
+  match(true);
+  autoSelect(item, true);
+  checkLevels();
+  applyButtonsRule();
+}
+
+void ConfigPageModel::widenList(int item) {
+  if (item < 0 || item >= UnitConfiguration::kConfigItems) return;
+  ItemList& list = items_[static_cast<std::size_t>(item)];
+  if (!list.present) return;
+  const int previous = list.shown;
+  list.shown = 0;
+  readBack(item);
+  match(false);
+  autoSelect(item, false);
+  // The previous choice shows again; it is taken when the list closes.
+  list.shown = previous;
+  notify(PagePart::Items);
+}
+
+void ConfigPageModel::typeInList(int item, const std::string& typed) {
+  if (item < 0 || item >= UnitConfiguration::kConfigItems) return;
+  ItemList& list = items_[static_cast<std::size_t>(item)];
+  if (!list.present || typed.empty()) return;
+  widenList(item);
+  const auto start = std::find(list.offered.begin(), list.offered.end(), list.shown);
+  const std::size_t from =
+      start == list.offered.end() ? 0 : static_cast<std::size_t>(start - list.offered.begin()) + 1;
+  const std::string prefix = lowered(typed);
+  for (std::size_t k = 0; k < list.offered.size(); ++k) {
+    const int c = list.offered[(from + k) % list.offered.size()];
+    if (lowered(choiceText(item, c)).rfind(prefix, 0) == 0) {
+      list.shown = c;
+      if (readBack(item)) {
+        if (item == 0) deriveIndependentMode();
+        match(true);
+        autoSelect(item, true);
+        checkLevels();
+        applyButtonsRule();
+      }
+      return;
+    }
+  }
+}
+
+// --- Levels and buttons.
+
+void ConfigPageModel::layoutLevels() {
+  const int index = config_.configurationIndex;
+  relayUnitsShown_ = false;
+  if (!config_.configurationValid || index < 0) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      rows_[i] = LevelRow{};
+      config_.levels[i] = -1;
+    }
+  } else {
+    const ModelConfiguration& mc = model().Configurations[static_cast<std::size_t>(index)];
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      rows_[i].caption = trimmed(mc.LevelCaptions[i]);
+      rows_[i].shown = !rows_[i].caption.empty();
+      relayUnitsShown_ = relayUnitsShown_ || rows_[i].shown;
+    }
+  }
+  notify(PagePart::Levels);
+  notify(PagePart::Units);
+}
+
+void ConfigPageModel::applyButtonsRule() {
+  const bool valid = config_.configurationValid;
+  const bool complete = valid && config_.levelsValid;
+  saveEnabled_ = complete;
+  writeEnabled_ = complete;
+  wiringEnabled_ = valid;
+  if (complete) modified_ = true;
+  notify(PagePart::Buttons);
+}
+
+void ConfigPageModel::checkLevels() {
+  bool ok = config_.sensorHeight >= 0 && config_.fillHeight >= 0;
+  const int index = config_.configurationIndex;
+  if (ok && index >= 0) {
+    const ModelConfiguration& mc = model().Configurations[static_cast<std::size_t>(index)];
+    for (std::size_t i = 0; i < config_.levels.size(); ++i) {
+      if (mc.LevelWords[i] > 0 && config_.levels[i] < 0) ok = false;
+    }
+  }
+  config_.levelsValid = ok;
+}
+
+void ConfigPageModel::editLevel(int level, const std::string& value) {
+  if (level < 0 || level >= UnitConfiguration::kLevels) return;
+  rows_[static_cast<std::size_t>(level)].text = value;
+  config_.levels[static_cast<std::size_t>(level)] = readBox(value);
+  checkLevels();
+  applyButtonsRule();
+  notify(PagePart::Levels);
+}
+
+void ConfigPageModel::editSensorHeight(const std::string& value) {
+  boxes_.sensorHeight = value;
+  if (!relayUnitsAreLength()) config_.sensorHeight = readBox(value);
+  minimumFillRule();
+  notify(PagePart::Boxes);
+}
+
+void ConfigPageModel::editFillHeight(const std::string& value) {
+  boxes_.fillHeight = value;
+  notify(PagePart::Boxes);
+}
+
+void ConfigPageModel::editProbeLength(const std::string& value) {
+  boxes_.probeLength = value;
+  config_.probeLength = readBox(value);
+  minimumFillRule();
+  notify(PagePart::Boxes);
+}
+
+void ConfigPageModel::editBox(std::string PageBoxes::*box, const std::string& value) {
+  boxes_.*box = value;
+  if (box == &PageBoxes::notes) config_.tankDescription = value;
+  notify(PagePart::Boxes);
+}
+
+void ConfigPageModel::minimumFillRule() {
+  if (!guidedWave()) return;
+  if (relayUnitsAreLength()) {
+    const ModelLink link(&model(), nullptr);
+    const double nut = NumberRules::modelValue(model().NutOffset, config_.heightUnits, link);
+    const double deadband =
+        NumberRules::modelValue(model().LowerProbeDeadband, config_.heightUnits, link);
+    config_.minFillHeight =
+        readBox(boxes_.sensorHeight) - (readBox(boxes_.probeLength) + nut) + deadband;
+    boxes_.minFillHeight = showHeight(config_.minFillHeight);
+  } else {
+    config_.minFillHeight = readBox(boxes_.minFillHeight);
+  }
+}
+
+// --- Units.
+
+void ConfigPageModel::selectUnits(int units) {
+  const std::vector<std::string> names = unitNames();
+  if (units < 0 || units >= static_cast<int>(names.size())) return;
+  const int old = config_.heightUnits;
+  config_.heightUnits = units;
+  config_.outputUnits = units;
+  unitsSelection_ = units;
+  const ModelDatabase& m = model();
+  auto factor = [&](int u) {
+    const auto& f = m.UnitFactors;
+    return u >= 0 && u < used(f.Count, f.Last, f.kCapacity) && f.Items[static_cast<std::size_t>(u)] != 0.0
+               ? f.Items[static_cast<std::size_t>(u)]
+               : m.DefaultUnitFactor;
+  };
+  if (pulseRadar()) {
+    // The radar's two length units: the first units are feet, the second metres.
+    int decimals = -1;
+    double from = 0, to = 0;
+    if (old == 1 && units == 0) {
+      from = factor(3), to = factor(2), decimals = 2;
+    } else if (old == 0 && units == 1) {
+      from = factor(2), to = factor(3), decimals = 3;
+    }
+    if (decimals >= 0) {
+      for (std::string* box : {&boxes_.sensorHeight, &boxes_.fillHeight, &boxes_.deadBand,
+                               &boxes_.maxRange}) {
+        *box = NumberRules::formatTrimmed(
+            NumberRules::round(readBox(*box) * from / to, decimals), decimals);
+      }
+    }
+    notify(PagePart::Units);
+    notify(PagePart::Boxes);
+    return;
+  }
+  if (old != units) {
+    const double from = factor(old);
+    const double to = factor(units);
+    const int decimals = NumberRules::unitDecimals(units, guidedWave() || ugus());
+    auto convert = [&](const std::string& box) {
+      const double v = readBox(box);
+      if (nonLinearCapable()) return NumberRules::round(v * from / to, decimals);
+      const auto raw = static_cast<std::uint16_t>(static_cast<std::int64_t>(v * from + 0.5));
+      return raw / to;
+    };
+    const double sensor = convert(boxes_.sensorHeight);
+    const double fill = convert(boxes_.fillHeight);
+    const double probe = convert(boxes_.probeLength);
+    boxes_.sensorHeight = showHeight(sensor);
+    boxes_.fillHeight = showHeight(fill);
+    if (guidedWave()) boxes_.probeLength = showHeight(probe);
+    config_.sensorHeight = sensor;
+    config_.fillHeight = fill;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      if (!rows_[i].shown) continue;
+      const double level = convert(rows_[i].text);
+      rows_[i].text = showLevel(level);
+      config_.levels[i] = level;
+    }
+    const std::string name = names[static_cast<std::size_t>(units)];
+    AppSettings& values = services_.records->Values;
+    if (!equalsIgnoringCase(name, values.PreferredUnits)) {
+      values.PreferredUnits = name;
+      int code = 0;
+      if (services_.settings != nullptr) services_.settings->WriteText("PREF_UNITS", name, code);
+    }
+    notify(PagePart::Levels);
+  }
+  notify(PagePart::Units);
+  notify(PagePart::Boxes);
+}
+
+void ConfigPageModel::refreshUnits() {
+  if (relayUnitsAreLength()) unitsSelection_ = config_.heightUnits;
+  notify(PagePart::Units);
+}
+
+void ConfigPageModel::refreshCapacity() {
+  capacity_.clear();
+  const std::uint16_t shape = config_.shapeCode;
+  const int output = config_.outputUnits;
+  auto number = [&](double v) { return NumberRules::display(v, output, false); };
+  if (hasCurve(shape) && (shape >> 8) == 7) {
+    capacity_ = formatText(text("STATUS_MESSAGE53"), {number(strapping_.lastVolume())});
+  } else if (hasCurve(shape) && output >= 32 && output <= 63) {
+    capacity_ = formatText(text("STATUS_MESSAGE53"),
+                           {number(volume_.CapacityOrUserValue(shape, config_.heightUnits, output))});
+  } else if (hasCurve(shape) && output >= 64 && output <= 127) {
+    capacity_ = formatText(text("STATUS_MESSAGE54"),
+                           {number(volume_.FlowAt(shape, volume_.Dimensions[1]))});
+  }
+  notify(PagePart::Capacity);
+}
+
+// --- Boxes from the record.
+
+void ConfigPageModel::showAllBoxes() {
+  boxes_.sensorHeight = showHeight(config_.sensorHeight);
+  boxes_.fillHeight = showHeight(config_.fillHeight);
+  boxes_.minFillHeight = showHeight(config_.minFillHeight);
+  boxes_.probeLength = showHeight(config_.probeLength);
+  boxes_.deadBand = showHeight(config_.deadBand);
+  boxes_.maxRange = showHeight(config_.maxRange);
+  boxes_.notes = config_.tankDescription;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    rows_[i].text = rows_[i].shown && config_.levels[i] >= 0 ? showLevel(config_.levels[i]) : "";
+  }
+  notify(PagePart::Boxes);
+  notify(PagePart::Levels);
+}
+
+ConfigBoxValues ConfigPageModel::boxValues() const {
+  ConfigBoxValues v;
+  v.sensorHeight = readBox(boxes_.sensorHeight);
+  v.fillHeight = readBox(boxes_.fillHeight);
+  v.minFillHeight = readBox(boxes_.minFillHeight);
+  v.probeLength = readBox(boxes_.probeLength);
+  v.deadBand = readBox(boxes_.deadBand);
+  v.maxRange = readBox(boxes_.maxRange);
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    // A hidden row stores 0.
+    v.levels[i] = rows_[i].shown ? readBox(rows_[i].text) : 0.0;
+  }
+  return v;
+}
+
+ConfigFileContent ConfigPageModel::fileContent() const {
+  ConfigFileContent content;
+  content.config = &config_;
+  content.model = &model();
+  content.volume = &volume_;
+  content.rows = &strapping_;
+  content.boxes = boxValues();
+  content.independentRelays = independent_;
+  if (pulseRadar() && (sample_ || radar_.readThisActivation)) {
+    const PulseParameters& p = radar_.values;
+    RadarAdvanced& a = radarAdvanced_;
+    a.typeOfMedium = p.TypeOfMedium;
+    a.additionalAdjustment = p.FastLevelChange;
+    a.firstEcho = p.FirstEcho;
+    a.agitation = p.Agitation;
+    a.foam = p.Foam;
+    a.powderDust = p.PowderDust;
+    a.largeResponseAngle = p.LargeResponseAngle;
+    a.lowDielectric = p.LowDielectric;
+    a.pipeDiameter = p.PipeDiameter;
+    a.dampingTime = p.DampingTime;
+    content.radar = &a;
+  }
+  if (hasCurve(config_.shapeCode)) {
+    const StructureData& s = services_.records->Structures;
+    const ModelLink link(&model(), &s);
+    for (int i = 0; i < std::min(s.ShapeCount, StructureData::kStructures); ++i) {
+      if (s.ShapeIds[static_cast<std::size_t>(i)] != config_.shapeCode) continue;
+      const auto at = static_cast<std::size_t>(i);
+      content.structure.title = s.ShapeNames[at].empty() ? s.TitleCaptions[at] : s.ShapeNames[at];
+      content.structure.dimensionCaptions =
+          guidedWave() ? s.RadarDimensionCaptions[at] : s.DimensionCaptions[at];
+      break;
+    }
+    const int p = link.position(config_.outputUnits);
+    if (p >= 0) content.structure.outputName = s.Units[static_cast<std::size_t>(p)].Name;
+  }
+  return content;
+}
+
+// --- Activation and the unit's pages.
+
+void ConfigPageModel::decodeUnitPages() {
+  UnitMemory& memory = *services_.memory;
+  TablePage::Bytes table{};
+  std::copy(memory.Pages[2].begin(), memory.Pages[2].end(), table.begin());
+  TablePage::decode(table, volume_);
+  CustomerPage::Bytes page{};
+  std::copy(memory.Pages[UnitMemory::kCustomer].begin(), memory.Pages[UnitMemory::kCustomer].end(),
+            page.begin());
+  CustomerPageDecoding d = CustomerPage::decode(page, model(), config_);
+  config_ = d.configuration;
+  for (std::size_t i = 0; i < d.dimensions.size(); ++i) volume_.Dimensions[i] = d.dimensions[i];
+  if (d.rows) strapping_ = *d.rows;
+  boxes_.sensorHeight = d.boxes.sensorHeight;
+  boxes_.fillHeight = d.boxes.fillHeight;
+  boxes_.minFillHeight = d.boxes.minFillHeight;
+  boxes_.probeLength = d.boxes.probeLength;
+  boxes_.notes = d.boxes.notes;
+  for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i].text = d.boxes.levels[i];
+  decodeResult_ = d.result;
+}
+
+bool ConfigPageModel::activate() {
+  serviceTools_ = false;
+  notify(PagePart::Service);
+  notify(PagePart::Identity);
+  config_.configFileName.clear();
+  config_.configurationValid = false;
+  config_.levelsValid = false;
+  applyButtonsRule();
+  setupItems();
+  config_.heightUnits = 0;
+  config_.outputUnits = 0;
+  unitsSelection_ = 0;
+  decodeResult_ = 0;
+  radar_ = RadarAdvancedState{};
+  if (sample_) {
+    radar_.readThisActivation = true;
+  } else if (pulseRadar()) {
+    const PulseParameters& block = services_.pulse->Parameters();
+    PulseConfigurationDecoding d = PulseConfiguration::decode(block, model(), config_);
+    config_ = d.configuration;
+    radar_.values = block;
+    boxes_.sensorHeight = d.sensorHeight;
+    boxes_.fillHeight = d.fillHeight;
+    boxes_.deadBand = d.deadBand;
+    boxes_.maxRange = d.maxRange;
+    decodeResult_ = d.result;
+  } else if (services_.memory != nullptr) {
+    decodeUnitPages();
+  }
+  if (decodeResult_ != 0) {
+    const ModelRecords& r = *services_.records;
+    const std::string error = formatText(text("ERROR_MESSAGE6"), {decodeResult_});
+    log("INITDIALOG", error);
+    lastError_ = error;
+    if (services_.presenter != nullptr) {
+      services_.presenter->errorDetail(
+          error, formatText(text("ERROR_MESSAGE8"), {r.Identity.CorporateId}));
+    }
+    return false;
+  }
+  // The items show what the pages selected.
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    items_[static_cast<std::size_t>(i)].shown = config_.itemChoices[static_cast<std::size_t>(i)];
+  }
+  if (!sample_ && hasCurve(config_.shapeCode) && nonLinearCapable()) {
+    loadStructureList(config_.shapeCode);
+  }
+  refreshUnits();
+  deriveIndependentMode();
+  refreshCapacity();
+  match(true);
+  checkLevels();
+  applyButtonsRule();
+  if (!sample_) {
+    // The boxes keep the texts the pages gave; rows the configuration does
+    // not use stay empty.
+    for (LevelRow& row : rows_) {
+      if (!row.shown) row.text.clear();
+    }
+  }
+  modified_ = false;
+  boxes_.fileDate.clear();
+  notify(PagePart::Boxes);
+  notify(PagePart::Identity);
+  if (sample_) return factoryConfig();
+  return true;
+}
+
+// --- Configuration files.
+
+void ConfigPageModel::loadStructureList(std::uint16_t shape) {
+  ModelRecords& r = *services_.records;
+  ResetStructureData(r.Structures);
+  const char* category = categoryOf(shape);
+  if (category == nullptr) return;
+  const auto& files = model().NonLinearFiles;
+  for (int i = 0; i < used(files.Count, files.Last, files.kCapacity); ++i) {
+    const std::string& name = files[static_cast<std::size_t>(i)];
+    if (lowered(name).find(category) == std::string::npos) continue;
+    ModelTargets targets;
+    targets.structure = &r.Structures;
+    ModelFileParser parser(targets);
+    parser.LoadModelFile(services_.modelsFolder / name, 0);
+    return;
+  }
+}
+
+void ConfigPageModel::applyReadEvents(const ConfigReadResult& result) {
+  using Kind = ConfigReadEvent::Kind;
+  for (const ConfigReadEvent& e : result.events) {
+    switch (e.kind) {
+      case Kind::UnitLineRedrawn:
+      case Kind::HardwareLineRedrawn:
+      case Kind::DescriptionShown: notify(PagePart::Identity); break;
+      case Kind::NotesShown:
+        boxes_.notes = config_.tankDescription;
+        notify(PagePart::Boxes);
+        break;
+      case Kind::NonLinearReset:
+        ResetStructureData(services_.records->Structures);
+        notify(PagePart::Capacity);
+        break;
+      case Kind::ModelLoaded: setupItems(); break;
+      case Kind::ItemsRematched:
+        for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+          if (items_[static_cast<std::size_t>(i)].present) {
+            items_[static_cast<std::size_t>(i)].shown = config_.itemChoices[static_cast<std::size_t>(i)];
+          }
+        }
+        match(false);
+        break;
+      case Kind::UnitsSelected:
+        unitsSelection_ = config_.heightUnits;
+        notify(PagePart::Units);
+        break;
+      case Kind::ValueShown:
+        switch (e.field) {
+          case FieldId::FillHeight: boxes_.fillHeight = showHeight(config_.fillHeight); break;
+          case FieldId::MinFillHeight: boxes_.minFillHeight = showHeight(config_.minFillHeight); break;
+          case FieldId::MaxRange: boxes_.maxRange = showHeight(config_.maxRange); break;
+          case FieldId::DeadBand: boxes_.deadBand = showHeight(config_.deadBand); break;
+          case FieldId::Level:
+            if (e.index >= 0 && e.index < UnitConfiguration::kLevels) {
+              rows_[static_cast<std::size_t>(e.index)].text =
+                  NumberRules::formatTrimmed(config_.levels[static_cast<std::size_t>(e.index)], 3);
+            }
+            break;
+          default: break;
+        }
+        notify(PagePart::Boxes);
+        break;
+      case Kind::StructureListLoaded: loadStructureList(static_cast<std::uint16_t>(e.index)); break;
+      case Kind::RelayUnitsShown:
+      case Kind::UnitsRefreshed: refreshUnits(); break;
+      case Kind::HeightsShown:
+        boxes_.sensorHeight = showHeight(config_.sensorHeight);
+        boxes_.probeLength = showHeight(config_.probeLength);
+        notify(PagePart::Boxes);
+        break;
+      case Kind::ItemsRematchedWithLevels: match(true); break;
+      case Kind::LevelsChecked:
+        checkLevels();
+        applyButtonsRule();
+        break;
+      case Kind::AdvancedRefreshed: notify(PagePart::Buttons); break;
+      case Kind::ModifiedCleared: modified_ = false; break;
+      case Kind::RestoredFromUnit:
+        if (!sample_ && services_.memory != nullptr) decodeUnitPages();
+        refreshUnits();
+        break;
+    }
+  }
+}
+
+int ConfigPageModel::readConfigFile(const std::filesystem::path& path, bool showMessages) {
+  ConfigReadContext context;
+  context.records = ConfigRecords{&config_, &volume_, &strapping_, &radarAdvanced_};
+  context.model = &model();
+  context.sampleMode = sample_;
+  context.loadModel = services_.loadModel;
+  const RadarAdvanced before = radarAdvanced_;
+  ConfigReadResult result = ConfigFileReader::read(path, context);
+  applyReadEvents(result);
+  if (!(radarAdvanced_ == before)) {
+    PulseParameters& p = radar_.values;
+    const RadarAdvanced& a = radarAdvanced_;
+    p.TypeOfMedium = a.typeOfMedium;
+    p.FastLevelChange = a.additionalAdjustment;
+    p.FirstEcho = a.firstEcho;
+    p.Agitation = a.agitation;
+    p.Foam = a.foam;
+    p.PowderDust = a.powderDust;
+    p.LargeResponseAngle = a.largeResponseAngle;
+    p.LowDielectric = a.lowDielectric;
+    p.PipeDiameter = a.pipeDiameter;
+    p.DampingTime = a.dampingTime;
+  }
+  if (showMessages && services_.presenter != nullptr) {
+    const ModelRecords& r = *services_.records;
+    showNotices(*services_.presenter, result.notices, &r.Language, r.Values.LanguageNumber);
+  }
+  return result.code;
+}
+
+void ConfigPageModel::refreshAfterLoad() {
+  if (!hasCurve(config_.shapeCode)) refreshUnits();
+  layoutLevels();
+  showAllBoxes();
+  refreshCapacity();
+}
+
+bool ConfigPageModel::factoryConfig() {
+  const std::string& name = model().DefaultFile;
+  if (name.empty()) {
+    show(services_.presenter, *services_.records, Notice::message("ERROR_MESSAGE60", {}, kStyleError));
+    return false;
+  }
+  const std::filesystem::path path = services_.configsFolder / name;
+  if (readConfigFile(path, true) != ConfigFileReader::kRead) {
+    show(services_.presenter, *services_.records, Notice::message("ERROR_MESSAGE61", {}, kStyleError));
+    return false;
+  }
+  config_.configFileName = path.string();
+  boxes_.fileDate.clear();
+  boxes_.fileName.clear();
+  refreshAfterLoad();
+  deriveIndependentMode();
+  log("LOADCONFIG", formatText("Default Config file '%s' loaded", {name}));
+  return true;
+}
+
+void ConfigPageModel::clearItems() {
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    ItemList& list = items_[static_cast<std::size_t>(i)];
+    if (!list.present) continue;
+    list.shown = 0;
+    if (readBack(i)) match(false);
+  }
+  boxes_.fileName.clear();
+  for (AdvancedEntry& a : config_.advanced) a = AdvancedEntry{};
+  notify(PagePart::Boxes);
+}
+
+void ConfigPageModel::clearScreen() {
+  if (!model().DefaultFile.empty()) {
+    readConfigFile(services_.configsFolder / model().DefaultFile, false);
+  }
+  clearItems();
+  match(true);
+  refreshAfterLoad();
+  deriveIndependentMode();
+}
+
+void ConfigPageModel::testConfigs() {
+  serviceTools_ = !serviceTools_;
+  clearItems();
+  const ModelDatabase& m = model();
+  const int count = configurationCount(m);
+  if (count > 0) {
+    const int at = std::clamp(testCounter_ - 1, 0, count - 1);
+    const ModelConfiguration& mc = m.Configurations[static_cast<std::size_t>(at)];
+    for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+      ItemList& list = items_[static_cast<std::size_t>(i)];
+      if (!list.present) continue;
+      int c = mc.ChoiceCodes[static_cast<std::size_t>(i)];
+      if (c <= 0) c = 1;
+      config_.itemChoices[static_cast<std::size_t>(i)] = c;
+      list.shown = c;
+    }
+  }
+  match(true);
+  testCounter_ = testCounter_ + 1 > count ? 1 : testCounter_ + 1;
+  notify(PagePart::Service);
+}
+
+std::string ConfigPageModel::fileDateText(const std::filesystem::path& path) const {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return "0";
+  const auto when = std::filesystem::last_write_time(path, ec);
+  if (ec) return text("ERROR_MESSAGE76");
+  const auto system = std::chrono::file_clock::to_sys(when);
+  const std::time_t t = std::chrono::system_clock::to_time_t(system);
+  std::tm local{};
+  localtime_r(&t, &local);
+  return formatText(text("STATUS_MESSAGE39"), {local.tm_mon + 1, local.tm_mday, local.tm_year + 1900,
+                                              local.tm_hour, local.tm_min});
+}
+
+ConfigPageModel::Request ConfigPageModel::serviceCommand(const std::string& typed, bool& handled) {
+  handled = true;
+  const AppSettings& values = services_.records->Values;
+  const std::string command = lowered(typed);
+  const std::tm today = services_.now ? services_.now() : localNow();
+  Request request = Request::None;
+  if (command == "test configurations" && values.MakerMode) {
+    serviceTools_ = true;
+    notify(PagePart::Service);
+  } else if (command == "info memory" && values.MakerMode) {
+    request = Request::OpenInfoMemory;
+  } else if (command == "tech support" && values.MakerMode) {
+    show(services_.presenter, *services_.records,
+         Notice::message("STATUS_MESSAGE40", {supportCode(today)}, kStyleInformation));
+  } else if (command == "cal pages") {
+    request = Request::OpenCalPages;
+  } else if (command == "direct entry") {
+    request = Request::OpenDirectEntry;
+  } else if (command.rfind("ts", 0) == 0 && values.TechSupport) {
+    if (equalsIgnoringCase(typed, supportCode(today))) request = Request::OpenTechSupport;
+  } else if (command == "code revision") {
+    const auto& v = services_.toolVersion;
+    show(services_.presenter, *services_.records,
+         Notice::message("STATUS_MESSAGE41",
+                         {services_.records->Identity.ProgramId, v[0], v[1], v[2], v[3]},
+                         kStyleInformation));
+  } else if (command == "restart") {
+    services_.records->Values.ShowGuide = false;
+    request = Request::Restart;
+  } else {
+    handled = false;
+  }
+  if (handled) {
+    boxes_.fileName.clear();
+    notify(PagePart::Boxes);
+  }
+  return request;
+}
+
+ConfigPageModel::Request ConfigPageModel::openConfigFile() {
+  bool handled = false;
+  const Request request = serviceCommand(boxes_.fileName, handled);
+  if (handled) return request;
+  const std::string name = boxes_.fileName;
+  std::filesystem::path path(name);
+  if (path.is_relative()) path = services_.configsFolder / path;
+  if (name.empty() || readConfigFile(path, true) != ConfigFileReader::kRead) {
+    const std::string error = text("ERROR_MESSAGE53");
+    log("LOADCONFIG", formatText("Error opening config file:  %s", {error}));
+    show(services_.presenter, *services_.records, Notice::message("ERROR_MESSAGE53", {}, kStyleError));
+    return Request::None;
+  }
+  refreshAfterLoad();
+  deriveIndependentMode();
+  config_.configFileName = name;
+  boxes_.fileDate = fileDateText(path);
+  notify(PagePart::Boxes);
+  log("LOADCONFIG", formatText("Config file '%s' loaded", {name}));
+  return Request::None;
+}
+
+bool ConfigPageModel::saveConfigFile(const std::function<bool(std::string& name)>& confirmName) {
+  config_.tankDescription = boxes_.notes;
+  auto fail = [&](const Notice& notice) {
+    const ModelRecords& r = *services_.records;
+    log("SAVECONFIG", notice.text(&r.Language, r.Values.LanguageNumber));
+    show(services_.presenter, r, notice);
+    return false;
+  };
+  if (!config_.configurationValid || !config_.levelsValid) {
+    return fail(Notice::message("ERROR_MESSAGE55", {}, kStyleError));
+  }
+  auto proposed = ConfigSaveName::propose(services_.configsFolder, boxes_.fileName);
+  if (const Notice* notice = std::get_if<Notice>(&proposed)) return fail(*notice);
+  std::string name = std::get<std::string>(proposed);
+  if (confirmName && !confirmName(name)) return false;
+  if (name.find(".txt") == std::string::npos) name += ".txt";
+  boxes_.fileName = name;
+  const std::filesystem::path path = services_.configsFolder / name;
+  ConfigWriteResult written = ConfigFileWriter::save(path, fileContent());
+  if (!written.ok) {
+    return fail(written.notice.value_or(Notice::message("ERROR_MESSAGE57", {1}, kStyleError)));
+  }
+  config_.configFileName = name;
+  boxes_.fileDate = fileDateText(path);
+  const std::string saved = formatText(text("STATUS_MESSAGE42"), {name});
+  log("SAVECONFIG", saved);
+  show(services_.presenter, *services_.records, Notice::message("STATUS_MESSAGE42", {name}, kStyleInformation));
+  modified_ = false;
+  notify(PagePart::Boxes);
+  return true;
+}
+
+bool ConfigPageModel::wiringDiagram() {
+  const ModelRecords& r = *services_.records;
+  if (!config_.configurationValid || config_.configurationIndex < 0) {
+    show(services_.presenter, r, Notice::message("ERROR_MESSAGE58", {}, kStyleError));
+    return false;
+  }
+  const ModelConfiguration& mc =
+      model().Configurations[static_cast<std::size_t>(config_.configurationIndex)];
+  const std::filesystem::path path = services_.drawingsFolder / mc.DrawingFile;
+  if (!services_.openDocument || !services_.openDocument(path)) {
+    show(services_.presenter, r, Notice::message("ERROR_MESSAGE59", {}, kStyleError));
+    log("VIEWDWG", formatText("Error opening drawing file %s", {path.string()}));
+    return false;
+  }
+  return true;
+}
+
+bool ConfigPageModel::chooseModel(const std::string& modelNumber) {
+  bool ok = services_.loadModel && services_.loadModel(modelNumber);
+  if (ok) {
+    setupItems();
+    ok = factoryConfig();
+  } else if (services_.presenter != nullptr) {
+    services_.presenter->platformMessageBox("Internal error! Please select a valid model number",
+                                            kStyleError);
+  }
+  refreshUnits();
+  modified_ = false;
+  return ok;
+}
+
+void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int dimensionUnits) {
+  if (!guidedWave() && outputUnits != config_.outputUnits) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      if (!rows_[i].shown) continue;
+      rows_[i].text.clear();
+      config_.levels[i] = -1;
+    }
+  }
+  config_.shapeCode = shape;
+  config_.outputUnits = outputUnits;
+  config_.heightUnits = dimensionUnits;
+  boxes_.sensorHeight = showHeight(volume_.Dimensions[0]);
+  boxes_.fillHeight = showHeight(volume_.Dimensions[1]);
+  if (guidedWave()) {
+    boxes_.minFillHeight = showHeight(volume_.Dimensions[2]);
+    boxes_.probeLength = showHeight(volume_.Dimensions[3]);
+  } else if (pulseRadar()) {
+    boxes_.deadBand = showHeight(volume_.Dimensions[2]);
+    boxes_.maxRange = showHeight(volume_.Dimensions[3]);
+  }
+  refreshUnits();
+  refreshCapacity();
+  layoutLevels();
+  checkLevels();
+  applyButtonsRule();
+  modified_ = true;
+  notify(PagePart::Boxes);
+}
+
+// The support code: the date as the number yymmdd, mixed by a fixed
+// arithmetic so that the code cannot be told from the date alone, then
+// kept to six digits.
+std::string ConfigPageModel::supportCode(const std::tm& day) {
+  const long long date =
+      (day.tm_year % 100) * 10000LL + (day.tm_mon + 1) * 100LL + day.tm_mday;
+  long long code = (date * 7919 + 104729) % 999983;
+  code = (code + (date % 97) * 3571 + 271828) % 1000000;
+  return formatText("TS%06d", {static_cast<int>(code)});
+}
+
+}  // namespace ostrel

@@ -1,1 +1,300 @@
-// Filled in by the configuration engine work under way.
+// The configuration page without widgets, on the shipped models: what the
+// item lists offer and select by themselves, the status line and buttons as
+// the selections grow, the level rows, units changes, a save and open
+// through the Configs folder, activation from a simulated unit's pages and
+// the service commands.
+
+#include "core/config/config_page_model.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <regex>
+
+#include "core/link/unit_link.h"
+#include "core/link/unit_memory.h"
+#include "link/fake_cable_driver.h"
+#include "shipped_model.h"
+#include "sim/memory_generator.h"
+#include "test_support.h"
+
+namespace ostrel {
+namespace {
+
+class RecordingView final : public ConfigPageView {
+ public:
+  void changed(PagePart part) override { ++counts[part]; }
+  int count(PagePart part) const {
+    const auto it = counts.find(part);
+    return it == counts.end() ? 0 : it->second;
+  }
+  std::map<PagePart, int> counts;
+};
+
+// KM30: item 0 relay function (1 alarms and pump down ... 5 independent,
+// 6 relays off), item 1 loop span (2 choices), item 2 failsafe and item 3
+// display (3 choices each).
+constexpr int kRelayFunction = 0, kLoopSpan = 1, kFailsafe = 2, kDisplay = 3;
+constexpr int kAlarmsAndPumpDown = 1, kIndependent = 5, kRelaysOff = 6;
+
+struct Page {
+  explicit Page(const std::string& modelFile, bool sample = false)
+      : records(test::shippedModel(modelFile)) {
+    config.model = modelFile.substr(0, 4) + "-2410";
+    config.serial = 30517;
+    ConfigPageServices s;
+    s.records = records.get();
+    s.presenter = &presenter;
+    s.configsFolder = configs.path();
+    s.drawingsFolder = configs.path();
+    s.modelsFolder = test::sourceDataDir() / "Models";
+    s.now = [] {
+      std::tm day{};
+      day.tm_year = 126;
+      day.tm_mon = 11;
+      day.tm_mday = 9;
+      return day;
+    };
+    model = std::make_unique<ConfigPageModel>(config, s);
+    model->setView(&view);
+    model->setSampleMode(sample);
+    model->activate();
+  }
+  std::string text(const char* key) const { return records->Language.Text(key, 0, key); }
+  std::vector<std::string> messages() const {
+    std::vector<std::string> out;
+    for (const auto& m : presenter.messages) out.push_back(m.text);
+    return out;
+  }
+
+  test::TempDir configs;
+  std::unique_ptr<ModelRecords> records;
+  test::RecordingPresenter presenter;
+  RecordingView view;
+  UnitConfiguration config;
+  std::unique_ptr<ConfigPageModel> model;
+};
+
+TEST(ConfigPageModel, SelectionsNarrowTheListsUntilOneConfigurationIsLeft) {
+  Page p("KM30_Ultrasonic.txt");
+  ConfigPageModel& m = *p.model;
+  // Nothing chosen: every configuration matches, nothing can be saved.
+  EXPECT_EQ(m.statusLine(), p.text("STATUS_MESSAGE8"));
+  EXPECT_FALSE(m.saveEnabled() || m.writeEnabled() || m.wiringEnabled());
+  EXPECT_EQ(m.items()[kRelayFunction].offered.size(), 7u);  // placeholder and six
+
+  // Relays off: two configurations are left, which differ only in the loop
+  // span; failsafe and display stay open, so nothing is chosen for them.
+  m.selectItem(kRelayFunction, kRelaysOff);
+  EXPECT_EQ(m.statusLine(), p.text("STATUS_MESSAGE8"));
+  EXPECT_EQ(m.items()[kLoopSpan].offered, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(m.config().itemChoices[kFailsafe], 0);
+
+  // One configuration left, but two present items still at the placeholder.
+  m.selectItem(kLoopSpan, 2);
+  EXPECT_EQ(m.statusLine(), p.text("STATUS_MESSAGE7"));
+  EXPECT_EQ(m.config().configurationIndex, -1);
+  EXPECT_FALSE(m.wiringEnabled());
+
+  m.selectItem(kFailsafe, 2);
+  m.selectItem(kDisplay, 1);
+  ASSERT_TRUE(m.config().configurationValid);
+  EXPECT_EQ(m.statusLine(), p.text("IDC_VALIDCFG") + " #3");
+  // Its two level rows: the loop's 4 mA and 20 mA levels, not yet entered.
+  const auto& rows = m.levelRows();
+  EXPECT_EQ(rows[4].caption, "4 mA Level");
+  EXPECT_EQ(rows[5].caption, "20 mA Level");
+  EXPECT_FALSE(rows[0].shown || rows[3].shown);
+  EXPECT_TRUE(m.relayUnitsShown());
+  EXPECT_TRUE(m.wiringEnabled());
+  EXPECT_FALSE(m.saveEnabled());
+  EXPECT_FALSE(m.modified());
+
+  m.editSensorHeight("20");
+  m.editLevel(4, "2.5");
+  EXPECT_FALSE(m.saveEnabled());  // the 20 mA level is still unset
+  m.editLevel(5, "18");
+  EXPECT_TRUE(m.saveEnabled() && m.writeEnabled());
+  EXPECT_TRUE(m.modified());
+  EXPECT_EQ(m.config().levels[5], 18.0);
+
+  // Independent relays do not fit this loop span: the list loses its
+  // selection, is left with one real choice and takes it; the configuration
+  // has no level rows.
+  m.selectItem(kRelayFunction, kIndependent);
+  EXPECT_EQ(m.items()[kLoopSpan].shown, 1);
+  EXPECT_EQ(m.statusLine(), p.text("IDC_VALIDCFG") + " #1");
+  EXPECT_TRUE(std::all_of(rows.begin(), rows.end(), [](const LevelRow& r) { return !r.shown; }));
+  EXPECT_FALSE(m.relayUnitsShown());
+  EXPECT_GT(p.view.count(PagePart::Items), 0);
+  EXPECT_GT(p.view.count(PagePart::Levels), 0);
+  EXPECT_TRUE(p.presenter.messages.empty());
+}
+
+TEST(ConfigPageModel, AnItemWithOneRealChoiceLeftIsChosenByItself) {
+  Page p("KM30_Ultrasonic.txt");
+  ConfigPageModel& m = *p.model;
+  m.selectItem(kRelayFunction, kIndependent);
+  // The independent relays configuration fixes the loop span.
+  EXPECT_EQ(m.config().itemChoices[kLoopSpan], 1);
+  EXPECT_EQ(m.items()[kLoopSpan].shown, 1);
+  EXPECT_TRUE(m.independentMode());
+  EXPECT_EQ(m.statusLine(), p.text("STATUS_MESSAGE7"));
+
+  // Widening the loop span list offers only what fits the relay function,
+  // and shows the choice it had.
+  m.widenList(kLoopSpan);
+  EXPECT_EQ(m.items()[kLoopSpan].offered, (std::vector<int>{0, 1}));
+  EXPECT_EQ(m.items()[kLoopSpan].shown, 1);
+
+  // Typed text picks the first entry that begins with it.
+  m.typeInList(kFailsafe, "go");
+  EXPECT_EQ(m.config().itemChoices[kFailsafe], 2);  // Go Empty
+  m.typeInList(kDisplay, "Per");
+  EXPECT_EQ(m.config().itemChoices[kDisplay], 3);
+  EXPECT_TRUE(m.config().configurationValid);
+
+  m.selectItem(kRelayFunction, kRelaysOff);
+  EXPECT_FALSE(m.independentMode());
+}
+
+TEST(ConfigPageModel, HeightUnitsConvertTheBoxesAndBecomeThePreferredUnits) {
+  Page p("KM35_Legacy.txt");
+  ConfigPageModel& m = *p.model;
+  ASSERT_EQ(m.config().heightUnits, 0);  // inches, 59 counts each
+  m.editSensorHeight("240");
+  m.editFillHeight("200.5");
+  m.selectUnits(3);  // metres: through the raw count, 14160 and 11830 counts
+  EXPECT_EQ(m.boxes().sensorHeight, "6.096");
+  EXPECT_NEAR(m.config().sensorHeight, 14160 / 2322.835, 1e-12);
+  EXPECT_NEAR(m.config().fillHeight, 11830 / 2322.835, 1e-12);
+  EXPECT_EQ(p.records->Values.PreferredUnits, "Meters");
+  m.selectUnits(0);
+  EXPECT_EQ(m.boxes().sensorHeight, "240.0");
+  EXPECT_EQ(m.boxes().fillHeight, "200.5");
+  EXPECT_EQ(p.records->Values.PreferredUnits, "Inches");
+}
+
+TEST(ConfigPageModel, SavedFileOpensBackIntoTheSamePage) {
+  Page p("KM30_Ultrasonic.txt");
+  ConfigPageModel& m = *p.model;
+  m.selectUnits(2);  // feet
+  m.selectItem(kRelayFunction, kAlarmsAndPumpDown);
+  m.selectItem(kLoopSpan, 1);
+  m.selectItem(kFailsafe, 3);
+  m.selectItem(kDisplay, 2);
+  ASSERT_TRUE(m.config().configurationValid);
+  m.editSensorHeight("20");
+  m.editFillHeight("18");
+  const std::array<const char*, 6> levels = {"", "", "9.0", "10.0", "12.0", "14.0"};
+  for (int i = 2; i < 6; ++i) m.editLevel(i, levels[static_cast<std::size_t>(i)]);
+  m.editBox(&PageBoxes::notes, "East tank");
+  ASSERT_TRUE(m.saveEnabled());
+
+  std::string proposed;
+  ASSERT_TRUE(m.saveConfigFile([&](std::string& name) {
+    proposed = name;
+    return true;
+  }));
+  EXPECT_EQ(proposed, "Config[0].txt");
+  EXPECT_FALSE(m.modified());
+  EXPECT_EQ(p.messages().back(), formatText(p.text("STATUS_MESSAGE42"), {"Config[0].txt"}));
+
+  // A cleared screen (no factory file in this folder) forgets it all ...
+  m.clearScreen();
+  EXPECT_EQ(m.config().itemChoices[kRelayFunction], 0);
+  EXPECT_FALSE(m.config().configurationValid);
+
+  // ... and opening the file brings it back.
+  m.editBox(&PageBoxes::fileName, "Config[0].txt");
+  EXPECT_EQ(m.openConfigFile(), ConfigPageModel::Request::None);
+  EXPECT_TRUE(m.config().configurationValid);
+  EXPECT_EQ(m.items()[kFailsafe].shown, 3);
+  EXPECT_EQ(m.boxes().sensorHeight, "20.0");
+  EXPECT_EQ(m.levelRows()[5].text, "14.0");
+  EXPECT_EQ(m.levelRows()[2].text, "9.0");
+  EXPECT_EQ(m.boxes().notes, "East tank");
+  EXPECT_EQ(m.config().configFileName, "Config[0].txt");
+  EXPECT_TRUE(m.saveEnabled());
+  EXPECT_FALSE(m.modified());
+
+  // A second save proposes the next number.
+  ASSERT_TRUE(m.saveConfigFile([&](std::string& name) {
+    proposed = name;
+    return true;
+  }));
+  EXPECT_EQ(proposed, "Config[1].txt");
+}
+
+TEST(ConfigPageModel, ActivationShowsWhatTheUnitsPagesHold) {
+  Page p("KM30_Ultrasonic.txt");
+  // The images as the connect sequence left them; nothing goes on the wire.
+  test::FakeCableDriver driver;
+  UnitLink link(driver);
+  UnitMemory memory(link);
+  memory.Pages[UnitMemory::kCustomer] = sim::MemoryGenerator::customerPage(sim::PageUnitKind::Ultrasonic);
+  ConfigPageServices s;
+  s.records = p.records.get();
+  s.presenter = &p.presenter;
+  s.memory = &memory;
+  s.modelsFolder = test::sourceDataDir() / "Models";
+  ConfigPageModel m(p.config, s);
+  ASSERT_TRUE(m.activate());
+  EXPECT_TRUE(m.config().configurationValid);
+  EXPECT_EQ(m.items()[kRelayFunction].shown, 1);
+  EXPECT_EQ(m.boxes().sensorHeight, "20.0");
+  EXPECT_EQ(m.heightUnitsText(), "Feet");
+  EXPECT_EQ(m.relayUnitsText(), "Feet");
+  EXPECT_EQ(m.boxes().notes, "Tank 7, east yard - simulated unit");
+  // High alarm at 14 ft, low alarm at 9 ft, pump on at 12 ft and off at 10 ft.
+  std::vector<std::string> shown;
+  for (const LevelRow& r : m.levelRows()) {
+    if (r.shown) shown.push_back(r.caption + "=" + r.text);
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"Alarm Low=9.0", "Relay 3 Off=10.0",
+                                              "Relay 3 On=12.0", "Alarm High=14.0"}));
+  EXPECT_TRUE(m.saveEnabled());
+  EXPECT_FALSE(m.modified());
+}
+
+TEST(ConfigPageModel, ServiceCommandsAreTypedIntoTheFileNameBox) {
+  Page p("KM30_Ultrasonic.txt");
+  ConfigPageModel& m = *p.model;
+  // Without maker mode the command is a file name that does not open.
+  m.editBox(&PageBoxes::fileName, "TEST Configurations");
+  m.openConfigFile();
+  EXPECT_FALSE(m.serviceToolsShown());
+  EXPECT_EQ(p.messages().back(), p.text("ERROR_MESSAGE53"));
+
+  p.records->Values.MakerMode = true;
+  p.records->Values.TechSupport = true;
+  m.editBox(&PageBoxes::fileName, "TEST Configurations");
+  m.openConfigFile();
+  EXPECT_TRUE(m.serviceToolsShown());
+  EXPECT_TRUE(m.boxes().fileName.empty());
+
+  // "Test Configs" walks through the model's configurations.
+  m.testConfigs();
+  EXPECT_TRUE(m.config().configurationValid);
+  EXPECT_EQ(m.statusLine(), p.text("IDC_VALIDCFG") + " #1");
+  EXPECT_EQ(m.testCounter(), 2);
+
+  // The support code of the day: six digits after TS, its own for each day.
+  std::tm day{};
+  day.tm_year = 126, day.tm_mon = 11, day.tm_mday = 9;
+  const std::string code = ConfigPageModel::supportCode(day);
+  EXPECT_TRUE(std::regex_match(code, std::regex("TS[0-9]{6}")));
+  day.tm_mday = 10;
+  EXPECT_NE(ConfigPageModel::supportCode(day), code);
+  m.editBox(&PageBoxes::fileName, "tech support");
+  m.openConfigFile();
+  EXPECT_EQ(p.messages().back(), formatText(p.text("STATUS_MESSAGE40"), {code}));
+  m.editBox(&PageBoxes::fileName, "ts" + code.substr(2));
+  EXPECT_EQ(m.openConfigFile(), ConfigPageModel::Request::OpenTechSupport);
+  m.editBox(&PageBoxes::fileName, "Restart");
+  EXPECT_EQ(m.openConfigFile(), ConfigPageModel::Request::Restart);
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,272 @@
+#pragma once
+// The configuration page without its widgets: the item lists with their
+// offered choices, the level rows, the boxes' texts, the units, which
+// buttons are enabled, the status and capacity lines, the modified flag;
+// and the user's actions on them (select an item, widen a list, edit a box,
+// change units, press a button, type a service command).
+//
+// The GUI page, the command-line tool and the tests drive the same object.
+// A view is told which part of the state changed and reads it back; the
+// questions and messages go through the presenter. Boxes hold text: reading
+// a value from a box and showing a value in one are this model's own rules.
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/config/config_fields.h"
+#include "core/config/config_file_reader.h"
+#include "core/config/config_file_writer.h"
+#include "core/config/customer_page.h"
+#include "core/config/radar_command_list.h"
+#include "core/config/unit_configuration.h"
+#include "core/model/model_database.h"
+#include "core/volume/strapping_rows.h"
+#include "core/volume/volume_table.h"
+
+namespace ostrel {
+
+class LogFile;
+class Presenter;
+class SettingsStore;
+class UnitMemory;
+class PulseProtocol;
+struct ModelRecords;
+
+// The parts of the page a change touches; the view redraws them.
+enum class PagePart {
+  Identity,  // unit, software, hardware and description lines
+  Items,     // item captions, offered choices, selections
+  Status,    // the configuration status line
+  Levels,    // level rows: shown, enabled, caption, text
+  Boxes,     // heights, dead band, max range, notes, file name, file date
+  Units,     // units list / box, relay units box
+  Buttons,   // save, write, wiring diagram enabled; relay set points shown
+  Capacity,  // the capacity line and the Tanks frame
+  Service,   // the service tools and their counter
+};
+
+class ConfigPageView {
+ public:
+  virtual ~ConfigPageView() = default;
+  virtual void changed(PagePart part) = 0;
+};
+
+// What the page shows of one configuration item.
+struct ItemList {
+  bool present = false;
+  std::string caption;
+  // Choice indexes the list offers now (0, the placeholder, always first).
+  std::vector<int> offered;
+  // The choice the list shows; -1 when its text matches no choice.
+  int shown = 0;
+};
+
+struct LevelRow {
+  bool shown = false;  // the row and its box
+  std::string caption;
+  std::string text;  // the box
+};
+
+struct PageBoxes {
+  std::string sensorHeight;
+  std::string fillHeight;
+  std::string minFillHeight;  // guided-wave radar
+  std::string probeLength;    // guided-wave radar
+  std::string deadBand;       // pulse radar
+  std::string maxRange;       // pulse radar
+  std::string notes;
+  std::string fileName;
+  std::string fileDate;
+};
+
+// Where the page finds what it works with. The records and components are
+// lent for the page's life.
+struct ConfigPageServices {
+  ModelRecords* records = nullptr;  // model, language, settings values, structures
+  Presenter* presenter = nullptr;
+  LogFile* log = nullptr;             // may be null
+  SettingsStore* settings = nullptr;  // PREF_UNITS; may be null
+  UnitMemory* memory = nullptr;       // page images; null in sample mode
+  PulseProtocol* pulse = nullptr;     // pulse radar: its parameter block
+  std::filesystem::path configsFolder;
+  std::filesystem::path drawingsFolder;
+  std::filesystem::path modelsFolder;  // structure files
+  // Opens a document (a wiring diagram) in its viewer; false when it fails.
+  std::function<bool(const std::filesystem::path&)> openDocument;
+  // Sample mode: loads the model file of a model number; true when loaded.
+  std::function<bool(const std::string& modelNumber)> loadModel;
+  // The clock for the support code (local time); the system's when unset.
+  std::function<std::tm()> now;
+  // The tool's own version (major, minor, build, revision).
+  std::array<int, 4> toolVersion{};
+};
+
+class ConfigPageModel {
+ public:
+  // What a finished action asks of the caller.
+  enum class Request {
+    None,
+    Restart,         // "restart": close the main form and start again
+    OpenInfoMemory,  // "info memory": the caller opens its dialog
+    OpenCalPages,    // "cal pages"
+    OpenDirectEntry, // "direct entry"
+    OpenTechSupport, // a support code was typed
+  };
+
+  ConfigPageModel(UnitConfiguration& config, ConfigPageServices services);
+
+  void setView(ConfigPageView* view) { view_ = view; }
+  void setSampleMode(bool sample) { sample_ = sample; }
+  bool sampleMode() const { return sample_; }
+
+  // --- State the view shows.
+  const UnitConfiguration& config() const { return config_; }
+  const std::array<ItemList, UnitConfiguration::kConfigItems>& items() const { return items_; }
+  const std::array<LevelRow, UnitConfiguration::kLevels>& levelRows() const { return rows_; }
+  const PageBoxes& boxes() const { return boxes_; }
+  const std::string& statusLine() const { return status_; }
+  const std::string& capacityLine() const { return capacity_; }
+  std::string unitLine() const;
+  std::string softwareLine() const;
+  std::string hardwareLine() const;
+  std::string choiceText(int item, int choice) const;
+  // The units list's entries (the model's UNITS names) and the selection.
+  std::vector<std::string> unitNames() const;
+  int unitsSelection() const { return unitsSelection_; }
+  // Whether the relay units are a length (the units list shows), and the
+  // two units boxes' texts.
+  bool relayUnitsAreLength() const;
+  std::string heightUnitsText() const;
+  std::string relayUnitsText() const;
+  bool relayUnitsShown() const { return relayUnitsShown_; }
+  bool saveEnabled() const { return saveEnabled_; }
+  bool writeEnabled() const { return writeEnabled_; }
+  bool wiringEnabled() const { return wiringEnabled_; }
+  bool independentMode() const { return independent_; }
+  bool modified() const { return modified_; }
+  bool serviceToolsShown() const { return serviceTools_; }
+  int testCounter() const { return testCounter_; }
+  VolumeTable& volume() { return volume_; }
+  const VolumeTable& volume() const { return volume_; }
+  StrappingRows& strapping() { return strapping_; }
+  RadarAdvancedState& radar() { return radar_; }
+
+  // --- Actions.
+  // The page becomes active: from the unit's page images, or in sample
+  // mode from the model's factory file. False when a decode failed (the
+  // error is shown and the main form closes).
+  bool activate();
+  // Algorithms of the item lists: a selection, a list dropped down.
+  void selectItem(int item, int choice);
+  void widenList(int item);
+  // Text typed into list `item`: the list is widened, then the first
+  // offered entry after the shown one that begins with the text is chosen.
+  void typeInList(int item, const std::string& text);
+  void editLevel(int level, const std::string& text);
+  void editSensorHeight(const std::string& text);
+  void editFillHeight(const std::string& text);
+  void editProbeLength(const std::string& text);
+  void editBox(std::string PageBoxes::*box, const std::string& text);
+  void selectUnits(int units);
+  // Buttons.
+  void clearScreen();
+  bool factoryConfig();
+  // "Open Config File" with the name in the file-name box (the caller's
+  // file dialog fills it first); service commands are checked first.
+  Request openConfigFile();
+  // "Save Config File": asks confirmName with the proposed name (false:
+  // cancelled; it may revise the name). True when saved.
+  bool saveConfigFile(const std::function<bool(std::string& name)>& confirmName);
+  void testConfigs();
+  bool wiringDiagram();
+  // Sample mode: another model number chosen.
+  bool chooseModel(const std::string& modelNumber);
+  // The Tanks dialog's OK: the chosen shape code, output and dimension
+  // units, with the table's dimensions already set.
+  void applyStructure(std::uint16_t shape, int outputUnits, int dimensionUnits);
+
+  // Values as the page reads and shows them.
+  static double readBox(const std::string& text);
+  std::string showHeight(double value) const;
+  std::string showLevel(double value) const;
+
+  // The content the file writer and the log get from the page now.
+  ConfigFileContent fileContent() const;
+  ConfigBoxValues boxValues() const;
+
+  // The error of a failed activation, for the startup window.
+  const std::string& lastError() const { return lastError_; }
+
+  // Today's support code, "TS" and six digits.
+  static std::string supportCode(const std::tm& day);
+
+ private:
+  const ModelDatabase& model() const;
+  bool guidedWave() const;
+  bool pulseRadar() const;
+  bool ugus() const;
+  bool nonLinearCapable() const;
+  int presentItems() const;
+
+  void setupItems();
+  // Reads list i back from its shown text into CONFIG[i]; false when the
+  // text matches no choice.
+  bool readBack(int item);
+  void match(bool refreshLevels);
+  void refillLists();
+  void autoSelect(int except, bool refreshLevels);
+  void layoutLevels();
+  void applyButtonsRule();
+  void checkLevels();
+  void deriveIndependentMode();
+  void showAllBoxes();
+  void refreshCapacity();
+  void refreshUnits();
+  void applyReadEvents(const ConfigReadResult& result);
+  int readConfigFile(const std::filesystem::path& path, bool showMessages);
+  void refreshAfterLoad();
+  void clearItems();
+  Request serviceCommand(const std::string& typed, bool& handled);
+  void decodeUnitPages();
+  void loadStructureList(std::uint16_t shape);
+  void minimumFillRule();
+  std::string fileDateText(const std::filesystem::path& path) const;
+  std::string text(const char* key) const;
+  void notify(PagePart part);
+  void log(const char* key, const std::string& message);
+
+  UnitConfiguration& config_;
+  ConfigPageServices services_;
+  ConfigPageView* view_ = nullptr;
+  VolumeTable volume_;
+  StrappingRows strapping_;
+  RadarAdvancedState radar_;
+  mutable RadarAdvanced radarAdvanced_;  // what fileContent() points to
+
+  std::array<ItemList, UnitConfiguration::kConfigItems> items_{};
+  std::array<bool, ModelDatabase::kConfigurations> matches_{};
+  std::array<LevelRow, UnitConfiguration::kLevels> rows_{};
+  PageBoxes boxes_;
+  std::string status_;
+  std::string capacity_;
+  int unitsSelection_ = 0;
+  bool relayUnitsShown_ = false;
+  bool saveEnabled_ = false;
+  bool writeEnabled_ = false;
+  bool wiringEnabled_ = false;
+  bool independent_ = false;
+  bool modified_ = false;
+  bool sample_ = false;
+  bool serviceTools_ = false;
+  int testCounter_ = 1;
+  int decodeResult_ = 0;
+  std::string lastError_;
+};
+
+}  // namespace ostrel
