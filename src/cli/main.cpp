@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/config_commands.h"
 #include "cli/link_commands.h"
 #include "cli/model_commands.h"
 #include "cli/table_commands.h"
@@ -29,6 +30,13 @@ constexpr const char* kUsage =
     "  model encipher IN OUT [--key HEX]    encipher a model file into the .fmf form\n"
     "  model decipher IN OUT [--key HEX]    decipher an .fmf model file\n"
     "  model show FILE [--json]             print what a model file defines\n"
+    "\n"
+    "configuration files:\n"
+    "  config show FILE [--model MODELFILE] the record a file holds\n"
+    "  config decode --model MODELFILE CUSTOMER.bin [TABLE.bin] [--out FILE]\n"
+    "                                       the file the pages make\n"
+    "  config read [--out FILE]             the file the unit's configuration makes\n"
+    "  config diff FILE                     the fields where the unit differs from a file\n"
     "\n"
     "tables (offline; see 'ostrelctl table --help'):\n"
     "  table tank|flow|strap --json-in FILE [--json-out FILE] [--model FILE]\n"
@@ -68,6 +76,7 @@ int main(int argc, char** argv) {
     if (link.json) args.push_back("--json");
     return ostrel::runModelCommand(args, std::cout, std::cerr);
   }
+  if (args[0] == "config") return ostrel::runConfigCommand(link, args, std::cout, std::cerr);
   if (args[0] == "table") return ostrel::runTableCommand(args, std::cin, std::cout, std::cerr);
   if (ostrel::isLinkCommand(args[0]))
     return ostrel::runLinkCommand(link, args, std::cout, std::cerr);

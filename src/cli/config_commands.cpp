@@ -1,0 +1,594 @@
+#include "cli/config_commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "cli/document.h"
+#include "cli/radar_commands.h"
+#include "cli/unit_session.h"
+#include "core/config/config_compare.h"
+#include "core/config/config_fields.h"
+#include "core/config/config_file_reader.h"
+#include "core/config/config_file_writer.h"
+#include "core/config/customer_page.h"
+#include "core/config/pulse_configuration.h"
+#include "core/model/model_discovery.h"
+#include "core/model/model_records.h"
+#include "core/platform/work_folders.h"
+#include "core/session/page_unit_identity.h"
+#include "core/support/cstdio_file_ex.h"
+#include "core/support/key_value_file.h"
+#include "core/support/text_format.h"
+#include "core/volume/number_rules.h"
+#include "core/volume/strapping_rows.h"
+#include "core/volume/table_page.h"
+#include "core/volume/volume_table.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+constexpr int kCannotCompare = 3;
+
+constexpr const char* kConfigUsage =
+    "usage: ostrelctl config show FILE [--model MODELFILE] [--json]\n"
+    "       ostrelctl config decode --model MODELFILE CUSTOMER.bin [TABLE.bin] [--out FILE]\n"
+    "       ostrelctl --port PATH|--simulate KIND config read [--model MODELFILE] [--out FILE]"
+    " [--json]\n"
+    "       ostrelctl --port PATH|--simulate KIND config diff FILE [--model MODELFILE] [--json]\n"
+    "Without --model the model file is the shipped one that serves the file's or the unit's\n"
+    "model. config diff exits 0 when the unit holds what the file says, 1 when they differ\n"
+    "and 3 when it cannot compare them.\n";
+
+struct Args {
+  std::vector<std::string> positional;
+  std::string model;
+  std::string out;
+  bool json = false;
+};
+
+std::optional<std::string> parseArgs(const std::vector<std::string>& args, bool globalJson,
+                                     Args& a) {
+  a.json = globalJson;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& s = args[i];
+    if (s == "--json") {
+      a.json = true;
+    } else if ((s == "--model" || s == "--out") && i + 1 < args.size()) {
+      (s == "--model" ? a.model : a.out) = args[++i];
+    } else if (s.size() > 1 && s[0] == '-') {
+      return "unknown option '" + s + "'";
+    } else {
+      a.positional.push_back(s);
+    }
+  }
+  return std::nullopt;
+}
+
+bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
+
+std::string beforeDash(const std::string& model) { return model.substr(0, model.find('-')); }
+
+fs::path shippedModels() { return installedDataDir() / "Models"; }
+
+std::string noticeText(const Texts& texts, const Notice& n) {
+  return n.text(&texts.records.Language, texts.records.Values.LanguageNumber);
+}
+
+// --- the model ------------------------------------------------------------
+
+// Loads a model file into the records the language was loaded into (its
+// unit description takes the language's caption). The firmware picks the
+// UNITTYPE line whose description the record gets.
+bool loadModel(ModelRecords& r, const fs::path& file, const std::string& firmware,
+               std::ostream& err) {
+  ResetModelDatabase(r.Database, r.Images, &r.Flags);
+  r.UnitType = UnitTypeMatch{firmware, {}};
+  ModelFileParser parser(r.targets());
+  parser.setModelsFolder(file.parent_path());
+  if (!parser.LoadModelFile(file, 0) || r.Database.UnitTypeCount <= 0) {
+    err << "ostrelctl: cannot read the model file '" << file.string() << "'\n";
+    return false;
+  }
+  return true;
+}
+
+// The shipped model file that serves a model number (and firmware text), as
+// startup finds it.
+std::optional<fs::path> findModel(const ModelRecords& r, const std::string& model,
+                                  const std::string& firmware, std::ostream& err) {
+  ModelDiscovery discovery(shippedModels(), &r.Language, r.Values.LanguageNumber, nullptr);
+  std::vector<std::string> wanted{beforeDash(model)};
+  if (!firmware.empty()) wanted.push_back(firmware);
+  std::string name;
+  if (discovery.FindModelFile(r.Identity.ModelId, "UNITTYPE", wanted, 0, name)) {
+    return shippedModels() / name;
+  }
+  err << "ostrelctl: no model file in " << shippedModels().string() << " serves model '"
+      << model << "'" << (firmware.empty() ? "" : " with firmware '" + firmware + "'") << '\n';
+  return std::nullopt;
+}
+
+// The structure file of the shape's category (tanks hold the strapping
+// table too), the shape's captions in it and the output unit's name.
+ConfigStructureCaptions structureCaptions(ModelRecords& r, const fs::path& modelsFolder,
+                                          const UnitConfiguration& c) {
+  ConfigStructureCaptions out;
+  const ModelDatabase& db = r.Database;
+  const int shapeClass = c.shapeCode >> 8;
+  if (!hasCurve(c.shapeCode) || db.NonLinearButtonCaption.empty()) return out;
+  const char* word = shapeClass < 0x20 ? "tank" : shapeClass < 0x40 ? "weir" : "flume";
+  ResetStructureData(r.Structures);
+  const auto& files = db.NonLinearFiles;
+  const int count = std::clamp(std::max(files.Count, files.Last + 1), 0, files.kCapacity);
+  for (int i = 0; i < count; ++i) {
+    std::string name = files[static_cast<std::size_t>(i)];
+    std::string lower = name;
+    for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (lower.find(word) == std::string::npos) continue;
+    ModelTargets targets;
+    targets.structure = &r.Structures;
+    ModelFileParser(targets).LoadModelFile(modelsFolder / name, 0);
+    break;
+  }
+  const StructureData& s = r.Structures;
+  const int structures = std::clamp(s.StructureCount, 0, StructureData::kStructures);
+  for (int n = 0; n < structures; ++n) {
+    const auto k = static_cast<std::size_t>(n);
+    if (s.NlTypes[k] != shapeClass) continue;
+    out.title = s.TitleCaptions[k];
+    out.dimensionCaptions = db.GuidedWaveRadar != 0 ? s.RadarDimensionCaptions[k]
+                                                    : s.DimensionCaptions[k];
+    break;
+  }
+  const int p = ModelLink(&db, &s).position(c.outputUnits);
+  if (p >= 0) out.outputName = s.Units[static_cast<std::size_t>(p)].Name;
+  return out;
+}
+
+// --- the records a file or a unit fills -----------------------------------
+
+struct Records {
+  UnitConfiguration config;
+  VolumeTable volume;
+  StrappingRows rows;
+  RadarAdvanced radar;
+  bool hasRadar = false;  // the radar's settings were read
+  bool independent = false;
+
+  ConfigRecords edit() { return {&config, &volume, &rows, hasRadar ? &radar : nullptr}; }
+  ConstConfigRecords view() const {
+    return {&config, &volume, &rows, hasRadar ? &radar : nullptr};
+  }
+};
+
+// The identity a configuration made without a unit carries: the model's
+// number, its first firmware text and the model file's name.
+void modelIdentity(ModelRecords& r, const fs::path& file, UnitConfiguration& c) {
+  const ModelDatabase& db = r.Database;
+  c.model = db.UnitTypes[0];
+  c.firmware = db.UnitTypeCount > 1 ? db.UnitTypes[1] : db.UnitTypes[0];
+  c.modelFileName = file.filename().string();
+}
+
+RadarAdvanced radarAdvanced(const PulseParameters& p) {
+  RadarAdvanced a;
+  a.typeOfMedium = p.TypeOfMedium;
+  a.additionalAdjustment = p.FastLevelChange;
+  a.firstEcho = p.FirstEcho;
+  a.agitation = p.Agitation;
+  a.foam = p.Foam;
+  a.powderDust = p.PowderDust;
+  a.largeResponseAngle = p.LargeResponseAngle;
+  a.lowDielectric = p.LowDielectric;
+  a.pipeDiameter = p.PipeDiameter;
+  a.dampingTime = p.DampingTime;
+  return a;
+}
+
+// The page activation's decoding: the table page into the volume table,
+// then the customer page over the identity already in `u`. The decode's
+// result (0, or -1 for a negative height or level).
+int decodePages(const ModelDatabase& db, const StructureData& structures,
+                const CustomerPage::Bytes& customer, const TablePage::Bytes* table, Records& u) {
+  u.volume.Reset();
+  u.volume.Link = ModelLink(&db, &structures);
+  if (table != nullptr) TablePage::decode(*table, u.volume);
+  CustomerPageDecoding d = CustomerPage::decode(customer, db, u.config);
+  u.config = d.configuration;
+  for (std::size_t i = 0; i < d.dimensions.size(); ++i) u.volume.Dimensions[i] = d.dimensions[i];
+  u.rows = d.rows.value_or(StrappingRows{});
+  u.independent = d.independentMode;
+  return d.result;
+}
+
+int decodePulse(const ModelDatabase& db, const PulseParameters& radar, Records& u) {
+  u.volume.Reset();
+  PulseConfigurationDecoding d = PulseConfiguration::decode(radar, db, u.config);
+  u.config = d.configuration;
+  u.radar = radarAdvanced(radar);
+  u.hasRadar = true;
+  return d.result;
+}
+
+ConfigFileContent fileContent(ModelRecords& r, const fs::path& modelsFolder, const Records& u) {
+  ConfigFileContent c;
+  c.config = &u.config;
+  c.model = &r.Database;
+  c.volume = &u.volume;
+  c.rows = &u.rows;
+  c.radar = u.hasRadar ? &u.radar : nullptr;
+  // The decode took every height and level back from its box.
+  c.boxes.sensorHeight = u.config.sensorHeight;
+  c.boxes.fillHeight = u.config.fillHeight;
+  c.boxes.minFillHeight = u.config.minFillHeight;
+  c.boxes.probeLength = u.config.probeLength;
+  c.boxes.deadBand = u.config.deadBand;
+  c.boxes.maxRange = u.config.maxRange;
+  c.boxes.levels = u.config.levels;
+  c.independentRelays = u.independent;
+  c.structure = structureCaptions(r, modelsFolder, u.config);
+  return c;
+}
+
+// Prints the file's text, or saves it (UTF-16LE, written beside the target
+// and renamed into place) when an output file is named.
+int emitFile(const Texts& texts, ModelRecords& r, const fs::path& modelsFolder, const Records& u,
+             const std::string& outPath, std::ostream& out, std::ostream& err) {
+  const ConfigFileContent content = fileContent(r, modelsFolder, u);
+  const ConfigWriteResult w =
+      outPath.empty() ? ConfigFileWriter::text(content) : ConfigFileWriter::save(outPath, content);
+  if (!w.ok) {
+    err << "ostrelctl: " << (w.notice ? noticeText(texts, *w.notice) : "nothing written") << '\n';
+    return kFailed;
+  }
+  if (outPath.empty()) out << w.text;
+  return kDone;
+}
+
+// --- the record as a document, keyed as files key it ----------------------
+
+Node valueNode(const ConfigField& f, const ConfigValue& v) {
+  const bool single = f.home != ConfigField::Home::Configuration || f.id == FieldId::IndependentLevel;
+  if (const auto* s = std::get_if<std::string>(&v)) return str(*s);
+  if (const auto* k = std::get_if<std::int64_t>(&v)) return num(*k);
+  if (const auto* x = std::get_if<double>(&v)) {
+    return single ? realSingle(static_cast<float>(*x)) : real(*x);
+  }
+  Node pair = Node::array();
+  if (const auto* a = std::get_if<AdvancedEntry>(&v)) {
+    pair.push(boolean(a->set));
+    pair.push(real(a->value));
+    return pair;
+  }
+  const auto& row = std::get<StrapRow>(v);
+  pair.push(realSingle(static_cast<float>(row.level)));
+  pair.push(realSingle(static_cast<float>(row.volume)));
+  return pair;
+}
+
+// Every field a file carries, from the field table; SERIAL is the file's
+// serial for a file read and the unit's for a unit read, ROWS the strapping
+// rows there are.
+Node recordNode(const ModelDatabase& db, const ConstConfigRecords& r, bool fileSerial) {
+  Node doc = Node::object();
+  for (const ConfigField& f : ConfigFields::all()) {
+    switch (f.id) {
+      case FieldId::SoftwareRevision:
+      case FieldId::FileSerial:
+      case FieldId::ConfigFileName:
+      case FieldId::ConfigValid:
+      case FieldId::LevelsValid:
+        continue;
+      default:
+        break;
+    }
+    if (f.home == ConfigField::Home::Radar && (db.PulseRadar == 0 || r.radar == nullptr)) continue;
+    const FieldId id = f.id == FieldId::Serial && fileSerial ? FieldId::FileSerial : f.id;
+    const std::string key = f.id == FieldId::Row ? "ROWS" : std::string(f.key);
+    if (!f.indexed) {
+      doc.add(key, valueNode(f, ConfigFields::get(r, id, 0)));
+      continue;
+    }
+    int count = f.count;
+    if (f.id == FieldId::Row) count = std::clamp(r.rows->RowCount, 0, f.count);
+    Node list = Node::array();
+    for (int i = 0; i < count; ++i) list.push(valueNode(f, ConfigFields::get(r, id, i)));
+    doc.add(key, std::move(list));
+  }
+  return doc;
+}
+
+// --- config show ------------------------------------------------------------
+
+// The MODEL a configuration file names (the reader's key rule), to find its
+// model file by.
+std::optional<std::string> fileModel(const fs::path& path) {
+  CStdioFileEx file;
+  if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyWrite)) return std::nullopt;
+  KeyValueLine line;
+  while (keyvalue::ReadLine(file, line)) {
+    const ConfigField* f = ConfigFields::forLineKey(line.Key);
+    if (f != nullptr && f->id == FieldId::Model) return line.Value;
+  }
+  return std::nullopt;
+}
+
+// Reads a file as "Open Config File" does, over the records in `u` (the
+// unit's, for a comparison). A failure's message goes to err.
+bool readFile(const Texts& texts, const ModelDatabase& db, const fs::path& path, bool sample,
+              Records& u, std::ostream& err) {
+  ConfigReadContext context;
+  context.records = u.edit();
+  context.model = &db;
+  context.sampleMode = sample;
+  const ConfigReadResult r = ConfigFileReader::read(path, context);
+  if (r.code == ConfigFileReader::kRead) {
+    u.config.configurationIndex = CustomerPage::matchedConfiguration(db, u.config.itemChoices);
+    u.config.configurationValid = u.config.configurationIndex >= 0;
+    u.independent = ConfigFileReader::independentMode(db, u.config);
+    return true;
+  }
+  err << "ostrelctl: " << path.string() << ": ";
+  if (r.code == ConfigFileReader::kCannotOpen) err << "cannot be opened or read";
+  for (const Notice& n : r.notices) err << noticeText(texts, n);
+  err << '\n';
+  return false;
+}
+
+int show(const Args& a, std::ostream& out, std::ostream& err) {
+  if (a.positional.size() != 1) {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  const fs::path path = a.positional[0];
+  Texts texts;
+  ModelRecords& r = texts.records;
+  fs::path modelFile = a.model;
+  if (modelFile.empty()) {
+    const std::optional<std::string> model = fileModel(path);
+    if (!model) {
+      err << "ostrelctl: " << path.string() << " names no MODEL; give --model MODELFILE\n";
+      return kFailed;
+    }
+    const auto found = findModel(r, *model, {}, err);
+    if (!found) return kFailed;
+    modelFile = *found;
+  }
+  if (!loadModel(r, modelFile, {}, err)) return kFailed;
+  auto u = std::make_unique<Records>();
+  u->volume.Reset();
+  u->volume.Link = ModelLink(&r.Database, &r.Structures);
+  u->hasRadar = r.Database.PulseRadar != 0;
+  // Items the model lacks stay -1 from set-up; the others start unselected.
+  for (std::size_t i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    u->config.itemChoices[i] = r.Database.ConfigItems[i].Present ? 0 : -1;
+  }
+  // As the sample page reads it: the file's MODEL becomes the record's.
+  if (!readFile(texts, r.Database, path, true, *u, err)) return kFailed;
+  writeDocument(out, recordNode(r.Database, u->view(), true), a.json);
+  return kDone;
+}
+
+// --- config decode ----------------------------------------------------------
+
+std::optional<std::string> readPageFile(const std::string& path, std::array<std::uint8_t, 512>& page) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "cannot read " + path;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() != page.size()) {
+    return path + " holds " + std::to_string(bytes.size()) + " bytes; a page is exactly 512";
+  }
+  std::copy(bytes.begin(), bytes.end(), page.begin());
+  return std::nullopt;
+}
+
+int decodeFailure(const Texts& texts, int result, std::ostream& err) {
+  err << "ostrelctl: "
+      << formatText(texts.text("ERROR_MESSAGE6", "ERROR_MESSAGE6 %d"), {result}) << '\n';
+  return kFailed;
+}
+
+int decode(const Args& a, std::ostream& out, std::ostream& err) {
+  if (a.model.empty() || a.positional.empty() || a.positional.size() > 2) {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  CustomerPage::Bytes customer{};
+  TablePage::Bytes table{};
+  if (const auto e = readPageFile(a.positional[0], customer)) {
+    err << "ostrelctl: " << *e << '\n';
+    return kFailed;
+  }
+  const bool withTable = a.positional.size() == 2;
+  if (withTable) {
+    if (const auto e = readPageFile(a.positional[1], table)) {
+      err << "ostrelctl: " << *e << '\n';
+      return kFailed;
+    }
+  }
+  Texts texts;
+  ModelRecords& r = texts.records;
+  const fs::path modelFile = a.model;
+  if (!loadModel(r, modelFile, {}, err)) return kFailed;
+  if (r.Database.PulseRadar != 0) {
+    err << "ostrelctl: a pulse radar keeps its configuration in parameters, not in pages;"
+           " use config read\n";
+    return kFailed;
+  }
+  // Once more with the model's own firmware text, for its description.
+  auto u = std::make_unique<Records>();
+  modelIdentity(r, modelFile, u->config);
+  if (!loadModel(r, modelFile, u->config.firmware, err)) return kFailed;
+  u->config.unitDescription = r.UnitType.Description;
+  const int result = decodePages(r.Database, r.Structures, customer, withTable ? &table : nullptr, *u);
+  if (result != 0) return decodeFailure(texts, result, err);
+  return emitFile(texts, r, modelFile.parent_path(), *u, a.out, out, err);
+}
+
+// --- config read and config diff: the connected unit -----------------------
+
+// Identifies the unit, loads its model and decodes what it holds, as the
+// startup and the page's activation do.
+struct UnitRead {
+  fs::path modelFile;
+  std::unique_ptr<Records> unit = std::make_unique<Records>();
+};
+
+bool readUnit(Session& s, const Args& a, UnitRead& read, std::ostream& err) {
+  if (connect(s, err) != 0) return false;
+  UnitConfiguration& c = read.unit->config;
+  const bool pulse = s.pulse.DetectPulse(*s.link);
+  if (pulse) {
+    int r = s.pulse.ReadUniqueIdentifier(*s.link);
+    if (r == 0) r = s.pulse.ReadIdentitySet(*s.link, nullptr);
+    if (r == 0) r = s.pulse.ReadAdvancedSet(*s.link, nullptr);
+    if (r != 0) {
+      err << "ostrelctl: reading the radar failed: " << radarFailure(s, r) << '\n';
+      return false;
+    }
+    const PulseParameters& p = s.pulse.Parameters();
+    c.firmware = "NXRadar";
+    c.model = p.ModelNumber;
+    c.softwareRevision = std::atoi(p.FirmwareVersion.c_str());
+    c.serial = std::atoi(p.SerialNumber.c_str());
+  } else {
+    const PageUnitIdentity id = identifyPageUnit(*s.memory, nullptr);
+    if (!id.ok()) {
+      err << "ostrelctl: identification failed: "
+          << formatText(s.texts.text(id.errorKey, id.errorKey + " %d"), {id.result}) << '\n';
+      return false;
+    }
+    c.firmware = id.firmware;
+    c.softwareRevision = id.swRev;
+    c.fileSerial = id.fileSerial;
+    c.serial = id.serial;
+    c.model = id.model;
+  }
+  ModelRecords& records = s.texts.records;
+  if (a.model.empty()) {
+    const auto found = findModel(records, c.model, c.firmware, err);
+    if (!found) return false;
+    read.modelFile = *found;
+  } else {
+    read.modelFile = a.model;
+  }
+  if (!loadModel(records, read.modelFile, c.firmware, err)) return false;
+  c.modelFileName = read.modelFile.filename().string();
+  c.unitDescription = records.UnitType.Description;
+  const ModelDatabase& db = records.Database;
+  const int result =
+      pulse ? decodePulse(db, s.pulse.Parameters(), *read.unit)
+            : decodePages(db, records.Structures, s.memory->Pages[UnitMemory::kCustomer],
+                          &s.memory->Pages[UnitMemory::kHistory], *read.unit);
+  if (result != 0) {
+    decodeFailure(s.texts, result, err);
+    return false;
+  }
+  return true;
+}
+
+int readCommand(Session& s, const Args& a, std::ostream& out, std::ostream& err) {
+  if (!a.positional.empty()) {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  UnitRead read;
+  if (!readUnit(s, a, read, err)) return kFailed;
+  ModelRecords& r = s.texts.records;
+  const fs::path folder = read.modelFile.parent_path();
+  if (a.json) {
+    if (!a.out.empty() && emitFile(s.texts, r, folder, *read.unit, a.out, out, err) != kDone) {
+      return kFailed;
+    }
+    writeDocument(out, recordNode(r.Database, read.unit->view(), false), true);
+    return kDone;
+  }
+  return emitFile(s.texts, r, folder, *read.unit, a.out, out, err);
+}
+
+Node differenceValue(const ConfigField& f, const ConfigValue& v, const std::string& text) {
+  // Numbers as the file's decimals give them.
+  if (std::holds_alternative<double>(v)) return real(NumberRules::read(text));
+  return valueNode(f, v);
+}
+
+int diff(Session& s, const Args& a, std::ostream& out, std::ostream& err) {
+  if (a.positional.size() != 1) {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  UnitRead read;
+  if (!readUnit(s, a, read, err)) return kCannotCompare;
+  const ModelDatabase& db = s.texts.records.Database;
+  // The file is read over the unit's configuration, as the page opens a
+  // file: what the file does not say stays as the unit has it.
+  auto file = std::make_unique<Records>(*read.unit);
+  if (!readFile(s.texts, db, a.positional[0], false, *file, err)) return kCannotCompare;
+  const std::vector<ConfigDifference> found =
+      ConfigCompare::differences(db, file->view(), read.unit->view());
+
+  Node doc = Node::object();
+  doc.add("equal", boolean(found.empty()));
+  Node& list = doc.add("differences", Node::array());
+  for (const ConfigDifference& d : found) {
+    const ConfigField& f = ConfigFields::field(d.field);
+    Node n = Node::object();
+    n.add("key", str(std::string(d.key)));
+    if (d.indexed) n.add("index", num(d.index));
+    n.add("file", differenceValue(f, d.reference, d.referenceText));
+    n.add("unit", differenceValue(f, d.other, d.otherText));
+    list.push(std::move(n));
+  }
+  if (a.json) {
+    writeDocument(out, doc, true);
+  } else if (found.empty()) {
+    out << "the unit holds what " << a.positional[0] << " says\n";
+  } else {
+    for (const ConfigDifference& d : found) {
+      std::string key(d.key);
+      if (d.indexed) key += "[" + std::to_string(d.index) + "]";
+      out << key << ": file " << d.referenceText << ", unit " << d.otherText << '\n';
+    }
+  }
+  return found.empty() ? kDone : kFailed;
+}
+
+}  // namespace
+
+int runConfigCommand(const LinkOptions& options, const std::vector<std::string>& args,
+                     std::ostream& out, std::ostream& err) {
+  Args a;
+  if (args.size() < 2) {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  if (const auto error = parseArgs(args, options.json, a)) {
+    err << "ostrelctl: " << *error << "\n\n" << kConfigUsage;
+    return kUsage;
+  }
+  const std::string& command = args[1];
+  if (command == "show") return show(a, out, err);
+  if (command == "decode") return decode(a, out, err);
+  if (command != "read" && command != "diff") {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  Session s;
+  if (const auto error = makeSession(options, s, err)) {
+    err << "ostrelctl: " << *error << "\n\n" << kConfigUsage;
+    return kUsage;
+  }
+  return command == "read" ? readCommand(s, a, out, err) : diff(s, a, out, err);
+}
+
+}  // namespace ostrel
