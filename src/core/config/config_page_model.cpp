@@ -650,7 +650,7 @@ ConfigFileContent ConfigPageModel::fileContent() const {
 
 // --- Activation and the unit's pages.
 
-void ConfigPageModel::decodeUnitPages() {
+CustomerPageDecoding ConfigPageModel::decodeImages() {
   UnitMemory& memory = *services_.memory;
   TablePage::Bytes table{};
   std::copy(memory.Pages[2].begin(), memory.Pages[2].end(), table.begin());
@@ -659,8 +659,13 @@ void ConfigPageModel::decodeUnitPages() {
   std::copy(memory.Pages[UnitMemory::kCustomer].begin(), memory.Pages[UnitMemory::kCustomer].end(),
             page.begin());
   CustomerPageDecoding d = CustomerPage::decode(page, model(), config_);
-  config_ = d.configuration;
   for (std::size_t i = 0; i < d.dimensions.size(); ++i) volume_.Dimensions[i] = d.dimensions[i];
+  return d;
+}
+
+void ConfigPageModel::decodeUnitPages() {
+  CustomerPageDecoding d = decodeImages();
+  config_ = d.configuration;
   if (d.rows) strapping_ = *d.rows;
   boxes_.sensorHeight = d.boxes.sensorHeight;
   boxes_.fillHeight = d.boxes.fillHeight;
@@ -736,6 +741,20 @@ bool ConfigPageModel::activate() {
   notify(PagePart::Boxes);
   notify(PagePart::Identity);
   if (sample_) return factoryConfig();
+  return true;
+}
+
+bool ConfigPageModel::leave() {
+  if (modified_ && services_.presenter != nullptr &&
+      services_.presenter->messageBox(text("STATUS_MESSAGE27"), kStyleYesNo) != kResultYes) {
+    return false;
+  }
+  if (sample_ || services_.memory == nullptr || pulseRadar()) return true;
+  const CustomerPageDecoding d = decodeImages();
+  config_.shapeCode = d.configuration.shapeCode;
+  config_.heightUnits = d.configuration.heightUnits;
+  config_.outputUnits = d.configuration.outputUnits;
+  config_.sensorHeight = d.configuration.sensorHeight;
   return true;
 }
 

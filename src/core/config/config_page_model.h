@@ -162,6 +162,10 @@ class ConfigPageModel {
   // mode from the model's factory file. False when a decode failed (the
   // error is shown and the main form closes).
   bool activate();
+  // The page is left: with unsaved changes the user is asked first (false:
+  // the page stays). Other pages then see what the unit holds: shape, units
+  // and sensor height, and the volume table, from the unit's pages.
+  bool leave();
   // Algorithms of the item lists: a selection, a list dropped down.
   void selectItem(int item, int choice);
   void widenList(int item);
@@ -233,6 +237,8 @@ class ConfigPageModel {
   void refreshAfterLoad();
   void clearItems();
   Request serviceCommand(const std::string& typed, bool& handled);
+  // The table page into the volume table, and the customer page decoded.
+  CustomerPageDecoding decodeImages();
   void decodeUnitPages();
   void loadStructureList(std::uint16_t shape);
   void minimumFillRule();

@@ -256,6 +256,19 @@ TEST(ConfigPageModel, ActivationShowsWhatTheUnitsPagesHold) {
                                               "Relay 3 On=12.0", "Alarm High=14.0"}));
   EXPECT_TRUE(m.saveEnabled());
   EXPECT_FALSE(m.modified());
+
+  // Leaving with a change asks first; once left, the record holds the
+  // unit's units again for the other pages.
+  m.selectUnits(0);
+  m.editLevel(2, "100");
+  ASSERT_TRUE(m.modified());
+  p.presenter.answer = kResultNo;
+  EXPECT_FALSE(m.leave());
+  EXPECT_EQ(p.messages().back(), p.text("STATUS_MESSAGE27"));
+  p.presenter.answer = kResultYes;
+  EXPECT_TRUE(m.leave());
+  EXPECT_EQ(m.config().heightUnits, 2);
+  EXPECT_EQ(m.config().sensorHeight, 20.0);
 }
 
 TEST(ConfigPageModel, ServiceCommandsAreTypedIntoTheFileNameBox) {
