@@ -20,6 +20,7 @@
 #include "core/platform/atomic_file.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/strapping_rows.h"
+#include "core/volume/structure_file.h"
 #include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
 
@@ -228,43 +229,15 @@ TableInput readInput(const JsonValue& doc) {
 
 // --- the model and the structure file -----------------------------------------
 
-bool containsIgnoringCase(std::string_view text, std::string_view part) {
-  return std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) ==
-                  std::tolower(static_cast<unsigned char>(b));
-         }) != text.end();
-}
-
-// The category word of a shape's structure file: tanks (with strapping),
-// weirs, flumes.
-const char* categoryOf(std::uint16_t shape) {
-  const int c = shape >> 8;
-  if (c >= 0x01 && c <= 0x1F) return "tank";
-  if (c >= 0x20 && c <= 0x3F) return "weir";
-  if (c >= 0x40 && c <= 0x5F) return "flume";
-  return nullptr;
-}
-
 void loadModel(const std::filesystem::path& file, std::uint16_t shape, ModelRecords& records) {
   ModelFileParser parser(records.targets());
   if (!parser.LoadModelFile(file, 0)) {
     throw InputError("cannot read the model file '" + file.string() + "'");
   }
-  ResetStructureData(records.Structures);
-  const char* category = categoryOf(shape);
-  const auto& files = records.Database.NonLinearFiles;
-  const int count = std::clamp(std::max(files.Count, files.Last + 1), 0, files.kCapacity);
-  for (int i = 0; category != nullptr && i < count; ++i) {
-    const std::string& name = files[static_cast<std::size_t>(i)];
-    if (!containsIgnoringCase(name, category)) continue;
-    const std::filesystem::path structure = file.parent_path() / name;
-    ModelTargets targets;
-    targets.structure = &records.Structures;
-    ModelFileParser structureParser(targets);
-    if (!structureParser.LoadModelFile(structure, 0)) {
-      throw InputError("cannot read the structure file '" + structure.string() + "'");
-    }
-    return;
+  const auto structure = StructureFile::pathFor(records.Database, file.parent_path(), shape);
+  if (!StructureFile::load(records.Database, file.parent_path(), shape, records.Structures) &&
+      structure) {
+    throw InputError("cannot read the structure file '" + structure->string() + "'");
   }
 }
 
