@@ -69,7 +69,11 @@ class Reader {
   void resetNonLinear() {
     r_.shapeCode = UnitConfiguration::kNoCurve;
     r_.outputUnits = 0;
-    if (c_.records.volume != nullptr) c_.records.volume->Reset();
+    // A model without curves keeps the unit's own table: it is written back
+    // as it was read, never replaced by an empty one.
+    if (c_.records.volume != nullptr && !m_.NonLinearButtonCaption.empty()) {
+      c_.records.volume->Reset();
+    }
     if (c_.records.rows != nullptr) c_.records.rows->clear();
     event(Kind::NonLinearReset);
   }

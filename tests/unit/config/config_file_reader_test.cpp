@@ -377,5 +377,24 @@ TEST_F(ReadFile, UnitsTheModelDoesNotHave) {
             ConfigFileReader::kCannotOpen);
 }
 
+
+// A model without curves keeps the unit's table through a file: the write
+// that follows sends the table back as the unit had it.
+TEST_F(ReadFile, AModelWithoutCurvesKeepsTheUnitsTable) {
+  set.volume.Dimensions[0] = 20.0f;
+  set.volume.Points[10] = 1234;
+  auto legacy = test::loadShippedModel("KM35_Legacy.txt");
+  context.model = &legacy->Database;
+  set.config.model = "KM35";
+  ASSERT_EQ(read("  MODEL = KM35\n  NLTYPE = 65535\n").code, ConfigFileReader::kRead);
+  EXPECT_EQ(set.volume.Points[10], 1234u);
+  EXPECT_EQ(set.volume.Dimensions[0], 20.0f);
+
+  context.model = &model->Database;  // KM30 has curves: the file replaces them
+  set.config.model = "KM30-U";
+  ASSERT_EQ(read("  MODEL = KM30-U\n").code, ConfigFileReader::kRead);
+  EXPECT_EQ(set.volume.Points[10], 0u);
+}
+
 }  // namespace
 }  // namespace ostrel
