@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "core/model/model_database.h"
+#include "core/model/structure_data.h"
 #include "core/support/cstdio_file_ex.h"
 #include "core/support/text_format.h"
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/strapping_rows.h"
+#include "core/volume/structure_file.h"
 #include "core/volume/volume_table.h"
 
 namespace ostrel {
@@ -268,6 +270,22 @@ ConfigWriteResult ConfigFileWriter::save(const std::filesystem::path& path,
   file.WriteString(r.text);
   if (!file.Close()) return refused("ERROR_MESSAGE57", {1});
   return r;
+}
+
+ConfigStructureCaptions ConfigFileWriter::structureCaptions(const ModelDatabase& model,
+                                                            const StructureData& structures,
+                                                            const UnitConfiguration& config) {
+  ConfigStructureCaptions out;
+  const int k = StructureFile::structureIndex(structures, config.shapeCode);
+  if (k >= 0) {
+    const auto at = static_cast<std::size_t>(k);
+    out.title = structures.TitleCaptions[at];
+    out.dimensionCaptions = model.GuidedWaveRadar != 0 ? structures.RadarDimensionCaptions[at]
+                                                       : structures.DimensionCaptions[at];
+  }
+  const int p = ModelLink(&model, &structures).position(config.outputUnits);
+  if (p >= 0) out.outputName = structures.Units[static_cast<std::size_t>(p)].Name;
+  return out;
 }
 
 }  // namespace ostrel

@@ -17,6 +17,7 @@ class CStdioFileEx;
 struct ModelDatabase;
 class VolumeTable;
 struct StrappingRows;
+struct StructureData;
 
 // The numbers the page's boxes hold, as the page reads them.
 struct ConfigBoxValues {
@@ -55,6 +56,12 @@ struct ConfigWriteResult {
 
 class ConfigFileWriter {
  public:
+  // The captions of the record's shape in the loaded structure data, and
+  // its output unit's name when the structure lists it.
+  static ConfigStructureCaptions structureCaptions(const ModelDatabase& model,
+                                                   const StructureData& structures,
+                                                   const UnitConfiguration& config);
+
   // The file's text. A record without a matched configuration is refused
   // (ERROR_MESSAGE55): its configuration number would mean nothing.
   static ConfigWriteResult text(const ConfigFileContent& content);

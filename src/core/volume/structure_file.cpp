@@ -33,6 +33,15 @@ std::optional<std::filesystem::path> StructureFile::pathFor(
   return std::nullopt;
 }
 
+int StructureFile::structureIndex(const StructureData& data, std::uint16_t shape) {
+  if (category(shape) == nullptr) return -1;
+  const int structures = std::clamp(data.StructureCount, 0, StructureData::kStructures);
+  for (int k = 0; k < structures; ++k) {
+    if (data.NlTypes[static_cast<std::size_t>(k)] == (shape >> 8)) return k;
+  }
+  return -1;
+}
+
 bool StructureFile::load(const ModelDatabase& model, const std::filesystem::path& modelsFolder,
                          std::uint16_t shape, StructureData& into) {
   ResetStructureData(into);

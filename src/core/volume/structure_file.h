@@ -20,6 +20,9 @@ class StructureFile {
   static std::optional<std::filesystem::path> pathFor(const ModelDatabase& model,
                                                       const std::filesystem::path& modelsFolder,
                                                       std::uint16_t shape);
+  // The index of the shape's structure in the loaded structure data (its
+  // NLTYPE entry names the shape code's class), or -1.
+  static int structureIndex(const StructureData& data, std::uint16_t shape);
   // Empties the structure data and loads the shape's structure file into it.
   // False when the model names none for the category or it cannot be read
   // (the data then stay empty).
