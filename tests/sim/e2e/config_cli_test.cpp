@@ -1,0 +1,232 @@
+// ostrelctl config against the simulated units over a pseudo-terminal: the
+// file a unit's configuration makes, read back by config show; the same file
+// from the pages alone (config decode); and config diff of a unit with a file
+// in other units.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/config_commands.h"
+#include "cli/json_value.h"
+#include "cli/link_commands.h"
+#include "test_support.h"
+#include "unitsim_process.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+using sim::test::Unitsim;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliRun config(const LinkOptions& options, const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  CliRun r;
+  r.status = runConfigCommand(options, args, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+CliRun linkCommand(const LinkOptions& options, const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  CliRun r;
+  r.status = runLinkCommand(options, args, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+LinkOptions port(Unitsim& sim) {
+  LinkOptions o;
+  o.port = sim.slavePath();
+  return o;
+}
+
+// What each simulated unit holds, from its memory and parameters: a 20 ft
+// installation in feet with the relay points 9, 10, 12 and 14 ft (page
+// units), a 6 m radar in metres.
+struct UnitValues {
+  const char* kind;
+  const char* model;
+  int serial;
+  int units;
+  double sensor;
+  double fill;
+  std::vector<double> levels;
+  std::vector<int> items;
+  const char* notes;
+};
+
+const UnitValues kUnits[] = {
+    {"ultrasonic", "KM30-1020", 410237, 2, 20.0, 18.0, {-1, -1, 9, 10, 12, 14}, {1, 1, 1, 1},
+     "Tank 7, east yard - simulated unit"},
+    {"guided-wave", "KM50-2410", 520114, 2, 20.0, 18.0, {-1, -1, 9, 10, 12, 14}, {1, 1, 1, 1},
+     "Tank 7, east yard - simulated unit"},
+    // The U-type keeps its relay points as counts, which the simulator leaves 0.
+    {"u-type", "KM40-1130", 630052, 2, 20.0, 18.0, {-1, -1, -1, -1, 0, 0}, {1, 1, 1},
+     "Tank 7, east yard - simulated unit"},
+    {"pulse-radar", "KM70-2610", 710244, 1, 6.0, 5.2, {-1, -1, -1, -1, -1, -1}, {1, 1}, ""},
+};
+
+double number(const JsonValue& doc, const char* key) {
+  const JsonValue* v = doc.find(key);
+  EXPECT_TRUE(v != nullptr && v->isNumber()) << key;
+  return v != nullptr ? v->number() : 0.0;
+}
+
+TEST(ConfigCli, ReadFromEachKindOfUnitShowsBackTheUnitsValues) {
+  test::TempDir dir;
+  for (const UnitValues& u : kUnits) {
+    SCOPED_TRACE(u.kind);
+    Unitsim sim({"--kind", u.kind});
+    const fs::path file = dir / (std::string(u.kind) + ".txt");
+    CliRun r = config(port(sim), {"config", "read", "--out", file.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::readBytes(file).substr(0, 2), std::string("\xFF\xFE", 2));
+
+    // The model file is found from the file's MODEL, as for a unit.
+    r = config(LinkOptions{}, {"config", "show", file.string(), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string error;
+    const auto doc = JsonValue::parse(r.out, error);
+    ASSERT_TRUE(doc) << error << '\n' << r.out;
+    EXPECT_EQ(doc->find("MODEL")->text(), u.model);
+    EXPECT_EQ(number(*doc, "SERIAL"), u.serial);
+    EXPECT_EQ(number(*doc, "UNITS"), u.units);
+    EXPECT_EQ(number(*doc, "OUTPUT"), u.units);
+    EXPECT_EQ(number(*doc, "NLTYPE"), 0xFFFF);
+    EXPECT_DOUBLE_EQ(number(*doc, "SENSORHEIGHT"), u.sensor);
+    EXPECT_DOUBLE_EQ(number(*doc, "FILLHEIGHT"), u.fill);
+    EXPECT_EQ(doc->find("TANK DESCRIPTION")->text(), u.notes);
+    EXPECT_GE(number(*doc, "CONFIGINDEX"), 0);
+    const auto& levels = doc->find("LEVEL")->items();
+    ASSERT_EQ(levels.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(levels[i].number(), u.levels[i]) << i;
+    const auto& items = doc->find("CONFIG")->items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      EXPECT_EQ(items[i].number(), i < u.items.size() ? u.items[i] : -1) << "CONFIG " << i;
+    }
+    if (std::string(u.kind) == "pulse-radar") {
+      EXPECT_DOUBLE_EQ(number(*doc, "DEADBAND"), 0.3);
+      EXPECT_DOUBLE_EQ(number(*doc, "RANGE"), 10.0);
+      EXPECT_EQ(number(*doc, "TYPEOFMEDIUM"), 1);
+      EXPECT_EQ(number(*doc, "DAMPINGTIME"), 6);
+    }
+    EXPECT_EQ(sim.finish(SIGTERM), 0);
+  }
+}
+
+// The file without its identity lines (decode has no unit to identify).
+std::string settings(const std::string& text) {
+  const std::size_t at = text.find("\n'Configuration Settings");
+  return at == std::string::npos ? std::string() : text.substr(at);
+}
+
+TEST(ConfigCli, DecodeOfThePagesGivesTheFileReadFromTheUnit) {
+  test::TempDir dir;
+  const struct {
+    const char* kind;
+    const char* modelFile;
+  } kinds[] = {{"ultrasonic", "KM30_Ultrasonic.txt"},
+               {"guided-wave", "KM50_GuidedWave.txt"},
+               {"u-type", "KM40_UType.txt"}};
+  for (const auto& k : kinds) {
+    SCOPED_TRACE(k.kind);
+    Unitsim sim({"--kind", k.kind});
+    const std::string customer = (dir / "customer.bin").string();
+    const std::string history = (dir / "history.bin").string();
+    ASSERT_EQ(linkCommand(port(sim), {"read-page", "customer", "--out", customer}).status, 0);
+    ASSERT_EQ(linkCommand(port(sim), {"read-page", "history", "--out", history}).status, 0);
+    const CliRun read = config(port(sim), {"config", "read"});
+    ASSERT_EQ(read.status, 0) << read.err;
+    const std::string model = (test::sourceDataDir() / "Models" / k.modelFile).string();
+    const CliRun decoded = config(LinkOptions{}, {"config", "decode", "--model", model, customer, history});
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+    ASSERT_FALSE(settings(read.out).empty()) << read.out;
+    EXPECT_EQ(settings(decoded.out), settings(read.out));
+    EXPECT_NE(decoded.out.find(std::string("MDL FILE NAME = ") + k.modelFile), std::string::npos);
+    EXPECT_EQ(sim.finish(SIGTERM), 0);
+  }
+}
+
+TEST(ConfigCli, DecodeRefusesAPageWithoutAMatchedConfiguration) {
+  test::TempDir dir;
+  // Item words the model's choices do not carry: no configuration matches.
+  std::string page(512, '\0');
+  page[22] = 0x7F;
+  test::writeBytes(dir / "page.bin", page);
+  const std::string model = (test::sourceDataDir() / "Models" / "KM30_Ultrasonic.txt").string();
+  const CliRun r = config(LinkOptions{}, {"config", "decode", "--model", model,
+                                       (dir / "page.bin").string(), "--out",
+                                       (dir / "out.txt").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("not complete"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "out.txt"));
+}
+
+TEST(ConfigCli, DiffComparesInTheFilesUnits) {
+  test::TempDir dir;
+  Unitsim sim({"--kind", "ultrasonic"});
+  const CliRun read = config(port(sim), {"config", "read"});
+  ASSERT_EQ(read.status, 0) << read.err;
+  test::writeBytes(dir / "same.txt", read.out);
+  CliRun r = config(port(sim), {"config", "diff", (dir / "same.txt").string()});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+
+  // The same installation in metres (20 ft = 6.096 m, 18 ft = 5.4864 m,
+  // 10, 12 and 14 ft = 3.048, 3.658 and 4.267 m at three decimals), but the
+  // low alarm at 3 m instead of 9 ft = 2.743 m.
+  std::string metres = read.out;
+  for (const auto& [from, to] :
+       std::vector<std::pair<std::string, std::string>>{{"UNITS = 2", "UNITS = 3"},
+                                                        {"SENSORHEIGHT = 20.0", "SENSORHEIGHT = 6.096"},
+                                                        {"FILLHEIGHT = 18.0", "FILLHEIGHT = 5.486"},
+                                                        {"LEVEL[5] = 14.0", "LEVEL[5] = 4.267"},
+                                                        {"LEVEL[4] = 12.0", "LEVEL[4] = 3.658"},
+                                                        {"LEVEL[3] = 10.0", "LEVEL[3] = 3.048"},
+                                                        {"LEVEL[2] = 9.0", "LEVEL[2] = 3.0"}}) {
+    const std::size_t at = metres.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    metres.replace(at, from.size(), to);
+  }
+  test::writeBytes(dir / "metres.txt", metres);
+  r = config(port(sim), {"config", "diff", (dir / "metres.txt").string(), "--json"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  std::string error;
+  const auto doc = JsonValue::parse(r.out, error);
+  ASSERT_TRUE(doc) << error << '\n' << r.out;
+  EXPECT_FALSE(doc->find("equal")->boolean());
+  std::vector<std::string> keys;
+  for (const JsonValue& d : doc->find("differences")->items()) {
+    std::string key = d.find("key")->text();
+    if (const JsonValue* i = d.find("index")) key += "[" + std::to_string(static_cast<int>(i->number())) + "]";
+    keys.push_back(key);
+    if (key == "LEVEL[2]") {
+      EXPECT_DOUBLE_EQ(d.find("file")->number(), 3.0);
+      EXPECT_DOUBLE_EQ(d.find("unit")->number(), 2.743);
+    }
+  }
+  EXPECT_EQ(keys, (std::vector<std::string>{"UNITS", "LEVEL[2]", "OUTPUT"})) << r.out;
+
+  // A file of another model cannot be compared.
+  std::string other = read.out;
+  other.replace(other.find("KM30-1020"), 9, "KM50-2410");
+  test::writeBytes(dir / "other.txt", other);
+  r = config(port(sim), {"config", "diff", (dir / "other.txt").string()});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("another model"), std::string::npos) << r.err;
+  EXPECT_EQ(sim.finish(SIGTERM), 0);
+}
+
+}  // namespace
+}  // namespace ostrel
