@@ -353,6 +353,11 @@ int show(const Args& a, std::ostream& out, std::ostream& err) {
   const fs::path path = a.positional[0];
   Texts texts;
   ModelRecords& r = texts.records;
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) {
+    err << "ostrelctl: " << path.string() << ": cannot be opened or read\n";
+    return kFailed;
+  }
   fs::path modelFile = a.model;
   if (modelFile.empty()) {
     const std::optional<std::string> model = fileModel(path);
