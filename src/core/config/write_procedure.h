@@ -20,7 +20,9 @@
 //   if (out.serialChanged) redraw the unit and hardware lines from config.serial;
 //   release the button; out.buttonEnabled or the buttons rule decides its state.
 //
-// The caller opens the busy window before the call and closes it after.
+// The caller opens the busy window before the call and closes it after. In
+// sample mode there is no unit: the page shows STATUS_MESSAGE9 and does not
+// call.
 
 #include <atomic>
 #include <chrono>
@@ -63,7 +65,10 @@ struct IdentityCheck {
 // Everything one write run uses, lent by the caller for the length of run().
 struct WriteRequest {
   UnitMemory& memory;  // page images and write buffer; the page store takes what is verified
-  UnitLink& link;      // the link memory talks over; closed between units
+  // The link memory talks over. It is closed between units, a radar's too:
+  // the next exchange connects anew (a radar switched on is woken and
+  // addressed by its own long address).
+  UnitLink& link;
   PulseProtocol& pulse;
   Presenter& presenter;
   const LanguageTable& language;

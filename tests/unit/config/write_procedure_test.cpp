@@ -303,36 +303,34 @@ TEST_F(PageWrite, APageThatDoesNotReadBackFailsAndTheTableIsNotWritten) {
   EXPECT_EQ(logText().find("Successful"), std::string::npos);
 }
 
-TEST_F(PageWrite, TheUnitLeftOnTheCableIsWarnedAboutThenWrittenAgain) {
-  const int opensBefore = driver->openCount();
-  const WriteOutcome out = write({kResultYes, kResultOk, kResultNo});
-  EXPECT_EQ(out.status, Status::Written);
-  EXPECT_EQ(out.unitsWritten, 2);
-  EXPECT_EQ(pageWrites(), 4u);
-  EXPECT_GT(driver->openCount(), opensBefore);  // the link was closed for the cable to move
-  EXPECT_EQ(presenter.shown[2], text("ERROR_MESSAGE28") + " | " + text("ERROR_MESSAGE29"));
-  EXPECT_EQ(decoded.size(), 1u);  // the page is filled from the first unit only
-  EXPECT_NE(logText().find("WRITETARGET->Successful Write to Serial #410237 (see detail above)"),
-            std::string::npos);
-}
-
-TEST_F(PageWrite, AUnitExchangedDuringTheWarningIsLoggedUnderItsOwnSerial) {
+TEST_F(PageWrite, TheUnitLeftOnTheCableIsWarnedAboutThenWhatIsAttachedIsWritten) {
+  // Three units in one run: the first, the same again after the warning,
+  // and one the user exchanged while the second warning was up.
   auto next = std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic);
   sim::UnitMemories m = next->memories();
-  m.info[12] = 0x00;  // serial 410237 (0x6427D) becomes 0x60000 + 0x0000 = 393216
-  m.info[13] = 0x00;
+  m.info[12] = m.info[13] = 0;  // serial 0x6427D becomes 0x60000 = 393216
   next->setMemories(m);
+  int warnings = 0;
   presenter.onShow = [&](const std::string& shown) {
-    if (shown == text("ERROR_MESSAGE28")) driver->attach(0, next);
+    if (shown == text("ERROR_MESSAGE28") && ++warnings == 2) driver->attach(0, next);
   };
-  const WriteOutcome out = write({kResultYes, kResultOk, kResultNo});
+  const int opensBefore = driver->openCount();
+  const WriteOutcome out = write({kResultYes, kResultOk, kResultYes, kResultOk, kResultNo});
   EXPECT_EQ(out.status, Status::Written);
-  EXPECT_EQ(out.unitsWritten, 2);
+  EXPECT_EQ(out.unitsWritten, 3);
+  EXPECT_EQ(warnings, 2);
+  EXPECT_EQ(presenter.shown[2], text("ERROR_MESSAGE28") + " | " + text("ERROR_MESSAGE29"));
+  EXPECT_EQ(pageWrites(), 4u);
   EXPECT_EQ(next->arrivals(0x33), 2u);
   EXPECT_EQ(next->memories().customer, unit->memories().customer);
+  EXPECT_GT(driver->openCount(), opensBefore);  // closed for the cable to move
+  EXPECT_EQ(decoded.size(), 1u);                // the page is filled from the first unit only
+  // The exchanged unit is logged under its own serial.
   EXPECT_TRUE(out.serialChanged);
   EXPECT_EQ(config.serial, 393216);
-  EXPECT_NE(logText().find("Successful Write to Serial #393216 "), std::string::npos);
+  const std::string logged = logText();
+  EXPECT_NE(logged.find("->Successful Write to Serial #410237 (see detail above)"), std::string::npos);
+  EXPECT_NE(logged.find("->Successful Write to Serial #393216 (see detail above)"), std::string::npos);
 }
 
 class RadarWrite : public WriteRoad {
