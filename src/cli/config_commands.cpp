@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -75,6 +76,13 @@ std::optional<std::string> parseArgs(const std::vector<std::string>& args, bool 
 }
 
 bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
+
+// The number a radar's text starts with, as startup reads it; a text of
+// more digits than an int holds saturates instead of overflowing.
+std::int32_t leadingNumber(const std::string& text) {
+  const long long n = std::strtoll(text.c_str(), nullptr, 10);
+  return static_cast<std::int32_t>(std::clamp<long long>(n, INT32_MIN, INT32_MAX));
+}
 
 std::string beforeDash(const std::string& model) { return model.substr(0, model.find('-')); }
 
@@ -464,8 +472,8 @@ bool readUnit(Session& s, const Args& a, UnitRead& read, std::ostream& err) {
     const PulseParameters& p = s.pulse.Parameters();
     c.firmware = "NXRadar";
     c.model = p.ModelNumber;
-    c.softwareRevision = std::atoi(p.FirmwareVersion.c_str());
-    c.serial = std::atoi(p.SerialNumber.c_str());
+    c.softwareRevision = leadingNumber(p.FirmwareVersion);
+    c.serial = leadingNumber(p.SerialNumber);
   } else {
     const PageUnitIdentity id = identifyPageUnit(*s.memory, nullptr);
     if (!id.ok()) {
