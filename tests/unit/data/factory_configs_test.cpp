@@ -14,10 +14,12 @@
 #include "core/config/config_file_reader.h"
 #include "core/config/config_file_writer.h"
 #include "core/config/customer_page.h"
+#include "core/config/value_checks.h"
 #include "core/model/model_records.h"
 #include "core/platform/work_folders.h"
 #include "core/support/cstdio_file_ex.h"
 #include "core/volume/model_link.h"
+#include "core/volume/number_rules.h"
 #include "core/volume/strapping_rows.h"
 #include "core/volume/volume_table.h"
 #include "test_support.h"
@@ -112,6 +114,26 @@ TEST(FactoryConfigs, EveryModelsDefaultFileReadsBackWhole) {
       if (matched.LevelWords[i] <= 0) continue;
       EXPECT_GT(config.levels[i], 0.0) << "LEVEL[" << i << "]";
       EXPECT_LT(config.levels[i], config.sensorHeight) << "LEVEL[" << i << "]";
+    }
+
+    // "Write to Unit" would take it as it is: the value checks find nothing.
+    {
+      UnitConfiguration checked = config;
+      const auto box = [](double v) { return NumberRules::formatTrimmed(v, 3); };
+      CheckedBoxes boxes;
+      boxes.sensorHeight = box(config.sensorHeight);
+      boxes.fillHeight = box(config.fillHeight);
+      boxes.probeLength = box(config.probeLength);
+      boxes.deadBand = box(config.deadBand);
+      boxes.maxRange = box(config.maxRange);
+      for (std::size_t i = 0; i < UnitConfiguration::kLevels; ++i) {
+        if (matched.LevelWords[i] > 0) boxes.levels[i] = box(config.levels[i]);
+      }
+      const ValueCheckResult checks = runValueChecks(
+          {&db, &checked, &boxes, volume.get(), &rows,
+           ConfigFileReader::independentMode(db, config), db.PulseRadar != 0});
+      EXPECT_EQ(checks.outcome, CheckOutcome::None)
+          << checks.text(&records->Language, 0);
     }
 
     // Written again from what was read, the file comes out as it is: no
