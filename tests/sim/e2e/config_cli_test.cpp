@@ -4,6 +4,7 @@
 // in other units.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -225,6 +226,55 @@ TEST(ConfigCli, DiffComparesInTheFilesUnits) {
   r = config(port(sim), {"config", "diff", (dir / "other.txt").string()});
   EXPECT_EQ(r.status, 3);
   EXPECT_NE(r.err.find("another model"), std::string::npos) << r.err;
+  EXPECT_EQ(sim.finish(SIGTERM), 0);
+}
+
+void putFloat(std::string& page, std::size_t at, float v) { std::memcpy(&page[at], &v, 4); }
+
+TEST(ConfigCli, ATankUnitsFileCarriesItsShapeAndDiffSeesItsDimensions) {
+  test::TempDir dir;
+  std::string page;
+  {
+    Unitsim plain({"--kind", "ultrasonic"});
+    const std::string customer = (dir / "customer.bin").string();
+    ASSERT_EQ(linkCommand(port(plain), {"read-page", "customer", "--out", customer}).status, 0);
+    page = test::readBytes(customer);
+  }
+  ASSERT_EQ(page.size(), 512u);
+  // A vertical cylinder 18 ft high and 10 ft across under a 1 ft riser, the
+  // relay points in US gallons (float copies at words 76, 78, 80, 88).
+  page[102] = 0x00;
+  page[103] = 0x01;
+  page[150] = 32;
+  page[151] = 0;
+  putFloat(page, 114, 1.0f);
+  putFloat(page, 118, 18.0f);
+  putFloat(page, 122, 10.0f);
+  putFloat(page, 152, 9000.0f);
+  putFloat(page, 156, 1000.0f);
+  putFloat(page, 160, 8000.0f);
+  putFloat(page, 176, 2000.0f);
+  fs::create_directories(dir / "image");
+  test::writeBytes(dir / "image" / "customer.bin", page);
+
+  Unitsim sim({"--kind", "ultrasonic", "--image", (dir / "image").string()});
+  const CliRun read = config(port(sim), {"config", "read"});
+  ASSERT_EQ(read.status, 0) << read.err;
+  for (const char* line : {"  NLTYPE = 256\t\t' Vertical Cylinder\n", "  OUTPUT = 32\t\t' US Gallons\n",
+                           "  D[2] = 1.0\t\t' Riser Height\n", "  D[4] = 10.0\t\t' Diameter (D)\n",
+                           "  LEVEL[5] = 9000.0\t' Alarm High\n", "  LEVEL[3] = 2000.0\t' Relay 3 Off\n"}) {
+    EXPECT_NE(read.out.find(line), std::string::npos) << line << read.out;
+  }
+  test::writeBytes(dir / "tank.txt", read.out);
+  EXPECT_EQ(config(port(sim), {"config", "diff", (dir / "tank.txt").string()}).status, 0);
+
+  std::string wider = read.out;
+  wider.replace(wider.find("D[4] = 10.0"), 11, "D[4] = 10.5");
+  wider.replace(wider.find("LEVEL[5] = 9000.0"), 17, "LEVEL[5] = 9100.0");
+  test::writeBytes(dir / "wider.txt", wider);
+  const CliRun r = config(port(sim), {"config", "diff", (dir / "wider.txt").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "LEVEL[5]: file 9100.0, unit 9000.0\nD[4]: file 10.5, unit 10.0\n");
   EXPECT_EQ(sim.finish(SIGTERM), 0);
 }
 
