@@ -1,6 +1,7 @@
 #include "core/config/config_page_model.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cmath>
@@ -8,6 +9,7 @@
 
 #include "core/config/config_save_name.h"
 #include "core/config/pulse_configuration.h"
+#include "core/config/value_checks.h"
 #include "core/link/pulse_protocol.h"
 #include "core/link/unit_memory.h"
 #include "core/model/model_file_parser.h"
@@ -19,6 +21,7 @@
 #include "core/support/text_format.h"
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
+#include "core/volume/structure_file.h"
 #include "core/volume/table_page.h"
 
 namespace ostrel {
@@ -54,14 +57,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
 
-// The category word of a shape's structure file.
-const char* categoryOf(std::uint16_t shape) {
-  const int c = shape >> 8;
-  if (c >= 0x01 && c <= 0x1F) return "tank";
-  if (c >= 0x20 && c <= 0x3F) return "weir";
-  if (c >= 0x40 && c <= 0x5F) return "flume";
-  return nullptr;
-}
+// One write at a time in the whole process.
+std::atomic<bool> g_writeInProgress{false};
 
 std::tm localNow() {
   const std::time_t t = std::time(nullptr);
@@ -632,18 +629,8 @@ ConfigFileContent ConfigPageModel::fileContent() const {
     content.radar = &a;
   }
   if (hasCurve(config_.shapeCode)) {
-    const StructureData& s = services_.records->Structures;
-    const ModelLink link(&model(), &s);
-    for (int i = 0; i < std::min(s.ShapeCount, StructureData::kStructures); ++i) {
-      if (s.ShapeIds[static_cast<std::size_t>(i)] != config_.shapeCode) continue;
-      const auto at = static_cast<std::size_t>(i);
-      content.structure.title = s.ShapeNames[at].empty() ? s.TitleCaptions[at] : s.ShapeNames[at];
-      content.structure.dimensionCaptions =
-          guidedWave() ? s.RadarDimensionCaptions[at] : s.DimensionCaptions[at];
-      break;
-    }
-    const int p = link.position(config_.outputUnits);
-    if (p >= 0) content.structure.outputName = s.Units[static_cast<std::size_t>(p)].Name;
+    content.structure =
+        ConfigFileWriter::structureCaptions(model(), services_.records->Structures, config_);
   }
   return content;
 }
@@ -663,8 +650,9 @@ CustomerPageDecoding ConfigPageModel::decodeImages() {
   return d;
 }
 
-void ConfigPageModel::decodeUnitPages() {
-  CustomerPageDecoding d = decodeImages();
+void ConfigPageModel::decodeUnitPages() { applyDecoding(decodeImages()); }
+
+void ConfigPageModel::applyDecoding(const CustomerPageDecoding& d) {
   config_ = d.configuration;
   if (d.rows) strapping_ = *d.rows;
   boxes_.sensorHeight = d.boxes.sensorHeight;
@@ -690,6 +678,7 @@ bool ConfigPageModel::activate() {
   unitsSelection_ = 0;
   decodeResult_ = 0;
   radar_ = RadarAdvancedState{};
+  volume_.Link = ModelLink(&model(), &services_.records->Structures);
   if (sample_) {
     radar_.readThisActivation = true;
   } else if (pulseRadar()) {
@@ -761,20 +750,7 @@ bool ConfigPageModel::leave() {
 // --- Configuration files.
 
 void ConfigPageModel::loadStructureList(std::uint16_t shape) {
-  ModelRecords& r = *services_.records;
-  ResetStructureData(r.Structures);
-  const char* category = categoryOf(shape);
-  if (category == nullptr) return;
-  const auto& files = model().NonLinearFiles;
-  for (int i = 0; i < used(files.Count, files.Last, files.kCapacity); ++i) {
-    const std::string& name = files[static_cast<std::size_t>(i)];
-    if (lowered(name).find(category) == std::string::npos) continue;
-    ModelTargets targets;
-    targets.structure = &r.Structures;
-    ModelFileParser parser(targets);
-    parser.LoadModelFile(services_.modelsFolder / name, 0);
-    return;
-  }
+  StructureFile::load(model(), services_.modelsFolder, shape, services_.records->Structures);
 }
 
 void ConfigPageModel::applyReadEvents(const ConfigReadResult& result) {
@@ -1109,6 +1085,134 @@ void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int d
   applyButtonsRule();
   modified_ = true;
   notify(PagePart::Boxes);
+}
+
+ValueCheckResult ConfigPageModel::prepareWrite() {
+  const ModelRecords& r = *services_.records;
+  volume_.Link = ModelLink(&model(), &r.Structures);
+  // The heights as the boxes hold them make the table's dimensions.
+  config_.sensorHeight = readBox(boxes_.sensorHeight);
+  config_.fillHeight = readBox(boxes_.fillHeight);
+  if (guidedWave()) {
+    config_.minFillHeight = readBox(boxes_.minFillHeight);
+    config_.probeLength = readBox(boxes_.probeLength);
+  }
+  if (pulseRadar()) {
+    config_.deadBand = readBox(boxes_.deadBand);
+    config_.maxRange = readBox(boxes_.maxRange);
+  }
+  CustomerPage::prepareVolumeTable(config_, model(), volume_, strapping_);
+
+  CheckedBoxes checked;
+  checked.sensorHeight = boxes_.sensorHeight;
+  checked.fillHeight = boxes_.fillHeight;
+  checked.probeLength = boxes_.probeLength;
+  checked.deadBand = boxes_.deadBand;
+  checked.maxRange = boxes_.maxRange;
+  for (std::size_t i = 0; i < rows_.size(); ++i) checked.levels[i] = rows_[i].text;
+  const ValueCheckResult found = runValueChecks(
+      {&model(), &config_, &checked, &volume_, &strapping_, independent_, pulseRadar()});
+  boxes_.sensorHeight = checked.sensorHeight;
+  boxes_.fillHeight = checked.fillHeight;
+  boxes_.probeLength = checked.probeLength;
+  boxes_.deadBand = checked.deadBand;
+  boxes_.maxRange = checked.maxRange;
+  for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i].text = checked.levels[i];
+  notify(PagePart::Boxes);
+  notify(PagePart::Levels);
+  return found;
+}
+
+ConfigPageModel::EncodedWrite ConfigPageModel::encodeForWrite(const CustomerPage::Bytes& customerImage,
+                                                              const TablePage::Bytes& tableImage) {
+  EncodedWrite out;
+  out.checks = prepareWrite();
+  if (out.checks.outcome == CheckOutcome::Error) return out;
+  out.customerResult =
+      CustomerPage::encode(config_, model(), volume_, strapping_, customerImage, out.customer);
+  // Over the unit's own table page, as the write does.
+  out.table = tableImage;
+  TablePage::encode(volume_,
+                    TablePage::fullScaleValue(volume_, config_.shapeCode, config_.heightUnits,
+                                              config_.outputUnits, strapping_),
+                    out.table);
+  return out;
+}
+
+std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
+    const std::function<void(const std::function<void()>&)>& runDevice) {
+  Presenter* presenter = services_.presenter;
+  const ModelRecords& r = *services_.records;
+  if (sample_) {
+    if (presenter != nullptr) presenter->platformMessageBox(text("STATUS_MESSAGE9"), kStylePlain);
+    return std::nullopt;
+  }
+  if (presenter == nullptr || services_.memory == nullptr || services_.link == nullptr ||
+      services_.pulse == nullptr) {
+    return std::nullopt;
+  }
+  writeEnabled_ = false;
+  notify(PagePart::Buttons);
+  ProgressSink& busy = presenter->busy();
+  busy.setMessage("");
+  busy.setMessage(text("BUSY_MESSAGE13"));
+  busy.setProgress(10);
+
+  const ValueCheckResult found = prepareWrite();
+  const bool radarActive = pulseRadar();
+  if (found.outcome != CheckOutcome::None) {
+    found.show(*presenter, &r.Language, r.Values.LanguageNumber);
+    if (found.outcome == CheckOutcome::Error ||
+        presenter->messageBox(text("ERROR_MESSAGE27"), kStyleYesNo) != kResultYes) {
+      applyButtonsRule();
+      return std::nullopt;
+    }
+  }
+  boxes_.fileName.clear();
+  boxes_.fileDate.clear();
+  notify(PagePart::Boxes);
+
+  LogFile noLog;
+  const ConfigFileContent logContent = fileContent();
+  std::optional<CustomerPageDecoding> verified;
+  WriteRequest request{*services_.memory,
+                       *services_.link,
+                       *services_.pulse,
+                       *presenter,
+                       r.Language,
+                       r.Values.LanguageNumber,
+                       services_.log != nullptr ? *services_.log : noLog,
+                       config_,
+                       model(),
+                       volume_,
+                       strapping_,
+                       radar_,
+                       logContent,
+                       // Decoded on the device's thread, shown once the run is over.
+                       [&](const UnitMemory::Page& page) {
+                         CustomerPage::Bytes bytes{};
+                         std::copy(page.begin(), page.end(), bytes.begin());
+                         verified = CustomerPage::decode(bytes, model(), config_);
+                         return verified->result;
+                       },
+                       g_writeInProgress,
+                       radarActive};
+  WriteOutcome outcome;
+  auto work = [&] { outcome = WriteProcedure(request).run(); };
+  if (runDevice) {
+    runDevice(work);
+  } else {
+    work();
+  }
+  if (verified && verified->result == 0) {
+    const std::int32_t serial = config_.serial;
+    applyDecoding(*verified);
+    config_.serial = serial;
+    match(true);
+  }
+  if (outcome.serialChanged) notify(PagePart::Identity);
+  applyButtonsRule();
+  return outcome;
 }
 
 // The support code: the date as the number yymmdd, mixed by a fixed

@@ -25,8 +25,11 @@
 #include "core/config/customer_page.h"
 #include "core/config/radar_command_list.h"
 #include "core/config/unit_configuration.h"
+#include "core/config/value_checks.h"
+#include "core/config/write_procedure.h"
 #include "core/model/model_database.h"
 #include "core/volume/strapping_rows.h"
+#include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
 
 namespace ostrel {
@@ -35,6 +38,7 @@ class LogFile;
 class Presenter;
 class SettingsStore;
 class UnitMemory;
+class UnitLink;
 class PulseProtocol;
 struct ModelRecords;
 
@@ -93,6 +97,7 @@ struct ConfigPageServices {
   LogFile* log = nullptr;             // may be null
   SettingsStore* settings = nullptr;  // PREF_UNITS; may be null
   UnitMemory* memory = nullptr;       // page images; null in sample mode
+  UnitLink* link = nullptr;           // the link the memory talks over
   PulseProtocol* pulse = nullptr;     // pulse radar: its parameter block
   std::filesystem::path configsFolder;
   std::filesystem::path drawingsFolder;
@@ -188,6 +193,26 @@ class ConfigPageModel {
   // cancelled; it may revise the name). True when saved.
   bool saveConfigFile(const std::function<bool(std::string& name)>& confirmName);
   void testConfigs();
+  // Before a write: the boxes' heights into the record, the volume table
+  // prepared for the relay units, then the value checks, which store and
+  // reshow what they check. Nothing is shown or asked.
+  ValueCheckResult prepareWrite();
+  // What "Write to Unit" would send, without a unit: prepareWrite(), then
+  // the customer page over customerImage and the table page over the
+  // unit's table image. Nothing is encoded after a check error.
+  struct EncodedWrite {
+    ValueCheckResult checks;
+    int customerResult = CustomerPage::kNoValidConfiguration;
+    CustomerPage::Bytes customer{};
+    TablePage::Bytes table{};
+  };
+  EncodedWrite encodeForWrite(const CustomerPage::Bytes& customerImage,
+                              const TablePage::Bytes& tableImage);
+  // "Write to Unit": the checks here, then the write procedure's device
+  // steps through runDevice (the GUI's worker; called directly when not
+  // given). The outcome when the device steps ran.
+  std::optional<WriteOutcome> writeToUnit(
+      const std::function<void(const std::function<void()>&)>& runDevice = {});
   bool wiringDiagram();
   // Sample mode: another model number chosen.
   bool chooseModel(const std::string& modelNumber);
@@ -242,6 +267,7 @@ class ConfigPageModel {
   void decodeUnitPages();
   void loadStructureList(std::uint16_t shape);
   void minimumFillRule();
+  void applyDecoding(const CustomerPageDecoding& d);
   std::string fileDateText(const std::filesystem::path& path) const;
   std::string text(const char* key) const;
   void notify(PagePart part);

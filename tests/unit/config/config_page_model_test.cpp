@@ -15,6 +15,9 @@
 #include "core/link/unit_link.h"
 #include "core/link/unit_memory.h"
 #include "link/fake_cable_driver.h"
+#include "core/link/pulse_protocol.h"
+#include "sim/page_unit.h"
+#include "sim/simulated_cable_driver.h"
 #include "shipped_model.h"
 #include "sim/memory_generator.h"
 #include "test_support.h"
@@ -307,6 +310,97 @@ TEST(ConfigPageModel, ServiceCommandsAreTypedIntoTheFileNameBox) {
   EXPECT_EQ(m.openConfigFile(), ConfigPageModel::Request::OpenTechSupport);
   m.editBox(&PageBoxes::fileName, "Restart");
   EXPECT_EQ(m.openConfigFile(), ConfigPageModel::Request::Restart);
+}
+
+
+// A simulated unit on the cable, its pages read as the connect sequence
+// reads them, and a page over it.
+struct UnitPage {
+  UnitPage() : records(test::shippedModel("KM30_Ultrasonic.txt")) {
+    unit = std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic);
+    driver = std::make_unique<sim::SimulatedCableDriver>(unit);
+    UnitLink::Timing t;
+    t.listenMs = 1500;
+    t.framePhaseMs = 150;
+    link = std::make_unique<UnitLink>(*driver, t);
+    link->StartServiceThread();
+    std::vector<std::string> cables;
+    link->EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId);
+    link->SetTargetProduct(cables.back());
+    memory = std::make_unique<UnitMemory>(*link);
+    EXPECT_EQ(link->Connect(), 0);
+    EXPECT_EQ(memory->ReadAllPages(nullptr, 0, 0, 0, nullptr), 0);
+    // The identity the simulated unit's memories carry.
+    config.model = "KM30-1020";
+    config.serial = 410237;
+    config.softwareRevision = 412;
+    ConfigPageServices s;
+    s.records = records.get();
+    s.presenter = &presenter;
+    s.memory = memory.get();
+    s.link = link.get();
+    s.pulse = &pulse;
+    s.modelsFolder = test::sourceDataDir() / "Models";
+    model = std::make_unique<ConfigPageModel>(config, s);
+  }
+  ~UnitPage() { link->StopServiceThread(); }
+  CustomerPageDecoding unitsPage() const {
+    return CustomerPage::decode(unit->memories().customer, records->Database, config);
+  }
+  std::string text(const char* key) const { return records->Language.Text(key, 0, key); }
+
+  std::unique_ptr<ModelRecords> records;
+  std::shared_ptr<sim::PageUnit> unit;
+  std::unique_ptr<sim::SimulatedCableDriver> driver;
+  std::unique_ptr<UnitLink> link;
+  std::unique_ptr<UnitMemory> memory;
+  PulseProtocol pulse;
+  test::RecordingPresenter presenter;
+  UnitConfiguration config;
+  std::unique_ptr<ConfigPageModel> model;
+};
+
+TEST(ConfigPageModel, WriteToUnitSendsWhatThePageShowsOnceItsChecksPass) {
+  UnitPage u;
+  ConfigPageModel& m = *u.model;
+  ASSERT_TRUE(m.activate());
+  const std::uint32_t writesBefore = u.unit->arrivals(0x33);
+
+  // A sensor height beyond the model's 30 ft stops before the unit is touched.
+  m.editSensorHeight("31");
+  EXPECT_FALSE(m.writeToUnit().has_value());
+  EXPECT_EQ(u.unit->arrivals(0x33), writesBefore);
+  ASSERT_FALSE(u.presenter.messages.empty());
+  EXPECT_EQ(u.presenter.messages.back().text.rfind(u.text("ERROR_MESSAGE46"), 0), 0u)
+      << u.presenter.messages.back().text;
+  EXPECT_TRUE(m.writeEnabled());
+
+  // The high alarm raised; the write goes through and the unit keeps it.
+  m.editSensorHeight("20");
+  m.editLevel(5, "15.5");
+  u.presenter.messages.clear();
+  u.presenter.answer = kResultNo;  // no further unit
+  const auto outcome = m.writeToUnit();
+  ASSERT_TRUE(outcome.has_value());
+  EXPECT_EQ(outcome->status, WriteOutcome::Status::Written);
+  EXPECT_EQ(outcome->unitsWritten, 1);
+  EXPECT_EQ(u.unit->arrivals(0x33), writesBefore + 2);  // customer and table page
+  const CustomerPageDecoding d = u.unitsPage();
+  EXPECT_EQ(d.configuration.levels[5], 15.5);
+  EXPECT_EQ(d.configuration.levels[2], 9.0);
+  EXPECT_EQ(d.configuration.sensorHeight, 20.0);
+  ASSERT_EQ(u.presenter.messages.size(), 1u);
+  EXPECT_EQ(u.presenter.messages[0].text, u.text("STATUS_MESSAGE23"));
+  // The page shows what the unit read back.
+  EXPECT_EQ(m.levelRows()[5].text, "15.5");
+  EXPECT_TRUE(m.writeEnabled());
+
+  // In sample mode nothing is written.
+  m.setSampleMode(true);
+  u.presenter.messages.clear();
+  EXPECT_FALSE(m.writeToUnit().has_value());
+  ASSERT_EQ(u.presenter.messages.size(), 1u);
+  EXPECT_EQ(u.presenter.messages[0].text, u.text("STATUS_MESSAGE9"));
 }
 
 }  // namespace
