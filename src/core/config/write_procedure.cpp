@@ -169,6 +169,15 @@ bool WriteProcedure::writePages(bool firstUnit) {
   };
 
   busy("STATUS_MESSAGE12", 30);
+  // A later unit's pages are its own: the bytes the configuration does not
+  // own keep that unit's values, not those of the unit written before it.
+  if (!firstUnit) {
+    for (const int index : {UnitMemory::kCustomer, UnitMemory::kHistory}) {
+      const int read = m.ReadPage(index, m.Pages[static_cast<std::size_t>(index)].data());
+      showMemoryNotices();
+      if (read != 0) return fail("ERROR_MESSAGE34", read);
+    }
+  }
   int r = CustomerPage::encode(r_.config, r_.model, r_.volume, r_.rows,
                                m.Pages[UnitMemory::kCustomer], m.WriteBuffer);
   if (r != CustomerPage::kEncoded) return fail("ERROR_MESSAGE34", r);

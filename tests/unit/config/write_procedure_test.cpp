@@ -309,6 +309,9 @@ TEST_F(PageWrite, TheUnitLeftOnTheCableIsWarnedAboutThenWhatIsAttachedIsWritten)
   auto next = std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic);
   sim::UnitMemories m = next->memories();
   m.info[12] = m.info[13] = 0;  // serial 0x6427D becomes 0x60000 = 393216
+  // Bytes of its pages the configuration does not own stay its own.
+  m.customer[300] ^= 0x5A;
+  m.history[12] ^= 0x5A;
   next->setMemories(m);
   int warnings = 0;
   presenter.onShow = [&](const std::string& shown) {
@@ -322,7 +325,11 @@ TEST_F(PageWrite, TheUnitLeftOnTheCableIsWarnedAboutThenWhatIsAttachedIsWritten)
   EXPECT_EQ(presenter.shown[2], text("ERROR_MESSAGE28") + " | " + text("ERROR_MESSAGE29"));
   EXPECT_EQ(pageWrites(), 4u);
   EXPECT_EQ(next->arrivals(0x33), 2u);
-  EXPECT_EQ(next->memories().customer, unit->memories().customer);
+  sim::UnitMemories written = next->memories();
+  EXPECT_EQ(written.customer[300], m.customer[300]);
+  EXPECT_EQ(written.history[12], m.history[12]);
+  written.customer[300] ^= 0x5A;
+  EXPECT_EQ(written.customer, unit->memories().customer);
   EXPECT_GT(driver->openCount(), opensBefore);  // closed for the cable to move
   EXPECT_EQ(decoded.size(), 1u);                // the page is filled from the first unit only
   // The exchanged unit is logged under its own serial.
