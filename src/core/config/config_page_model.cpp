@@ -637,15 +637,20 @@ ConfigFileContent ConfigPageModel::fileContent() const {
 
 // --- Activation and the unit's pages.
 
+const std::array<UnitMemory::Page, 4>* ConfigPageModel::images() const {
+  if (services_.pages != nullptr) return services_.pages;
+  return services_.memory != nullptr ? &services_.memory->Pages : nullptr;
+}
+
+void ConfigPageModel::markRadarAdvancedRead() {
+  radar_.readThisActivation = true;
+  if (services_.pulse != nullptr) radar_.values = services_.pulse->Parameters();
+}
+
 CustomerPageDecoding ConfigPageModel::decodeImages() {
-  UnitMemory& memory = *services_.memory;
-  TablePage::Bytes table{};
-  std::copy(memory.Pages[2].begin(), memory.Pages[2].end(), table.begin());
-  TablePage::decode(table, volume_);
-  CustomerPage::Bytes page{};
-  std::copy(memory.Pages[UnitMemory::kCustomer].begin(), memory.Pages[UnitMemory::kCustomer].end(),
-            page.begin());
-  CustomerPageDecoding d = CustomerPage::decode(page, model(), config_);
+  const std::array<UnitMemory::Page, 4>& pages = *images();
+  TablePage::decode(pages[UnitMemory::kHistory], volume_);
+  CustomerPageDecoding d = CustomerPage::decode(pages[UnitMemory::kCustomer], model(), config_);
   for (std::size_t i = 0; i < d.dimensions.size(); ++i) volume_.Dimensions[i] = d.dimensions[i];
   return d;
 }
@@ -691,7 +696,7 @@ bool ConfigPageModel::activate() {
     boxes_.deadBand = d.deadBand;
     boxes_.maxRange = d.maxRange;
     decodeResult_ = d.result;
-  } else if (services_.memory != nullptr) {
+  } else if (images() != nullptr) {
     decodeUnitPages();
   }
   if (decodeResult_ != 0) {
@@ -738,7 +743,7 @@ bool ConfigPageModel::leave() {
       services_.presenter->messageBox(text("STATUS_MESSAGE27"), kStyleYesNo) != kResultYes) {
     return false;
   }
-  if (sample_ || services_.memory == nullptr || pulseRadar()) return true;
+  if (sample_ || images() == nullptr || pulseRadar()) return true;
   const CustomerPageDecoding d = decodeImages();
   config_.shapeCode = d.configuration.shapeCode;
   config_.heightUnits = d.configuration.heightUnits;
@@ -813,7 +818,7 @@ void ConfigPageModel::applyReadEvents(const ConfigReadResult& result) {
       case Kind::AdvancedRefreshed: notify(PagePart::Buttons); break;
       case Kind::ModifiedCleared: modified_ = false; break;
       case Kind::RestoredFromUnit:
-        if (!sample_ && services_.memory != nullptr) decodeUnitPages();
+        if (!sample_ && images() != nullptr) decodeUnitPages();
         refreshUnits();
         break;
     }

@@ -27,6 +27,7 @@
 #include "core/config/unit_configuration.h"
 #include "core/config/value_checks.h"
 #include "core/config/write_procedure.h"
+#include "core/link/unit_memory.h"
 #include "core/model/model_database.h"
 #include "core/volume/strapping_rows.h"
 #include "core/volume/table_page.h"
@@ -98,6 +99,9 @@ struct ConfigPageServices {
   SettingsStore* settings = nullptr;  // PREF_UNITS; may be null
   UnitMemory* memory = nullptr;       // page images; null in sample mode
   UnitLink* link = nullptr;           // the link the memory talks over
+  // The unit's page images when there is no memory (pages read earlier or
+  // from files); the memory's own when null.
+  const std::array<UnitMemory::Page, 4>* pages = nullptr;
   PulseProtocol* pulse = nullptr;     // pulse radar: its parameter block
   std::filesystem::path configsFolder;
   std::filesystem::path drawingsFolder;
@@ -171,6 +175,9 @@ class ConfigPageModel {
   // the page stays). Other pages then see what the unit holds: shape, units
   // and sensor height, and the volume table, from the unit's pages.
   bool leave();
+  // The radar's advanced parameters were read (the Advanced dialog, or a
+  // command that read them): files then carry them.
+  void markRadarAdvancedRead();
   // Algorithms of the item lists: a selection, a list dropped down.
   void selectItem(int item, int choice);
   void widenList(int item);
@@ -262,6 +269,7 @@ class ConfigPageModel {
   void refreshAfterLoad();
   void clearItems();
   Request serviceCommand(const std::string& typed, bool& handled);
+  const std::array<UnitMemory::Page, 4>* images() const;
   // The table page into the volume table, and the customer page decoded.
   CustomerPageDecoding decodeImages();
   void decodeUnitPages();

@@ -14,7 +14,6 @@
 
 #include "core/link/unit_link.h"
 #include "core/link/unit_memory.h"
-#include "link/fake_cable_driver.h"
 #include "core/link/pulse_protocol.h"
 #include "sim/page_unit.h"
 #include "sim/simulated_cable_driver.h"
@@ -232,15 +231,13 @@ TEST(ConfigPageModel, SavedFileOpensBackIntoTheSamePage) {
 
 TEST(ConfigPageModel, ActivationShowsWhatTheUnitsPagesHold) {
   Page p("KM30_Ultrasonic.txt");
-  // The images as the connect sequence left them; nothing goes on the wire.
-  test::FakeCableDriver driver;
-  UnitLink link(driver);
-  UnitMemory memory(link);
-  memory.Pages[UnitMemory::kCustomer] = sim::MemoryGenerator::customerPage(sim::PageUnitKind::Ultrasonic);
+  // The images as the connect sequence left them.
+  std::array<UnitMemory::Page, 4> pages{};
+  pages[UnitMemory::kCustomer] = sim::MemoryGenerator::customerPage(sim::PageUnitKind::Ultrasonic);
   ConfigPageServices s;
   s.records = p.records.get();
   s.presenter = &p.presenter;
-  s.memory = &memory;
+  s.pages = &pages;
   s.modelsFolder = test::sourceDataDir() / "Models";
   ConfigPageModel m(p.config, s);
   ASSERT_TRUE(m.activate());
