@@ -103,7 +103,8 @@ class Checker {
         floatHeights_(!in.model->NonLinearButtonCaption.empty()),
         countsPerUnit_(link_.levelCountsPerUnit(units_)),
         minRange_(limit(model_.MinRange)),
-        maxSensorHeight_(limit(model_.MaxSensorHeight)) {}
+        maxSensorHeight_(limit(model_.MaxSensorHeight)),
+        all_(in.all) {}
 
   std::optional<ValueCheckResult> pageModel();
   std::optional<ValueCheckResult> pulseRadar();
@@ -134,6 +135,14 @@ class Checker {
     return v;
   }
 
+  // A finding ends the run, unless every finding is wanted: then it is
+  // kept and the run goes on.
+  std::optional<ValueCheckResult> keep(std::optional<ValueCheckResult> f) const {
+    if (!f || all_ == nullptr) return f;
+    all_->push_back(std::move(*f));
+    return std::nullopt;
+  }
+
   bool lengthRelayUnits() const { return config_.outputUnits < link_.unitNameCount(); }
   Range outerBounds() const;
   Range volumeBounds() const;
@@ -155,6 +164,7 @@ class Checker {
   double minRange_;
   double maxSensorHeight_;
   double sensorHeight_ = 0.0;  // the sensor height box as checked
+  std::vector<ValueCheckResult>* all_;
 };
 
 std::optional<ValueCheckResult> Checker::pageModel() {
@@ -162,20 +172,20 @@ std::optional<ValueCheckResult> Checker::pageModel() {
 
   sensorHeight_ = take(boxes_.sensorHeight, units_);
   if (!guided) {
-    if (auto f = check(sensorHeight_, {0.0, maxSensorHeight_}, "Sensor Height")) return f;
+    if (auto f = keep(check(sensorHeight_, {0.0, maxSensorHeight_}, "Sensor Height"))) return f;
   }
   config_.sensorHeight = sensorHeight_;
 
   const double fill = take(boxes_.fillHeight, units_);
-  if (auto f = check(fill, {0.0, sensorHeight_ - minRange_}, "Fill Height")) return f;
+  if (auto f = keep(check(fill, {0.0, sensorHeight_ - minRange_}, "Fill Height"))) return f;
   config_.fillHeight = fill;
 
   const double probe = take(boxes_.probeLength, units_);
   if (guided) {
     const double nut = limit(model_.NutOffset);
     const Range probeRange{limit(model_.LowerProbeDeadband) + minRange_ - nut, maxSensorHeight_};
-    if (auto f = check(probe, probeRange, "Probe Length")) return f;
-    if (auto f = check(sensorHeight_, {probe + nut, kNoCeiling}, "Sensor Height")) return f;
+    if (auto f = keep(check(probe, probeRange, "Probe Length"))) return f;
+    if (auto f = keep(check(sensorHeight_, {probe + nut, kNoCeiling}, "Sensor Height"))) return f;
   }
 
   return levels();
@@ -224,7 +234,7 @@ std::optional<ValueCheckResult> Checker::levels() {
     Range bounds = outerBounds();
     if (lengthRelayUnits()) bounds = {0.0, sensorHeight_ - minRange_};
     for (float point : config_.independentLevels) {
-      if (auto f = check(static_cast<double>(point), bounds, "Relay")) return f;
+      if (auto f = keep(check(static_cast<double>(point), bounds, "Relay"))) return f;
     }
     return std::nullopt;
   }
@@ -234,7 +244,11 @@ std::optional<ValueCheckResult> Checker::levels() {
   for (int i = UnitConfiguration::kLevels - 1; i >= 0; --i) {
     std::string& box = boxes_.levels[static_cast<std::size_t>(i)];
     const double v = blank(box) ? 0.0 : take(box, config_.outputUnits);
-    if (auto f = levelOrder(i, v, *matched, outer)) return f;
+    if (auto f = levelOrder(i, v, *matched, outer)) {
+      if (all_ == nullptr) return f;
+      all_->push_back(std::move(*f));
+      continue;
+    }
     config_.levels[static_cast<std::size_t>(i)] = v;
   }
   return std::nullopt;
@@ -278,14 +292,17 @@ std::optional<ValueCheckResult> Checker::pulseRadar() {
   };
   const double minRange = pulseLimit(model_.MinRange);
   const double sensor = readBox(boxes_.sensorHeight);
-  if (auto f = check(sensor, {kPulseFloor, pulseLimit(model_.MaxSensorHeight)}, "Sensor Height")) {
+  const Range sensorRange{kPulseFloor, pulseLimit(model_.MaxSensorHeight)};
+  if (auto f = keep(check(sensor, sensorRange, "Sensor Height"))) {
     return f;
   }
-  if (auto f = check(readBox(boxes_.fillHeight), {kPulseFloor, sensor - minRange}, "Fill Height")) {
+  const Range fillRange{kPulseFloor, sensor - minRange};
+  if (auto f = keep(check(readBox(boxes_.fillHeight), fillRange, "Fill Height"))) {
     return f;
   }
-  if (auto f = check(readBox(boxes_.deadBand), {minRange, sensor}, "Dead Band")) return f;
-  return check(readBox(boxes_.maxRange), {kPulseFloor, pulseLimit(model_.MaxRange)}, "Max Range");
+  if (auto f = keep(check(readBox(boxes_.deadBand), {minRange, sensor}, "Dead Band"))) return f;
+  return keep(
+      check(readBox(boxes_.maxRange), {kPulseFloor, pulseLimit(model_.MaxRange)}, "Max Range"));
 }
 
 }  // namespace
@@ -300,7 +317,12 @@ LevelKind levelKind(std::string_view caption) {
 ValueCheckResult runValueChecks(const ValueCheckInput& input) {
   Checker checker(input);
   std::optional<ValueCheckResult> f = input.pulseRadar ? checker.pulseRadar() : checker.pageModel();
-  return f ? std::move(*f) : ValueCheckResult{};
+  if (f) return std::move(*f);
+  if (input.all == nullptr || input.all->empty()) return ValueCheckResult{};
+  for (const ValueCheckResult& r : *input.all) {
+    if (r.outcome == CheckOutcome::Error) return r;
+  }
+  return input.all->front();
 }
 
 std::string ValueCheckResult::text(const LanguageTable* language, int column) const {

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/config/unit_configuration.h"
 #include "core/support/notice.h"
@@ -69,6 +70,10 @@ struct ValueCheckInput {
   const StrappingRows* rows = nullptr;
   bool independentMode = false;  // item 0 selects independent relays
   bool pulseRadar = false;       // the radar-active flag: the pulse-radar checks
+  // Given: every finding is added here and the run goes on past each; the
+  // result is then the first error, else the first warning. For a report of
+  // all that is wrong; what such a run stores is no basis for a write.
+  std::vector<ValueCheckResult>* all = nullptr;
 };
 
 // Runs the checks in order and stops at the first finding.

@@ -230,6 +230,19 @@ TEST(ValueChecks, LevelsKeepTheirOrderAlarmsHardRelaysSoft) {
   EXPECT_EQ(p.config.levels[5], 14.0);  // checked before the finding, so stored
   EXPECT_EQ(p.config.levels[4], -1.0);
 
+  // Asked for every finding, the run goes past the high alarm's error to
+  // the low alarm above the pump's off point, a warning on both; the error
+  // is the result.
+  p.boxes.levels = {"", "", "5", "4", "12", "19.3"};
+  std::vector<ValueCheckResult> all;
+  const ValueCheckResult worst = runValueChecks(
+      {&p.records->Database, &p.config, &p.boxes, &p.table, &p.rows, false, false, &all});
+  ASSERT_EQ(all.size(), 3u);
+  expectFinding(all[0], CheckOutcome::Error, "ERROR_MESSAGE47", "Alarm High", 19.2, 1e-6);
+  expectFinding(all[1], CheckOutcome::Warning, "ERROR_MESSAGE51", "Relay 3 Off", 5, 1e-6);
+  expectFinding(all[2], CheckOutcome::Warning, "ERROR_MESSAGE50", "Alarm Low", 4, 1e-6);
+  expectFinding(worst, CheckOutcome::Error, "ERROR_MESSAGE47", "Alarm High", 19.2, 1e-6);
+
   p.boxes.levels = {"", "", "2", "4", "12.004", "14"};
   expectPass(p.run());
   EXPECT_EQ(p.config.levels[4], static_cast<double>(12.004f));
