@@ -14,6 +14,7 @@
 #include "cli/unit_session.h"
 #include "core/config/config_compare.h"
 #include "core/config/config_fields.h"
+#include "core/config/config_page_model.h"
 #include "core/config/config_file_reader.h"
 #include "core/config/config_file_writer.h"
 #include "core/config/customer_page.h"
@@ -22,6 +23,7 @@
 #include "core/model/model_records.h"
 #include "core/platform/work_folders.h"
 #include "core/session/page_unit_identity.h"
+#include "core/support/console_presenter.h"
 #include "core/support/cstdio_file_ex.h"
 #include "core/support/key_value_file.h"
 #include "core/support/text_format.h"
@@ -75,8 +77,6 @@ std::optional<std::string> parseArgs(const std::vector<std::string>& args, bool 
   return std::nullopt;
 }
 
-bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
-
 // The number a radar's text starts with, as startup reads it; a text of
 // more digits than an int holds saturates instead of overflowing.
 std::int32_t leadingNumber(const std::string& text) {
@@ -126,43 +126,6 @@ std::optional<fs::path> findModel(const ModelRecords& r, const std::string& mode
   return std::nullopt;
 }
 
-// The structure file of the shape's category (tanks hold the strapping
-// table too), the shape's captions in it and the output unit's name.
-ConfigStructureCaptions structureCaptions(ModelRecords& r, const fs::path& modelsFolder,
-                                          const UnitConfiguration& c) {
-  ConfigStructureCaptions out;
-  const ModelDatabase& db = r.Database;
-  const int shapeClass = c.shapeCode >> 8;
-  if (!hasCurve(c.shapeCode) || db.NonLinearButtonCaption.empty()) return out;
-  const char* word = shapeClass < 0x20 ? "tank" : shapeClass < 0x40 ? "weir" : "flume";
-  ResetStructureData(r.Structures);
-  const auto& files = db.NonLinearFiles;
-  const int count = std::clamp(std::max(files.Count, files.Last + 1), 0, files.kCapacity);
-  for (int i = 0; i < count; ++i) {
-    std::string name = files[static_cast<std::size_t>(i)];
-    std::string lower = name;
-    for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    if (lower.find(word) == std::string::npos) continue;
-    ModelTargets targets;
-    targets.structure = &r.Structures;
-    ModelFileParser(targets).LoadModelFile(modelsFolder / name, 0);
-    break;
-  }
-  const StructureData& s = r.Structures;
-  const int structures = std::clamp(s.StructureCount, 0, StructureData::kStructures);
-  for (int n = 0; n < structures; ++n) {
-    const auto k = static_cast<std::size_t>(n);
-    if (s.NlTypes[k] != shapeClass) continue;
-    out.title = s.TitleCaptions[k];
-    out.dimensionCaptions = db.GuidedWaveRadar != 0 ? s.RadarDimensionCaptions[k]
-                                                    : s.DimensionCaptions[k];
-    break;
-  }
-  const int p = ModelLink(&db, &s).position(c.outputUnits);
-  if (p >= 0) out.outputName = s.Units[static_cast<std::size_t>(p)].Name;
-  return out;
-}
-
 // --- the records a file or a unit fills -----------------------------------
 
 struct Records {
@@ -188,71 +151,44 @@ void modelIdentity(ModelRecords& r, const fs::path& file, UnitConfiguration& c) 
   c.modelFileName = file.filename().string();
 }
 
-RadarAdvanced radarAdvanced(const PulseParameters& p) {
-  RadarAdvanced a;
-  a.typeOfMedium = p.TypeOfMedium;
-  a.additionalAdjustment = p.FastLevelChange;
-  a.firstEcho = p.FirstEcho;
-  a.agitation = p.Agitation;
-  a.foam = p.Foam;
-  a.powderDust = p.PowderDust;
-  a.largeResponseAngle = p.LargeResponseAngle;
-  a.lowDielectric = p.LowDielectric;
-  a.pipeDiameter = p.PipeDiameter;
-  a.dampingTime = p.DampingTime;
-  return a;
+// --- the configuration page ---------------------------------------------------
+
+// The configuration page as a command drives it: over a unit's memory or
+// pulse radar, or over page images read from files. Messages go to err.
+struct PageRun {
+  explicit PageRun(std::ostream& err) : presenter(err) {}
+
+  UnitConfiguration config;
+  std::array<UnitMemory::Page, 4> pages{};
+  ConsolePresenter presenter;
+  std::unique_ptr<ConfigPageModel> page;
+};
+
+ConfigPageServices pageServices(ModelRecords& r, const fs::path& modelsFolder, Presenter& presenter) {
+  ConfigPageServices s;
+  s.records = &r;
+  s.presenter = &presenter;
+  s.modelsFolder = modelsFolder;
+  s.configsFolder = fs::current_path();
+  s.drawingsFolder = installedDataDir() / "Drawings";
+  return s;
 }
 
-// The page activation's decoding: the table page into the volume table,
-// then the customer page over the identity already in `u`. The decode's
-// result (0, or -1 for a negative height or level).
-int decodePages(const ModelDatabase& db, const StructureData& structures,
-                const CustomerPage::Bytes& customer, const TablePage::Bytes* table, Records& u) {
-  u.volume.Reset();
-  u.volume.Link = ModelLink(&db, &structures);
-  if (table != nullptr) TablePage::decode(*table, u.volume);
-  CustomerPageDecoding d = CustomerPage::decode(customer, db, u.config);
-  u.config = d.configuration;
-  for (std::size_t i = 0; i < d.dimensions.size(); ++i) u.volume.Dimensions[i] = d.dimensions[i];
-  u.rows = d.rows.value_or(StrappingRows{});
-  u.independent = d.independentMode;
-  return d.result;
-}
-
-int decodePulse(const ModelDatabase& db, const PulseParameters& radar, Records& u) {
-  u.volume.Reset();
-  PulseConfigurationDecoding d = PulseConfiguration::decode(radar, db, u.config);
-  u.config = d.configuration;
-  u.radar = radarAdvanced(radar);
-  u.hasRadar = true;
-  return d.result;
-}
-
-ConfigFileContent fileContent(ModelRecords& r, const fs::path& modelsFolder, const Records& u) {
-  ConfigFileContent c;
-  c.config = &u.config;
-  c.model = &r.Database;
-  c.volume = &u.volume;
-  c.rows = &u.rows;
-  c.radar = u.hasRadar ? &u.radar : nullptr;
-  // The decode took every height and level back from its box.
-  c.boxes.sensorHeight = u.config.sensorHeight;
-  c.boxes.fillHeight = u.config.fillHeight;
-  c.boxes.minFillHeight = u.config.minFillHeight;
-  c.boxes.probeLength = u.config.probeLength;
-  c.boxes.deadBand = u.config.deadBand;
-  c.boxes.maxRange = u.config.maxRange;
-  c.boxes.levels = u.config.levels;
-  c.independentRelays = u.independent;
-  c.structure = structureCaptions(r, modelsFolder, u.config);
-  return c;
+// The records of a page, for the field table's readers.
+void takeRecords(const ConfigPageModel& page, Records& u) {
+  u.config = page.config();
+  u.volume = page.volume();
+  u.rows = const_cast<ConfigPageModel&>(page).strapping();
+  const ConfigFileContent content = page.fileContent();
+  u.hasRadar = content.radar != nullptr;
+  if (content.radar != nullptr) u.radar = *content.radar;
+  u.independent = page.independentMode();
 }
 
 // Prints the file's text, or saves it (UTF-16LE, written beside the target
 // and renamed into place) when an output file is named.
-int emitFile(const Texts& texts, ModelRecords& r, const fs::path& modelsFolder, const Records& u,
-             const std::string& outPath, std::ostream& out, std::ostream& err) {
-  const ConfigFileContent content = fileContent(r, modelsFolder, u);
+int emitFile(const Texts& texts, const ConfigFileContent& content, const std::string& outPath,
+             std::ostream& out, std::ostream& err) {
   const ConfigWriteResult w =
       outPath.empty() ? ConfigFileWriter::text(content) : ConfigFileWriter::save(outPath, content);
   if (!w.ok) {
@@ -405,12 +341,6 @@ std::optional<std::string> readPageFile(const std::string& path, std::array<std:
   return std::nullopt;
 }
 
-int decodeFailure(const Texts& texts, int result, std::ostream& err) {
-  err << "ostrelctl: "
-      << formatText(texts.text("ERROR_MESSAGE6", "ERROR_MESSAGE6 %d"), {result}) << '\n';
-  return kFailed;
-}
-
 int decode(const Args& a, std::ostream& out, std::ostream& err) {
   if (a.model.empty() || a.positional.empty() || a.positional.size() > 2) {
     err << kConfigUsage;
@@ -439,27 +369,40 @@ int decode(const Args& a, std::ostream& out, std::ostream& err) {
     return kFailed;
   }
   // Once more with the model's own firmware text, for its description.
-  auto u = std::make_unique<Records>();
-  modelIdentity(r, modelFile, u->config);
-  if (!loadModel(r, modelFile, u->config.firmware, err)) return kFailed;
-  u->config.unitDescription = r.UnitType.Description;
-  const int result = decodePages(r.Database, r.Structures, customer, withTable ? &table : nullptr, *u);
-  if (result != 0) return decodeFailure(texts, result, err);
-  return emitFile(texts, r, modelFile.parent_path(), *u, a.out, out, err);
+  PageRun run(err);
+  modelIdentity(r, modelFile, run.config);
+  if (!loadModel(r, modelFile, run.config.firmware, err)) return kFailed;
+  run.config.unitDescription = r.UnitType.Description;
+  run.pages[UnitMemory::kCustomer] = customer;
+  if (withTable) {
+    run.pages[UnitMemory::kHistory] = table;
+  } else {
+    // Without a table page the unit's table is taken as reset.
+    VolumeTable reset;
+    reset.Reset();
+    TablePage::encode(reset, std::nullopt, run.pages[UnitMemory::kHistory]);
+  }
+  ConfigPageServices services = pageServices(r, modelFile.parent_path(), run.presenter);
+  services.pages = &run.pages;
+  run.page = std::make_unique<ConfigPageModel>(run.config, services);
+  if (!run.page->activate()) return kFailed;
+  return emitFile(texts, run.page->fileContent(), a.out, out, err);
 }
 
 // --- config read and config diff: the connected unit -----------------------
 
-// Identifies the unit, loads its model and decodes what it holds, as the
-// startup and the page's activation do.
+// Identifies the unit, loads its model and activates the configuration
+// page over what it holds, as the startup and the page do.
 struct UnitRead {
+  explicit UnitRead(std::ostream& err) : run(err) {}
   fs::path modelFile;
+  PageRun run;
   std::unique_ptr<Records> unit = std::make_unique<Records>();
 };
 
 bool readUnit(Session& s, const Args& a, UnitRead& read, std::ostream& err) {
   if (connect(s, err) != 0) return false;
-  UnitConfiguration& c = read.unit->config;
+  UnitConfiguration& c = read.run.config;
   const bool pulse = s.pulse.DetectPulse(*s.link);
   if (pulse) {
     int r = s.pulse.ReadUniqueIdentifier(*s.link);
@@ -498,15 +441,17 @@ bool readUnit(Session& s, const Args& a, UnitRead& read, std::ostream& err) {
   if (!loadModel(records, read.modelFile, c.firmware, err)) return false;
   c.modelFileName = read.modelFile.filename().string();
   c.unitDescription = records.UnitType.Description;
-  const ModelDatabase& db = records.Database;
-  const int result =
-      pulse ? decodePulse(db, s.pulse.Parameters(), *read.unit)
-            : decodePages(db, records.Structures, s.memory->Pages[UnitMemory::kCustomer],
-                          &s.memory->Pages[UnitMemory::kHistory], *read.unit);
-  if (result != 0) {
-    decodeFailure(s.texts, result, err);
-    return false;
-  }
+  ConfigPageServices services =
+      pageServices(records, read.modelFile.parent_path(), read.run.presenter);
+  services.memory = s.memory.get();
+  services.link = s.link.get();
+  services.pulse = &s.pulse;
+  read.run.page = std::make_unique<ConfigPageModel>(c, services);
+  ConfigPageModel& page = *read.run.page;
+  if (!page.activate()) return false;
+  // The radar's advanced parameters were read above.
+  if (pulse) page.markRadarAdvancedRead();
+  takeRecords(page, *read.unit);
   return true;
 }
 
@@ -515,18 +460,16 @@ int readCommand(Session& s, const Args& a, std::ostream& out, std::ostream& err)
     err << kConfigUsage;
     return kUsage;
   }
-  UnitRead read;
+  UnitRead read(err);
   if (!readUnit(s, a, read, err)) return kFailed;
   ModelRecords& r = s.texts.records;
-  const fs::path folder = read.modelFile.parent_path();
+  const ConfigFileContent content = read.run.page->fileContent();
   if (a.json) {
-    if (!a.out.empty() && emitFile(s.texts, r, folder, *read.unit, a.out, out, err) != kDone) {
-      return kFailed;
-    }
+    if (!a.out.empty() && emitFile(s.texts, content, a.out, out, err) != kDone) return kFailed;
     writeDocument(out, recordNode(r.Database, read.unit->view(), false), true);
     return kDone;
   }
-  return emitFile(s.texts, r, folder, *read.unit, a.out, out, err);
+  return emitFile(s.texts, content, a.out, out, err);
 }
 
 Node differenceValue(const ConfigField& f, const ConfigValue& v, const std::string& text) {
@@ -540,7 +483,7 @@ int diff(Session& s, const Args& a, std::ostream& out, std::ostream& err) {
     err << kConfigUsage;
     return kUsage;
   }
-  UnitRead read;
+  UnitRead read(err);
   if (!readUnit(s, a, read, err)) return kCannotCompare;
   const ModelDatabase& db = s.texts.records.Database;
   // The file is read over the unit's configuration, as the page opens a

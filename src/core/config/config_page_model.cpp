@@ -1092,7 +1092,7 @@ void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int d
   notify(PagePart::Boxes);
 }
 
-ValueCheckResult ConfigPageModel::prepareWrite() {
+ValueCheckResult ConfigPageModel::prepareWrite(std::vector<ValueCheckResult>* all) {
   const ModelRecords& r = *services_.records;
   volume_.Link = ModelLink(&model(), &r.Structures);
   // The heights as the boxes hold them make the table's dimensions.
@@ -1116,7 +1116,7 @@ ValueCheckResult ConfigPageModel::prepareWrite() {
   checked.maxRange = boxes_.maxRange;
   for (std::size_t i = 0; i < rows_.size(); ++i) checked.levels[i] = rows_[i].text;
   const ValueCheckResult found = runValueChecks(
-      {&model(), &config_, &checked, &volume_, &strapping_, independent_, pulseRadar()});
+      {&model(), &config_, &checked, &volume_, &strapping_, independent_, pulseRadar(), all});
   boxes_.sensorHeight = checked.sensorHeight;
   boxes_.fillHeight = checked.fillHeight;
   boxes_.probeLength = checked.probeLength;

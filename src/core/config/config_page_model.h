@@ -202,8 +202,9 @@ class ConfigPageModel {
   void testConfigs();
   // Before a write: the boxes' heights into the record, the volume table
   // prepared for the relay units, then the value checks, which store and
-  // reshow what they check. Nothing is shown or asked.
-  ValueCheckResult prepareWrite();
+  // reshow what they check. Nothing is shown or asked. With `all` every
+  // finding is collected (see ValueCheckInput::all).
+  ValueCheckResult prepareWrite(std::vector<ValueCheckResult>* all = nullptr);
   // What "Write to Unit" would send, without a unit: prepareWrite(), then
   // the customer page over customerImage and the table page over the
   // unit's table image. Nothing is encoded after a check error.
