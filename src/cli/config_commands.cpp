@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -23,8 +25,8 @@
 #include "core/model/model_records.h"
 #include "core/platform/work_folders.h"
 #include "core/session/page_unit_identity.h"
-#include "core/support/console_presenter.h"
 #include "core/support/cstdio_file_ex.h"
+#include "core/support/log_file.h"
 #include "core/support/key_value_file.h"
 #include "core/support/text_format.h"
 #include "core/volume/number_rules.h"
@@ -44,19 +46,32 @@ constexpr int kCannotCompare = 3;
 
 constexpr const char* kConfigUsage =
     "usage: ostrelctl config show FILE [--model MODELFILE] [--json]\n"
+    "       ostrelctl config check FILE [--model MODELFILE]\n"
+    "       ostrelctl config encode FILE [--model MODELFILE] [--prior PAGE.bin]"
+    " [--prior-table TABLE.bin]\n"
+    "                               --customer OUT.bin --table OUT.bin\n"
+    "       ostrelctl --port PATH|--simulate KIND config write FILE [--yes] [--count N]\n"
     "       ostrelctl config decode --model MODELFILE CUSTOMER.bin [TABLE.bin] [--out FILE]\n"
     "       ostrelctl --port PATH|--simulate KIND config read [--model MODELFILE] [--out FILE]"
     " [--json]\n"
     "       ostrelctl --port PATH|--simulate KIND config diff FILE [--model MODELFILE] [--json]\n"
     "Without --model the model file is the shipped one that serves the file's or the unit's\n"
     "model. config diff exits 0 when the unit holds what the file says, 1 when they differ\n"
-    "and 3 when it cannot compare them.\n";
+    "and 3 when it cannot compare them. config check and config encode exit 1 on a value\n"
+    "check error; config write asks before it writes over a warning (not with --yes) and,\n"
+    "with --count N, goes on to N units, asking on the terminal to connect each next one.\n";
 
 struct Args {
   std::vector<std::string> positional;
   std::string model;
   std::string out;
+  std::string prior;       // encode: the customer page image to encode over
+  std::string priorTable;  // encode: the table page as read from the unit
+  std::string customer;    // encode: where the customer page goes
+  std::string table;       // encode: where the table page goes
   bool json = false;
+  bool yes = false;  // write: warnings and another serial are accepted
+  int count = 1;     // write: units in a row
 };
 
 std::optional<std::string> parseArgs(const std::vector<std::string>& args, bool globalJson,
@@ -66,8 +81,24 @@ std::optional<std::string> parseArgs(const std::vector<std::string>& args, bool 
     const std::string& s = args[i];
     if (s == "--json") {
       a.json = true;
-    } else if ((s == "--model" || s == "--out") && i + 1 < args.size()) {
-      (s == "--model" ? a.model : a.out) = args[++i];
+    } else if (s == "--yes") {
+      a.yes = true;
+    } else if (s == "--count" && i + 1 < args.size()) {
+      const std::string& n = args[++i];
+      char* end = nullptr;
+      const long v = std::strtol(n.c_str(), &end, 10);
+      if (n.empty() || *end != '\0' || v < 1 || v > 1000) return "--count takes 1 to 1000 units";
+      a.count = static_cast<int>(v);
+    } else if ((s == "--model" || s == "--out" || s == "--prior" || s == "--prior-table" ||
+                s == "--customer" || s == "--table") &&
+               i + 1 < args.size()) {
+      std::string& target = s == "--model"         ? a.model
+                            : s == "--out"         ? a.out
+                            : s == "--prior"       ? a.prior
+                            : s == "--prior-table" ? a.priorTable
+                            : s == "--customer"    ? a.customer
+                                                   : a.table;
+      target = args[++i];
     } else if (s.size() > 1 && s[0] == '-') {
       return "unknown option '" + s + "'";
     } else {
@@ -153,6 +184,54 @@ void modelIdentity(ModelRecords& r, const fs::path& file, UnitConfiguration& c) 
 
 // --- the configuration page ---------------------------------------------------
 
+// What the page shows goes to err; its questions get the answer `ask`
+// gives (by default yes to a yes/no question, OK otherwise).
+class CommandPresenter final : public Presenter {
+ public:
+  explicit CommandPresenter(std::ostream& err) : err_(err), progress_(err) {}
+
+  int messageBox(const std::string& text, unsigned style) override {
+    err_ << "ostrelctl: " << text << '\n';
+    return answer(text, style);
+  }
+  int platformMessageBox(const std::string& text, unsigned style) override {
+    return messageBox(text, style);
+  }
+  void errorDetail(const std::string& message, const std::string& details) override {
+    err_ << "ostrelctl: " << message << '\n' << details << '\n';
+  }
+  ProgressSink& busy() override { return progress_; }
+
+  std::function<int(const std::string& text, unsigned style)> ask;
+
+ private:
+  int answer(const std::string& text, unsigned style) {
+    const unsigned kind = style & 0x0F;
+    if (kind != kStyleYesNo && kind != kStyleOkCancel) return kResultOk;
+    return ask ? ask(text, style) : NullPresenter::defaultResult(style);
+  }
+
+  // The busy window's lines, each once.
+  class Lines final : public ProgressSink {
+   public:
+    explicit Lines(std::ostream& err) : err_(err) {}
+    void setMessage(const std::string& text) override {
+      if (!text.empty() && text != last_) err_ << "  " << text << '\n';
+      last_ = text;
+    }
+    void setProgress(int percent) override { percent_ = percent; }
+    int progress() const override { return percent_; }
+
+   private:
+    std::ostream& err_;
+    std::string last_;
+    int percent_ = 0;
+  };
+
+  std::ostream& err_;
+  Lines progress_;
+};
+
 // The configuration page as a command drives it: over a unit's memory or
 // pulse radar, or over page images read from files. Messages go to err.
 struct PageRun {
@@ -160,7 +239,7 @@ struct PageRun {
 
   UnitConfiguration config;
   std::array<UnitMemory::Page, 4> pages{};
-  ConsolePresenter presenter;
+  CommandPresenter presenter;
   std::unique_ptr<ConfigPageModel> page;
 };
 
@@ -395,6 +474,7 @@ int decode(const Args& a, std::ostream& out, std::ostream& err) {
 // page over what it holds, as the startup and the page do.
 struct UnitRead {
   explicit UnitRead(std::ostream& err) : run(err) {}
+  LogFile log;  // the tool's log, when a command opened it
   fs::path modelFile;
   PageRun run;
   std::unique_ptr<Records> unit = std::make_unique<Records>();
@@ -446,6 +526,7 @@ bool readUnit(Session& s, const Args& a, UnitRead& read, std::ostream& err) {
   services.memory = s.memory.get();
   services.link = s.link.get();
   services.pulse = &s.pulse;
+  if (read.log.IsOpen()) services.log = &read.log;
   read.run.page = std::make_unique<ConfigPageModel>(c, services);
   ConfigPageModel& page = *read.run.page;
   if (!page.activate()) return false;
@@ -519,6 +600,152 @@ int diff(Session& s, const Args& a, std::ostream& out, std::ostream& err) {
   return found.empty() ? kDone : kFailed;
 }
 
+
+// --- config check, encode and write: a file as the page would write it -------
+
+// Activates a page over the page images in `run` and opens the file on it as
+// "Open Config File" does. The model is the one given, else the shipped one
+// that serves the file's MODEL.
+bool fileOnPage(Texts& texts, const Args& a, const fs::path& file, PageRun& run,
+                std::ostream& err) {
+  ModelRecords& r = texts.records;
+  fs::path modelFile = a.model;
+  if (modelFile.empty()) {
+    const std::optional<std::string> model = fileModel(file);
+    if (!model) {
+      err << "ostrelctl: " << file.string() << " cannot be read or names no MODEL\n";
+      return false;
+    }
+    const auto found = findModel(r, *model, {}, err);
+    if (!found) return false;
+    modelFile = *found;
+  }
+  if (!loadModel(r, modelFile, {}, err)) return false;
+  modelIdentity(r, modelFile, run.config);
+  if (!loadModel(r, modelFile, run.config.firmware, err)) return false;
+  run.config.unitDescription = r.UnitType.Description;
+  ConfigPageServices services = pageServices(r, modelFile.parent_path(), run.presenter);
+  services.pages = &run.pages;
+  run.page = std::make_unique<ConfigPageModel>(run.config, services);
+  return run.page->activate() && run.page->openFile(fs::absolute(file).string());
+}
+
+int check(const Args& a, std::ostream& out, std::ostream& err) {
+  if (a.positional.size() != 1) {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  Texts texts;
+  PageRun run(err);
+  if (!fileOnPage(texts, a, a.positional[0], run, err)) return kFailed;
+  std::vector<ValueCheckResult> all;
+  run.page->prepareWrite(&all);
+  const ModelRecords& r = texts.records;
+  bool error = false;
+  for (const ValueCheckResult& f : all) {
+    out << (f.outcome == CheckOutcome::Error ? "error: " : "warning: ")
+        << f.text(&r.Language, r.Values.LanguageNumber) << '\n';
+    error = error || f.outcome == CheckOutcome::Error;
+  }
+  if (all.empty()) out << "no findings\n";
+  return error ? kFailed : kDone;
+}
+
+int encode(const Args& a, std::ostream& err) {
+  if (a.positional.size() != 1 || a.customer.empty() || a.table.empty()) {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  PageRun run(err);
+  if (!a.prior.empty()) {
+    if (const auto e = readPageFile(a.prior, run.pages[UnitMemory::kCustomer])) {
+      err << "ostrelctl: " << *e << '\n';
+      return kFailed;
+    }
+  }
+  if (!a.priorTable.empty()) {
+    if (const auto e = readPageFile(a.priorTable, run.pages[UnitMemory::kHistory])) {
+      err << "ostrelctl: " << *e << '\n';
+      return kFailed;
+    }
+  } else {
+    VolumeTable reset;
+    reset.Reset();
+    TablePage::encode(reset, std::nullopt, run.pages[UnitMemory::kHistory]);
+  }
+  Texts texts;
+  if (!fileOnPage(texts, a, a.positional[0], run, err)) return kFailed;
+  const ModelRecords& r = texts.records;
+  if (r.Database.PulseRadar != 0) {
+    err << "ostrelctl: a pulse radar keeps its configuration in parameters, not in pages\n";
+    return kFailed;
+  }
+  const ConfigPageModel::EncodedWrite e =
+      run.page->encodeForWrite(run.pages[UnitMemory::kCustomer], run.pages[UnitMemory::kHistory]);
+  if (e.checks.outcome != CheckOutcome::None) {
+    err << "ostrelctl: " << e.checks.text(&r.Language, r.Values.LanguageNumber) << '\n';
+    if (e.checks.outcome == CheckOutcome::Error) return kFailed;
+  }
+  if (e.customerResult != CustomerPage::kEncoded) {
+    err << "ostrelctl: " << texts.text("ERROR_MESSAGE34", "ERROR_MESSAGE34") << '\n';
+    return kFailed;
+  }
+  if (!saveBytes(a.customer, e.customer.data(), e.customer.size(), err) ||
+      !saveBytes(a.table, e.table.data(), e.table.size(), err)) {
+    return kFailed;
+  }
+  return kDone;
+}
+
+// A line typed on the terminal; none at its end.
+std::optional<std::string> typedLine(std::ostream& err, const std::string& prompt) {
+  err << prompt << std::flush;
+  std::string line;
+  if (!std::getline(std::cin, line)) return std::nullopt;
+  return line;
+}
+
+int write(Session& s, const Args& a, std::ostream& out, std::ostream& err) {
+  if (a.positional.size() != 1) {
+    err << kConfigUsage;
+    return kUsage;
+  }
+  UnitRead read(err);
+  // The write and its configuration go into the tool's log, as from the page.
+  const WorkFolders folders = WorkFolders::build(resolveDataRoot(std::nullopt), installedDataDir());
+  std::error_code ec;
+  fs::create_directories(folders.Logs, ec);
+  read.log.setFolder(folders.Logs);
+  if (!read.log.Open()) {
+    err << "ostrelctl: the log in " << folders.Logs.string() << " cannot be opened\n";
+  }
+  if (!readUnit(s, a, read, err)) return kFailed;
+  ConfigPageModel& page = *read.run.page;
+  if (!page.openFile(fs::absolute(a.positional[0]).string())) return kFailed;
+
+  const std::string another = s.texts.text("STATUS_MESSAGE23", "STATUS_MESSAGE23");
+  const std::string connectNext = s.texts.text("STATUS_MESSAGE24", "STATUS_MESSAGE24");
+  int asked = 0;
+  read.run.presenter.ask = [&](const std::string& text, unsigned style) {
+    if (text == another) return ++asked < a.count ? kResultYes : kResultNo;
+    if (text == connectNext) {
+      const auto line = typedLine(err, "connect the next unit, then press Enter (q to stop): ");
+      return line && *line != "q" ? kResultOk : kResultCancel;
+    }
+    if (a.yes) return (style & 0x0F) == kStyleYesNo ? kResultYes : kResultOk;
+    const auto line = typedLine(err, "[y/N] ");
+    const bool yes = line && (*line == "y" || *line == "Y" || *line == "yes");
+    if ((style & 0x0F) == kStyleYesNo) return yes ? kResultYes : kResultNo;
+    return yes ? kResultOk : kResultCancel;
+  };
+  const std::optional<WriteOutcome> outcome = page.writeToUnit();
+  if (!outcome) return kFailed;
+  if (outcome->status != WriteOutcome::Status::Written) return kFailed;
+  out << "written to " << outcome->unitsWritten << (outcome->unitsWritten == 1 ? " unit" : " units")
+      << '\n';
+  return kDone;
+}
+
 }  // namespace
 
 int runConfigCommand(const LinkOptions& options, const std::vector<std::string>& args,
@@ -535,7 +762,9 @@ int runConfigCommand(const LinkOptions& options, const std::vector<std::string>&
   const std::string& command = args[1];
   if (command == "show") return show(a, out, err);
   if (command == "decode") return decode(a, out, err);
-  if (command != "read" && command != "diff") {
+  if (command == "check") return check(a, out, err);
+  if (command == "encode") return encode(a, err);
+  if (command != "read" && command != "diff" && command != "write") {
     err << kConfigUsage;
     return kUsage;
   }
@@ -544,6 +773,7 @@ int runConfigCommand(const LinkOptions& options, const std::vector<std::string>&
     err << "ostrelctl: " << *error << "\n\n" << kConfigUsage;
     return kUsage;
   }
+  if (command == "write") return write(s, a, out, err);
   return command == "read" ? readCommand(s, a, out, err) : diff(s, a, out, err);
 }
 

@@ -78,6 +78,10 @@ class Comparison {
         if (independent_ || matched_ < 0) return false;
         return m_.Configurations[static_cast<std::size_t>(matched_)].LevelWords[static_cast<std::size_t>(i)] > 0;
       case FieldId::IndependentLevel: return independent_;
+      case FieldId::ShapeCode:
+        // With lengths as relay units the table is linear whatever the
+        // shape; a write turns "no curve" into the first tank shape.
+        return !(isLength(r_.outputUnits) && isLength(o_.outputUnits));
       case FieldId::Dimension: {
         if (!hasCurve(shape) || i >= CustomerPageDecoding::kStoredDimensions) return false;
         // A length output stores only the heights (and a tank's riser).

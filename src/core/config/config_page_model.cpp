@@ -686,7 +686,7 @@ bool ConfigPageModel::activate() {
   volume_.Link = ModelLink(&model(), &services_.records->Structures);
   if (sample_) {
     radar_.readThisActivation = true;
-  } else if (pulseRadar()) {
+  } else if (pulseRadar() && services_.pulse != nullptr) {
     const PulseParameters& block = services_.pulse->Parameters();
     PulseConfigurationDecoding d = PulseConfiguration::decode(block, model(), config_);
     config_ = d.configuration;
@@ -982,22 +982,27 @@ ConfigPageModel::Request ConfigPageModel::openConfigFile() {
   bool handled = false;
   const Request request = serviceCommand(boxes_.fileName, handled);
   if (handled) return request;
-  const std::string name = boxes_.fileName;
+  openFile(boxes_.fileName);
+  return Request::None;
+}
+
+bool ConfigPageModel::openFile(const std::string& name) {
   std::filesystem::path path(name);
   if (path.is_relative()) path = services_.configsFolder / path;
   if (name.empty() || readConfigFile(path, true) != ConfigFileReader::kRead) {
     const std::string error = text("ERROR_MESSAGE53");
     log("LOADCONFIG", formatText("Error opening config file:  %s", {error}));
     show(services_.presenter, *services_.records, Notice::message("ERROR_MESSAGE53", {}, kStyleError));
-    return Request::None;
+    return false;
   }
   refreshAfterLoad();
   deriveIndependentMode();
+  boxes_.fileName = name;
   config_.configFileName = name;
   boxes_.fileDate = fileDateText(path);
   notify(PagePart::Boxes);
   log("LOADCONFIG", formatText("Config file '%s' loaded", {name}));
-  return Request::None;
+  return true;
 }
 
 bool ConfigPageModel::saveConfigFile(const std::function<bool(std::string& name)>& confirmName) {
@@ -1107,6 +1112,11 @@ ValueCheckResult ConfigPageModel::prepareWrite(std::vector<ValueCheckResult>* al
     config_.maxRange = readBox(boxes_.maxRange);
   }
   CustomerPage::prepareVolumeTable(config_, model(), volume_, strapping_);
+  // A length output becomes the first tank shape: its captions go with it.
+  if (hasCurve(config_.shapeCode) &&
+      StructureFile::structureIndex(r.Structures, config_.shapeCode) < 0) {
+    loadStructureList(config_.shapeCode);
+  }
 
   CheckedBoxes checked;
   checked.sensorHeight = boxes_.sensorHeight;

@@ -278,5 +278,72 @@ TEST(ConfigCli, ATankUnitsFileCarriesItsShapeAndDiffSeesItsDimensions) {
   EXPECT_EQ(sim.finish(SIGTERM), 0);
 }
 
+
+// Each model's factory file written to a unit of its kind: the unit then
+// holds exactly the pages config encode makes from the file over what the
+// unit held before, config diff finds nothing between unit and file, and
+// the tool's log has the write. A value check error writes nothing.
+TEST(ConfigCli, WriteOfEachFactoryFileIsWhatEncodeMakesAndDiffFindsItEqual) {
+  test::TempDir home;
+  ASSERT_EQ(setenv("OSTREL_HOME", home.path().c_str(), 1), 0);
+  struct Case {
+    const char* kind;
+    const char* factory;
+    bool pages;
+  };
+  for (const Case& k : {Case{"ultrasonic", "KM30_Factory.txt", true},
+                        Case{"guided-wave", "KM50_Factory.txt", true},
+                        Case{"u-type", "KM40_Factory.txt", true},
+                        Case{"pulse-radar", "KM70_Factory.txt", false}}) {
+    SCOPED_TRACE(k.kind);
+    Unitsim sim({"--kind", k.kind});
+    const std::string file = (test::sourceDataDir() / "Configs" / k.factory).string();
+    const auto path = [&](const char* name) { return (home / (std::string(k.kind) + name)).string(); };
+    if (k.pages) {
+      ASSERT_EQ(linkCommand(port(sim), {"read-page", "customer", "--out", path("-before.bin")}).status, 0);
+      ASSERT_EQ(linkCommand(port(sim), {"read-page", "history", "--out", path("-beforeT.bin")}).status, 0);
+    }
+    CliRun r = config(port(sim), {"config", "write", file});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "written to 1 unit\n");
+    if (k.pages) {
+      ASSERT_EQ(linkCommand(port(sim), {"read-page", "customer", "--out", path("-after.bin")}).status, 0);
+      ASSERT_EQ(linkCommand(port(sim), {"read-page", "history", "--out", path("-afterT.bin")}).status, 0);
+      r = config(LinkOptions{}, {"config", "encode", file, "--prior", path("-before.bin"),
+                                 "--prior-table", path("-beforeT.bin"), "--customer",
+                                 path("-enc.bin"), "--table", path("-encT.bin")});
+      ASSERT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(test::readBytes(path("-enc.bin")), test::readBytes(path("-after.bin")));
+      EXPECT_EQ(test::readBytes(path("-encT.bin")), test::readBytes(path("-afterT.bin")));
+    }
+    r = config(port(sim), {"config", "diff", file});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+  }
+  const std::string logged = test::readBytes(home / "Logs" / "logfile.txt");
+  EXPECT_NE(logged.find("WRITETARGET->Successful Write:"), std::string::npos);
+  EXPECT_NE(logged.find("WRITETARGET->  MODEL = KM50-2410"), std::string::npos);
+
+  // A sensor height beyond the model's: check names it, encode and write refuse.
+  std::string text = test::readBytes(test::sourceDataDir() / "Configs" / "KM30_Factory.txt");
+  const std::string from = test::utf16FileBytes("SENSORHEIGHT = 20.0");
+  const auto at = text.find(from.substr(2));
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, from.size() - 2, test::utf16FileBytes("SENSORHEIGHT = 31.0").substr(2));
+  const std::string bad = (home / "TooHigh.txt").string();
+  test::writeBytes(bad, text);
+  CliRun r = config(LinkOptions{}, {"config", "check", bad});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("error: Value out of range:\nSensor Height: value above the maximum of 30.000.", 0), 0u) << r.out;
+  r = config(LinkOptions{}, {"config", "encode", bad, "--customer", (home / "x.bin").string(),
+                             "--table", (home / "y.bin").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(fs::exists(home / "x.bin"));
+  Unitsim sim({"--kind", "ultrasonic"});
+  r = config(port(sim), {"config", "write", bad});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  unsetenv("OSTREL_HOME");
+}
+
 }  // namespace
 }  // namespace ostrel
