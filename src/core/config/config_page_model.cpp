@@ -1079,6 +1079,9 @@ void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int d
   config_.shapeCode = shape;
   config_.outputUnits = outputUnits;
   config_.heightUnits = dimensionUnits;
+  if (StructureFile::structureIndex(services_.records->Structures, shape) < 0) {
+    loadStructureList(shape);
+  }
   boxes_.sensorHeight = showHeight(volume_.Dimensions[0]);
   boxes_.fillHeight = showHeight(volume_.Dimensions[1]);
   if (guidedWave()) {

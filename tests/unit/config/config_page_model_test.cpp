@@ -15,6 +15,7 @@
 #include "core/link/unit_link.h"
 #include "core/link/unit_memory.h"
 #include "core/link/pulse_protocol.h"
+#include "core/support/log_file.h"
 #include "sim/page_unit.h"
 #include "sim/simulated_cable_driver.h"
 #include "shipped_model.h"
@@ -398,6 +399,63 @@ TEST(ConfigPageModel, WriteToUnitSendsWhatThePageShowsOnceItsChecksPass) {
   EXPECT_FALSE(m.writeToUnit().has_value());
   ASSERT_EQ(u.presenter.messages.size(), 1u);
   EXPECT_EQ(u.presenter.messages[0].text, u.text("STATUS_MESSAGE9"));
+}
+
+
+// Without a unit the page starts from the model's factory file; a tank
+// chosen in the Tanks dialog then turns the levels into volumes.
+TEST(ConfigPageModel, SampleModeStartsFromTheFactoryFileAndTakesATank) {
+  test::TempDir logs;
+  auto records = test::shippedModel("KM30_Ultrasonic.txt");
+  test::RecordingPresenter presenter;
+  LogFile log;
+  log.setFolder(logs.path());
+  ASSERT_TRUE(log.Open());
+  UnitConfiguration config;
+  config.model = "KM30";
+  ConfigPageServices s;
+  s.records = records.get();
+  s.presenter = &presenter;
+  s.log = &log;
+  s.configsFolder = test::sourceDataDir() / "Configs";
+  s.modelsFolder = test::sourceDataDir() / "Models";
+  ConfigPageModel m(config, s);
+  m.setSampleMode(true);
+  ASSERT_TRUE(m.activate());
+  EXPECT_EQ(m.statusLine(), records->Language.Text("IDC_VALIDCFG", 0) + " #4");
+  EXPECT_EQ(m.boxes().sensorHeight, "20.0");
+  EXPECT_EQ(m.levelRows()[5].text, "16.0");
+  EXPECT_EQ(m.heightUnitsText(), "Feet");
+  EXPECT_EQ(config.configFileName, (s.configsFolder / "KM30_Factory.txt").string());
+  EXPECT_TRUE(m.saveEnabled());
+  EXPECT_FALSE(m.modified());
+  EXPECT_TRUE(presenter.messages.empty());
+  EXPECT_NE(test::readBytes(logs / "logfile.txt").find("LOADCONFIG->Default Config file 'KM30_Factory.txt' loaded"),
+            std::string::npos);
+
+  // A vertical cylinder 10 ft across and 20 ft high in US gallons: the
+  // levels in feet no longer mean anything and are emptied.
+  VolumeTable& v = m.volume();
+  v.Dimensions[0] = 20.0f;
+  v.Dimensions[1] = 18.0f;
+  v.Dimensions[2] = 0.0f;
+  v.Dimensions[3] = 20.0f;
+  v.Dimensions[4] = 10.0f;
+  m.applyStructure(0x0100, 32, 2);
+  EXPECT_EQ(m.levelRows()[5].text, "");
+  EXPECT_EQ(m.config().levels[5], -1.0);
+  EXPECT_FALSE(m.relayUnitsAreLength());
+  EXPECT_EQ(m.capacityLine(), "Capacity: 11750.4");
+  EXPECT_TRUE(m.modified());
+  EXPECT_FALSE(m.saveEnabled());  // the levels are to be entered again
+
+  // Clear Screen: the factory file again, every selection back to the
+  // placeholder.
+  m.clearScreen();
+  EXPECT_EQ(m.config().itemChoices[0], 0);
+  EXPECT_EQ(m.statusLine(), records->Language.Text("STATUS_MESSAGE8", 0));
+  EXPECT_EQ(m.boxes().sensorHeight, "20.0");
+  EXPECT_TRUE(m.boxes().fileName.empty());
 }
 
 }  // namespace
