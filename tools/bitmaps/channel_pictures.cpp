@@ -14,7 +14,7 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 360;
 constexpr int kIcon = 48;
 constexpr qreal kTransmitterX = 96;
-constexpr qreal kFlangeY = 98;
+constexpr qreal kFlangeY = 100;
 constexpr qreal kBed = 318;  // underside of the concrete bed
 
 enum class Channel {
@@ -225,7 +225,10 @@ void drawShape(Sketch& s, Channel c, const QRectF& r, bool letters) {
         arc.arcTo(QRectF(cx - 22, crest - 22, 44, 44), 90 - 51, 102);
         p.setPen(QPen(kDimension, 1.0));
         p.drawPath(arc);
-        s.text(QPointF(cx, crest - 30), QStringLiteral("Angle"), 10);
+        const qreal w = s.textWidth(QStringLiteral("Angle"), 10);
+        s.text(QPointF(notch[0].x() - 8 - w / 2, crest - 12), QStringLiteral("Angle"), 10);
+        s.line(QPointF(notch[0].x() - 6, crest - 12), QPointF(cx - 12, crest - 18), 1.0,
+               kDimension);
       } else {
         const qreal l = c == Channel::RectangularSuppressed ? r.left() + 4 : cx - half;
         const qreal rr = c == Channel::RectangularSuppressed ? r.right() - 4 : cx + half;
@@ -370,7 +373,7 @@ void drawChannelPicture(OutputFolder& out, Channel c, Picture kind, const QStrin
   const Profile prof = profileOf(c);
   const bool radar = kind == Picture::FrontRadarDistance || kind == Picture::FrontRadarVolume;
   if (kind != Picture::Distance) {
-    const QRectF inset(8, 8, 284, 66);
+    const QRectF inset(8, 6, 284, 56);
     drawShape(s, c, inset, kind == Picture::Form);
   }
   drawSideView(s, c, prof);
@@ -395,13 +398,20 @@ void drawChannelPicture(OutputFolder& out, Channel c, Picture kind, const QStrin
     air.addRect(QRectF(20, face, 160, surface - face));
     drawBeam(s, air, kTransmitterX, face, 11, surface);
   }
-  // Zero flow and maximum head as reference lines upstream.
-  s.dashed(QPointF(16, prof.zeroY), QPointF(isWeir(c) ? 200 : 150, prof.zeroY), kInk);
-  s.dashed(QPointF(16, prof.maxHeadY), QPointF(isWeir(c) ? 200 : 150, prof.maxHeadY), kLiquidEdge);
+  // Zero flow and maximum head as reference lines upstream, broken where
+  // the sensor height line and its label cross them.
   const qreal xs = kTransmitterX + 44;
   const qreal xh = kTransmitterX + 72;
+  const qreal end = isWeir(c) ? 200 : xh + 4;
+  for (const auto& [y, colour] : {std::pair{prof.zeroY, kInk}, std::pair{prof.maxHeadY, kLiquidEdge}}) {
+    s.dashed(QPointF(16, y), QPointF(xs - 9, y), colour);
+    s.dashed(QPointF(xs + 9, y), QPointF(end, y), colour);
+  }
   s.extension(QPointF(kTransmitterX + 26, face), QPointF(xs + 4, face));
-  s.dimensionV(xs, face, prof.zeroY, QStringLiteral("Sensor Height"));
+  // The label keeps to the air above the water.
+  const QString sensorLabel = QStringLiteral("Sensor Height");
+  s.dimensionV(xs, face, prof.zeroY, sensorLabel,
+               face + (s.textWidth(sensorLabel, 11) + 8) / 2 + 10);
   s.dimensionV(xh, prof.maxHeadY, prof.zeroY, headLetter(c));
   if (kind == Picture::Distance) {
     s.dimensionV(kTransmitterX - 40, face, surface, QStringLiteral("Distance"));

@@ -218,7 +218,7 @@ void drawIndependentRelays(OutputFolder& out) {
     qreal off;
   };
   // Emptying, filling, high alarm, low alarm.
-  const Relay relays[] = {{96, 168}, {182, 110}, {70, 84}, {206, 194}};
+  const Relay relays[] = {{96, 168}, {182, 110}, {66, 86}, {210, 190}};
   QPainter& p = s.painter();
   for (int k = 0; k < 4; ++k) {
     const qreal x = 170 + 34 * k;

@@ -92,12 +92,12 @@ constexpr int kLetterPixels = 12;
 bool isLetter(const QString& s) { return s.size() <= 3; }
 }  // namespace
 
-void Sketch::dimensionV(qreal x, qreal top, qreal bottom, const QString& label) {
+void Sketch::dimensionV(qreal x, qreal top, qreal bottom, const QString& label, qreal labelAt) {
   const bool letter = isLetter(label);
   const int pixels = letter ? kLetterPixels : kLabelPixels;
   const qreal along = letter ? 14.0 : textWidth(label, pixels) + 8.0;
   const qreal span = bottom - top;
-  const qreal mid = (top + bottom) / 2.0;
+  const qreal mid = labelAt > 0 ? labelAt : (top + bottom) / 2.0;
   painter_.setPen(QPen(kDimension, 1.0, Qt::SolidLine, Qt::FlatCap));
   const bool inGap = span >= along + 18.0;
   if (inGap) {

@@ -43,7 +43,8 @@ class Sketch {
   // A dimension line between two heights (or two x positions) with arrows at
   // both ends; the label sits in a gap in the middle, upright when it is
   // short, turned along the line when it is a word.
-  void dimensionV(qreal x, qreal top, qreal bottom, const QString& label);
+  // labelAt: where along the line the label's centre sits (default: middle).
+  void dimensionV(qreal x, qreal top, qreal bottom, const QString& label, qreal labelAt = -1);
   void dimensionH(qreal y, qreal left, qreal right, const QString& label);
   // A dimension from a reference line to a point, arrow at the point only.
   void leaderArrow(QPointF from, QPointF to);
