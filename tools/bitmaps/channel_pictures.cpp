@@ -60,12 +60,12 @@ Profile profileOf(Channel c) {
     case Channel::LeopoldLagco:
       p.floor = QPolygonF{{8, 300}, {150, 300}, {166, 288}, {206, 288}, {226, 300}, {292, 300}};
       p.surface = QPolygonF{{8, 220}, {140, 222}, {170, 238}, {206, 264}, {236, 286}, {292, 290}};
-      p.zeroY = 300;
+      p.zeroY = 288;  // heads count from the raised throat floor
       break;
     case Channel::PalmerBowlus:
       p.floor = QPolygonF{{8, 300}, {146, 300}, {162, 280}, {206, 280}, {222, 300}, {292, 300}};
       p.surface = QPolygonF{{8, 216}, {136, 218}, {166, 232}, {206, 258}, {232, 284}, {292, 290}};
-      p.zeroY = 300;
+      p.zeroY = 280;  // heads count from the throat floor
       break;
     default:
       p.floor = QPolygonF{{8, 300}, {292, 300}};
@@ -389,9 +389,12 @@ void drawChannelPicture(OutputFolder& out, Channel c, Picture kind, const QStrin
     }
   }
   qreal face = kFlangeY;
+  // A probe reaches below the zero-flow level (a weir's crest lies well
+  // above the channel floor).
+  const qreal probeEnd = isWeir(c) ? prof.zeroY + 40 : 288;
   if (radar) {
     drawTransmitter(s, Sensor::Probe, kTransmitterX, kFlangeY);
-    drawProbe(s, kTransmitterX, kFlangeY, prof.zeroY - 12);
+    drawProbe(s, kTransmitterX, kFlangeY, probeEnd);
   } else {
     face = drawTransmitter(s, Sensor::Horn, kTransmitterX, kFlangeY);
     QPainterPath air;
@@ -419,8 +422,8 @@ void drawChannelPicture(OutputFolder& out, Channel c, Picture kind, const QStrin
   }
   if (radar) {
     const qreal x = kTransmitterX - 22;
-    s.extension(QPointF(kTransmitterX - 5, prof.zeroY - 12), QPointF(x - 4, prof.zeroY - 12));
-    s.dimensionV(x, kFlangeY, prof.zeroY - 12, QStringLiteral("P"));
+    s.extension(QPointF(kTransmitterX - 5, probeEnd), QPointF(x - 4, probeEnd));
+    s.dimensionV(x, kFlangeY, probeEnd, QStringLiteral("P"));
   }
   if (kind == Picture::FrontRadarVolume || kind == Picture::Form) {
     s.text(QPointF(270, 270), QStringLiteral("Q"), 14, true, kLiquidEdge);
