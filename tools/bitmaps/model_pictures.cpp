@@ -110,7 +110,7 @@ void drawModelTank(OutputFolder& out, const ModelPictures& m, const QString& nam
   if (m.sensor == Sensor::Probe) {
     drawProbe(s, v.cx, v.flangeY, probeEnd);
   } else {
-    const qreal half = m.sensor == Sensor::CompactHorn ? 11 : m.sensor == Sensor::RadarCone ? 13 : 11;
+    const qreal half = m.sensor == Sensor::RadarCone ? 13 : 11;
     drawBeam(s, v.inner, v.cx, face, half, std::min(surface, emptyY));
   }
   if (dimensions) {

@@ -84,7 +84,7 @@ void riserHeight(Sketch& s, const Vessel& v, qreal faceY) {
   const qreal x = v.cx - 30;
   const qreal roof = v.roofY;
   s.extension(QPointF(v.cx - 20, faceY), QPointF(x - 4, faceY));
-  s.extension(QPointF(v.body.left() + 20 < x ? x + 4 : x + 4, roof), QPointF(x - 4, roof));
+  s.extension(QPointF(x + 4, roof), QPointF(x - 4, roof));
   s.leaderArrow(QPointF(x, faceY - 12), QPointF(x, faceY));
   s.leaderArrow(QPointF(x, roof + 12), QPointF(x, roof));
   s.line(QPointF(x, faceY), QPointF(x, roof), 1.0, kDimension);
@@ -93,11 +93,10 @@ void riserHeight(Sketch& s, const Vessel& v, qreal faceY) {
 }
 
 // The probe's length beside the rod and the lowest level it measures.
-void probeLengthAndMinimum(Sketch& s, const Vessel& v, qreal endY, bool withMinimum) {
+void probeLengthAndMinimum(Sketch& s, const Vessel& v, qreal endY) {
   const qreal x = v.cx - 22;
   s.extension(QPointF(v.cx - 5, endY), QPointF(x - 4, endY));
   s.dimensionV(x, v.flangeY, endY, QStringLiteral("P"));
-  if (!withMinimum) return;
   const qreal minY = endY - 16;
   QPainter& p = s.painter();
   p.save();
@@ -166,13 +165,11 @@ void shapeLetters(Sketch& s, const Vessel& v) {
       s.dimensionV(kColumnShape, b.top(), b.bottom(), QStringLiteral("D"));
       break;
     case TankShape::Rectangular: {
-      const qreal front = b.top() + v.depthDy;
       const qreal frontRight = b.right() - v.depthDx;
       s.extension(QPointF(b.right() + 2, b.top()), QPointF(kColumnShape + 4, b.top()));
       s.extension(QPointF(b.right() + 2, b.bottom() - v.depthDy),
                   QPointF(kColumnShape + 4, b.bottom() - v.depthDy));
       s.dimensionV(kColumnShape, b.top(), b.bottom() - v.depthDy, QStringLiteral("H"));
-      (void)front;
       s.extension(QPointF(b.left(), b.bottom() + 3), QPointF(b.left(), below + 5));
       s.extension(QPointF(frontRight, b.bottom() + 3), QPointF(frontRight, below + 5));
       s.dimensionH(below, b.left(), frontRight, QStringLiteral("L"));
@@ -235,7 +232,7 @@ void drawTankPicture(OutputFolder& out, TankShape shape, Picture kind, const QSt
   if (kind == Picture::Volume || kind == Picture::VolumeRadar) shapeLetters(s, v);
   sensorAndFill(s, v, face, fill, radar ? 24 : 14);
   if (kind == Picture::Volume) riserHeight(s, v, face);
-  if (radar) probeLengthAndMinimum(s, v, probeEndY(v), kind != Picture::FrontRadarVolume || true);
+  if (radar) probeLengthAndMinimum(s, v, probeEndY(v));
   if (shape == TankShape::Custom && (kind == Picture::Volume || kind == Picture::VolumeRadar)) {
     strappingTable(s, QRectF(6, 250, 40, 60), false);
   }
@@ -264,7 +261,7 @@ void drawDistancePicture(OutputFolder& out, bool radar, const QString& name) {
   s.dimensionV(kColumnShape, b.top(), b.bottom(), QStringLiteral("H"));
   sensorAndFill(s, v, face, fill, radar ? 24 : 14);
   if (radar) {
-    probeLengthAndMinimum(s, v, probeEndY(v), true);
+    probeLengthAndMinimum(s, v, probeEndY(v));
   } else {
     riserHeight(s, v, face);
   }

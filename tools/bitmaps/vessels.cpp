@@ -125,10 +125,6 @@ Vessel vesselIn(TankShape shape, const QRectF& box, qreal wall, qreal flangeY, q
     v.outer = frontOuter.simplified();
     v.inner = front.simplified();
   }
-  // The inside bottom under the riser.
-  v.bottomY = box.bottom() - wall;
-  if (shape == TankShape::Sphere) v.bottomY = box.bottom() - wall;
-  if (shape == TankShape::Custom) v.bottomY = box.bottom() - wall;
   return v;
 }
 

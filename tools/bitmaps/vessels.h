@@ -32,7 +32,6 @@ struct Vessel {
   qreal cx = 0;         // centre line of the riser and transmitter
   qreal flangeY = 0;    // top of the riser, where the transmitter sits
   qreal roofY = 0;      // outer top of the body at cx
-  qreal bottomY = 0;    // inside bottom at cx
   qreal wall = 4;
   // Shape details the dimension letters point at.
   qreal coneTopY = 0;       // cone bottom: where the cone meets the cylinder
