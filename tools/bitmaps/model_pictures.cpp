@@ -166,7 +166,7 @@ void drawOverlay(OutputFolder& out, const Overlay& o, int row) {
 void drawFamilyLogo(OutputFolder& out, const QString& name) {
   Sketch s(200, 50);
   QPainter& p = s.painter();
-  const QRectF glyph(8, 7, 34, 36);
+  const QRectF glyph(8, 6, 34, 38);
   p.setPen(QPen(QColor(30, 60, 90), 2.5));
   p.setBrush(Qt::white);
   p.drawRoundedRect(glyph, 6, 6);
@@ -176,8 +176,12 @@ void drawFamilyLogo(OutputFolder& out, const QString& name) {
   p.setPen(QPen(QColor(30, 60, 90), 2.5));
   p.setBrush(Qt::NoBrush);
   p.drawRoundedRect(glyph, 6, 6);
+  // The level mark over the surface.
+  p.setPen(Qt::NoPen);
   p.setBrush(QColor(30, 60, 90));
-  p.drawRect(QRectF(glyph.center().x() - 5, 2, 10, 5));
+  const qreal cx = glyph.center().x();
+  p.drawPolygon(QPolygonF{{cx - 6, glyph.top() + 9}, {cx + 6, glyph.top() + 9},
+                          {cx, glyph.top() + 17}});
   p.setBrush(Qt::NoBrush);
   p.setFont(drawingFont(30, true));
   p.setPen(QColor(30, 60, 90));
