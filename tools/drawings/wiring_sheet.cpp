@@ -33,40 +33,29 @@ int relaysOf(const DrawingEntry& e) { return static_cast<int>(e.Relays.size()); 
 
 QString roleTitle(RelayRole role, int relay) {
   switch (role) {
-    case RelayRole::HighAlarm:
-      return QString("H%1  HIGH ALARM  horn / lamp").arg(relay);
-    case RelayRole::HighHighAlarm:
-      return QString("H%1  HIGH HIGH ALARM  horn / lamp").arg(relay);
-    case RelayRole::LowAlarm:
-      return QString("H%1  LOW ALARM  horn / lamp").arg(relay);
+    case RelayRole::HighAlarm: return QString("H%1  HIGH ALARM  horn / lamp").arg(relay);
+    case RelayRole::HighHighAlarm: return QString("H%1  HIGH HIGH ALARM  horn / lamp").arg(relay);
+    case RelayRole::LowAlarm: return QString("H%1  LOW ALARM  horn / lamp").arg(relay);
     case RelayRole::LeadPumpDown:
       return QString("K%1  LEAD PUMP P%1 contactor (emptying)").arg(relay);
     case RelayRole::LagPumpDown:
       return QString("K%1  LAG PUMP P%1 contactor (emptying)").arg(relay);
-    case RelayRole::SinglePumpDown:
-      return QString("K%1  PUMP P1 contactor (emptying)").arg(relay);
-    case RelayRole::LeadPumpUp:
-      return QString("K%1  LEAD PUMP P%1 contactor (filling)").arg(relay);
-    case RelayRole::LagPumpUp:
-      return QString("K%1  LAG PUMP P%1 contactor (filling)").arg(relay);
-    case RelayRole::SinglePumpUp:
-      return QString("K%1  PUMP P1 contactor (filling)").arg(relay);
+    case RelayRole::SinglePumpDown: return QString("K%1  PUMP P1 contactor (emptying)").arg(relay);
+    case RelayRole::LeadPumpUp: return QString("K%1  LEAD PUMP P%1 contactor (filling)").arg(relay);
+    case RelayRole::LagPumpUp: return QString("K%1  LAG PUMP P%1 contactor (filling)").arg(relay);
+    case RelayRole::SinglePumpUp: return QString("K%1  PUMP P1 contactor (filling)").arg(relay);
     case RelayRole::Independent:
       return QString("X%1  LOAD %1: contactor, valve or alarm").arg(relay);
-    case RelayRole::NotUsed:
-      break;
+    case RelayRole::NotUsed: break;
   }
   return {};
 }
 
 QString roleSwitching(RelayRole role, int relay) {
   switch (role) {
-    case RelayRole::HighAlarm:
-      return "alarm when the level is above Alarm High";
-    case RelayRole::HighHighAlarm:
-      return "alarm when the level is above Alarm High High";
-    case RelayRole::LowAlarm:
-      return "alarm when the level is below Alarm Low";
+    case RelayRole::HighAlarm: return "alarm when the level is above Alarm High";
+    case RelayRole::HighHighAlarm: return "alarm when the level is above Alarm High High";
+    case RelayRole::LowAlarm: return "alarm when the level is below Alarm Low";
     case RelayRole::LeadPumpDown:
     case RelayRole::LagPumpDown:
     case RelayRole::SinglePumpDown:
@@ -74,10 +63,8 @@ QString roleSwitching(RelayRole role, int relay) {
     case RelayRole::LagPumpUp:
     case RelayRole::SinglePumpUp:
       return QString("on at Relay %1 On, off at Relay %1 Off").arg(relay);
-    case RelayRole::Independent:
-      return QString("Relay Set Points: relay %1 ON / OFF").arg(relay);
-    case RelayRole::NotUsed:
-      break;
+    case RelayRole::Independent: return QString("Relay Set Points: relay %1 ON / OFF").arg(relay);
+    case RelayRole::NotUsed: break;
   }
   return {};
 }
@@ -201,9 +188,9 @@ void WiringSheet::draw(const DrawingEntry& entry) {
 void WiringSheet::frame(const DrawingEntry& entry) {
   setPen(0.5);
   box(kMargin, kMargin, kPageWidth - 2 * kMargin, kPageHeight - 2 * kMargin);
-  text(kMargin + 4, kMargin + 8, QString("%1  %2  %3:  terminal wiring")
-                                     .arg(entry.Model, QString::fromUtf8("\u2013"),
-                                          QString::fromUtf8(entry.Configuration)),
+  text(kMargin + 4, kMargin + 8,
+       QString("%1  %2  %3:  terminal wiring")
+           .arg(entry.Model, QString::fromUtf8("\u2013"), QString::fromUtf8(entry.Configuration)),
        12, true);
   text(kTermRight + 3, kBoxTop - 3, "FIELD WIRING", 7, true);
 }
@@ -212,9 +199,8 @@ void WiringSheet::transmitter(const DrawingEntry& entry) {
   setPen(0.35);
   box(kBoxLeft, kBoxTop, kTermRight - kBoxLeft, boxBottom_ - kBoxTop);
   text(kBoxLeft + 3, kBoxTop + 5, entry.Model, 11, true);
-  text(kBoxLeft + 3, kBoxTop + 9, entry.Power == Wiring::FourWire ? "TRANSMITTER (4-WIRE)"
-                                                                  : "TRANSMITTER (2-WIRE)",
-       6);
+  text(kBoxLeft + 3, kBoxTop + 9,
+       entry.Power == Wiring::FourWire ? "TRANSMITTER (4-WIRE)" : "TRANSMITTER (2-WIRE)", 6);
   text(kBoxLeft + 3, boxBottom_ - 3, "TERMINAL BLOCK TB1", 6);
 
   // Inside: supply, loop output and housing earth, drawn up to the terminals.
@@ -327,8 +313,8 @@ void WiringSheet::powerAndLoop(const DrawingEntry& entry) {
   setPen(0.25);
   line(246, t1, 262, t1);
   if (entry.Power == Wiring::TwoWireHart) {
-    text(226, t1 + 8.8, QString("loop resistance at least 250 %1 for HART").arg(kOhm), 5.5,
-         false, Qt::AlignHCenter);
+    text(226, t1 + 8.8, QString("loop resistance at least 250 %1 for HART").arg(kOhm), 5.5, false,
+         Qt::AlignHCenter);
     hartInterface(t1);
     loopScale(entry);
   }
@@ -413,9 +399,10 @@ void WiringSheet::notes(const DrawingEntry& entry) {
                " The relay contacts are potential-free and separate from the loop.";
       break;
     case Wiring::TwoWireHart:
-      lines << QString("Two-wire loop with HART: the loop supply, the transmitter and the input are"
-                       " in series; connect the HART interface across a loop resistance of at"
-                       " least 250 %1.")
+      lines << QString(
+                   "Two-wire loop with HART: the loop supply, the transmitter and the input are"
+                   " in series; connect the HART interface across a loop resistance of at"
+                   " least 250 %1.")
                    .arg(kOhm);
       break;
   }
@@ -531,9 +518,8 @@ void WiringSheet::loopScale(const DrawingEntry& entry) {
   line(xAt(f), y - 8, xAt(f), y - 3.5);
   line(xAt(f), y - 3.5, xAt(f) - 0.9, y - 5.2);
   line(xAt(f), y - 3.5, xAt(f) + 0.9, y - 5.2);
-  text(xAt(f) + (high ? -1.5 : 1.5), y - 7.5,
-       QString("fail-safe %1 mA").arg(high ? "22" : "3.6"), 6, true,
-       high ? Qt::AlignRight : Qt::AlignLeft);
+  text(xAt(f) + (high ? -1.5 : 1.5), y - 7.5, QString("fail-safe %1 mA").arg(high ? "22" : "3.6"),
+       6, true, high ? Qt::AlignRight : Qt::AlignLeft);
   text(xAt(3.0), y + 10, "mA", 6);
 }
 

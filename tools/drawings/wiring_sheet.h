@@ -53,7 +53,7 @@ class WiringSheet {
   void lamp(double x, double y);
   void coil(double x, double y);
   void genericLoad(double x, double y);
-  void earth(double x, double y);  // hangs below (x, y)
+  void earth(double x, double y);          // hangs below (x, y)
   void changeover(int relay, double yNo);  // contact inside the transmitter, shown de-energised
   void currentSource(double x, double yTop, double yBottom, bool sourcing);
   void hartInterface(double yLoop);

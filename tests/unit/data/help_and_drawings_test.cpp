@@ -95,7 +95,8 @@ TEST(HelpAndDrawings, EveryConfigurationDrawingIsAOnePageLandscapePdf) {
     // "s" is one page.
     EXPECT_EQ(count(bytes, "/Type /Page") - count(bytes, "/Type /Pages"), 1) << pdf;
     std::smatch box;
-    ASSERT_TRUE(std::regex_search(bytes, box, std::regex(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])")))
+    ASSERT_TRUE(
+        std::regex_search(bytes, box, std::regex(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])")))
         << pdf;
     EXPECT_NEAR(std::stod(box[1]), 842.0, 1.0) << pdf << ": not A4 landscape";
     EXPECT_NEAR(std::stod(box[2]), 595.0, 1.0) << pdf << ": not A4 landscape";
@@ -103,7 +104,8 @@ TEST(HelpAndDrawings, EveryConfigurationDrawingIsAOnePageLandscapePdf) {
   // Nothing in the folder that no configuration opens: a renamed drawing
   // would otherwise linger beside its successor.
   for (const auto& e : fs::directory_iterator(dataDir() / "Drawings")) {
-    EXPECT_TRUE(named.count(e.path().filename().string()) == 1) << e.path() << " is named by no model";
+    EXPECT_TRUE(named.count(e.path().filename().string()) == 1)
+        << e.path() << " is named by no model";
   }
 }
 
@@ -137,8 +139,8 @@ TEST(HelpAndDrawings, EveryControlTopicIsInTheModelHelpOrTheMainHelp) {
     }
     if (!db.NonLinearHelpFile.empty()) {
       const fs::path nl = helpFolder(db.NonLinearHelpFile);
-      EXPECT_TRUE(fs::is_regular_file(nl / (db.GuidedWaveRadar != 0 ? "DIMENSIONENTRY_GWR.htm"
-                                                                       : "DIMENSIONENTRY.htm")))
+      EXPECT_TRUE(fs::is_regular_file(
+          nl / (db.GuidedWaveRadar != 0 ? "DIMENSIONENTRY_GWR.htm" : "DIMENSIONENTRY.htm")))
           << nl;
       EXPECT_TRUE(fs::is_regular_file(nl / "OPENCHANNEL.htm")) << nl;
     }
@@ -177,7 +179,7 @@ bool validUtf8(const std::string& s) {
   std::size_t i = 0;
   while (i < s.size()) {
     const auto c = static_cast<unsigned char>(s[i]);
-    const std::size_t extra = c < 0x80            ? 0
+    const std::size_t extra = c < 0x80             ? 0
                               : (c & 0xE0) == 0xC0 ? 1
                               : (c & 0xF0) == 0xE0 ? 2
                               : (c & 0xF8) == 0xF0 ? 3
