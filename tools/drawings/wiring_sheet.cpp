@@ -571,12 +571,15 @@ void WiringSheet::changeover(int relay, double yNo) {
   // Blade resting on the NC contact.
   setPen(0.3);
   line(pivot, yC, fixed - 1.0, yNc - 2.0);
-  // Relay coil drawn beside the contact, linked by the dashed actuator.
+  // Relay coil beside the contact; the dashed actuator meets the middle of
+  // the blade.
+  const double midX = (pivot + fixed - 1.0) / 2.0;
+  const double midY = (yC + yNc - 2.0) / 2.0;
   setPen(0.3);
-  box(36, yC - 2.5, 12, 5);
-  text(42, yC + 1.2, QString("RELAY %1").arg(relay), 5.5, true, Qt::AlignHCenter);
+  box(36, midY - 2.5, 12, 5);
+  text(42, midY + 1.2, QString("RELAY %1").arg(relay), 5.5, true, Qt::AlignHCenter);
   setPen(0.2, Qt::DashLine);
-  line(48, yC, fixed - 2.0, yC);
+  line(48, midY, midX, midY);
 }
 
 void WiringSheet::currentSource(double x, double yTop, double yBottom, bool sourcing) {
