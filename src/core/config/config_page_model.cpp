@@ -734,7 +734,9 @@ bool ConfigPageModel::activate() {
   boxes_.fileDate.clear();
   notify(PagePart::Boxes);
   notify(PagePart::Identity);
-  if (sample_) return factoryConfig();
+  // Without a unit the page starts from the model's factory file; a file
+  // that cannot be loaded is reported and the page stays as set up.
+  if (sample_) factoryConfig();
   return true;
 }
 
@@ -979,11 +981,16 @@ ConfigPageModel::Request ConfigPageModel::serviceCommand(const std::string& type
 }
 
 ConfigPageModel::Request ConfigPageModel::openConfigFile() {
-  bool handled = false;
-  const Request request = serviceCommand(boxes_.fileName, handled);
-  if (handled) return request;
+  if (const std::optional<Request> request = serviceCommandInBox()) return *request;
   openFile(boxes_.fileName);
   return Request::None;
+}
+
+std::optional<ConfigPageModel::Request> ConfigPageModel::serviceCommandInBox() {
+  bool handled = false;
+  const Request request = serviceCommand(boxes_.fileName, handled);
+  if (!handled) return std::nullopt;
+  return request;
 }
 
 bool ConfigPageModel::openFile(const std::string& name) {

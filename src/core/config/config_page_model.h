@@ -196,6 +196,13 @@ class ConfigPageModel {
   // "Open Config File" with the name in the file-name box (the caller's
   // file dialog fills it first); service commands are checked first.
   Request openConfigFile();
+  // The service command typed into the file-name box, run; none when the
+  // text is no command (it is then a file name).
+  std::optional<Request> serviceCommandInBox();
+  // Opens a file by name (in the Configs folder unless the path is
+  // absolute), as "Open Config File" does once the name is chosen. False
+  // when it could not be read (the error was shown).
+  bool openFile(const std::string& name);
   // "Save Config File": asks confirmName with the proposed name (false:
   // cancelled; it may revise the name). True when saved.
   bool saveConfigFile(const std::function<bool(std::string& name)>& confirmName);

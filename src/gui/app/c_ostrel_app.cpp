@@ -13,6 +13,7 @@
 #include "gui/app/c_main_form.h"
 #include "gui/app/c_ostrel_dlg.h"
 #include "gui/app/startup_options.h"
+#include "gui/config/c_generic_form.h"
 
 namespace ostrel {
 
@@ -44,6 +45,18 @@ void printIdentity(const AppContext& ctx) {
             << (unit.modelFileName.empty() ? "(none)" : unit.modelFileName) << std::endl;
 }
 
+// What the configuration page shows of the unit's configuration.
+void printConfigurationPage(CMainForm& form) {
+  for (int i = 0; i < form.pageCount(); ++i) {
+    auto* page = qobject_cast<CGenericForm*>(form.page(i));
+    if (page == nullptr) continue;
+    const ConfigPageModel& m = page->model();
+    std::cout << "Configuration page: " << m.statusLine() << "; sensor height "
+              << m.boxes().sensorHeight << ", fill height " << m.boxes().fillHeight << " "
+              << m.heightUnitsText() << std::endl;
+  }
+}
+
 // An unattended run with pictures: the windows are saved once the connect
 // sequence has reached the main form (or stopped short of it), and the run
 // ends there.
@@ -54,6 +67,7 @@ void takeScreenshots(COstrelDlg& dialog, const std::filesystem::path& folder) {
                        saveScreenshot(dialog, folder, "startup.png", "Startup window");
                        saveScreenshot(*form, folder, "mainform.png", "Main form");
                        printIdentity(dialog.context());
+                       printConfigurationPage(*form);
                        form->done(0);
                      });
                    });

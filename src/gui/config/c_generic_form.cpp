@@ -1,10 +1,513 @@
 #include "gui/config/c_generic_form.h"
 
+#include <QDialog>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <ctime>
+
+#include "core/session/app_context.h"
+#include "gui/support/device_work.h"
+#include "gui/support/document_opener.h"
+#include "gui/support/qt_presenter.h"
+
 namespace ostrel {
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// Sets a line edit's text without moving the cursor of one being typed in.
+void setBoxText(QLineEdit* box, const std::string& text) {
+  const QString t = qs(text);
+  if (box->text() != t) box->setText(t);
+}
+
+// The marker colour of the page, also the capacity line's.
+constexpr const char* kMarkerStyle = "color: rgb(76,115,138);";
+
+}  // namespace
+
+void ItemCombo::showPopup() {
+  if (beforePopup) beforePopup();
+  QComboBox::showPopup();
+}
 
 CGenericForm::CGenericForm(PageServices services, QWidget* parent)
     : CPropertyPage("IDD_GENERICFORM", "Configuration", services, parent) {
-  setNotice(text("IDC_PAGE_PENDING"));
+  AppContext& ctx = context();
+  ConfigPageServices s;
+  s.records = &ctx;
+  s.presenter = &presenter();
+  s.log = &ctx.Log;
+  s.settings = &ctx.Settings;
+  if (!services.stubbed) {
+    s.memory = ctx.Memory.get();
+    s.link = ctx.Link.get();
+  }
+  s.pulse = &ctx.Pulse;
+  s.configsFolder = ctx.Folders.Configs;
+  s.drawingsFolder = ctx.Folders.Drawings;
+  s.modelsFolder = ctx.Folders.Models;
+  const bool unattended = presenter().unattended();
+  s.openDocument = [unattended](const std::filesystem::path& path) {
+    return openDocument(path, unattended);
+  };
+  s.toolVersion = VersionNumbers::parse(ctx.Values.Version).Parts;
+  model_ = std::make_unique<ConfigPageModel>(ctx.Unit, s);
+  model_->setSampleMode(services.stubbed);
+  model_->setView(this);
+  buildControls();
+}
+
+CGenericForm::~CGenericForm() { model_->setView(nullptr); }
+
+void CGenericForm::buildControls() {
+  QVBoxLayout* page = pageLayout();
+  // This page fills its height itself: the base page's closing stretch goes.
+  if (page->count() > 0 && page->itemAt(page->count() - 1)->spacerItem() != nullptr) {
+    delete page->takeAt(page->count() - 1);
+  }
+  description_ = new QLabel(this);
+  description_->setWordWrap(true);
+  page->addWidget(description_);
+
+  auto* columns = new QHBoxLayout;
+  page->addLayout(columns);
+
+  // The configuration items and the status line.
+  configGroup_ = new QGroupBox(text("IDC_CONFIGWINDOW", "Configuration"), this);
+  auto* itemsGrid = new QGridLayout(configGroup_);
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    auto* caption = new QLabel(configGroup_);
+    auto* list = new ItemCombo(configGroup_);
+    list->setObjectName(QString("IDC_ITEM%1").arg(i));
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(24);
+    itemsGrid->addWidget(caption, i, 0);
+    itemsGrid->addWidget(list, i, 1);
+    itemCaptions_[static_cast<std::size_t>(i)] = caption;
+    items_[static_cast<std::size_t>(i)] = list;
+    list->beforePopup = [this, i] {
+      if (!refreshing_) model_->widenList(i);
+    };
+    connect(list, &QComboBox::activated, this, [this, i](int row) {
+      if (refreshing_) return;
+      const auto& offered = model_->items()[static_cast<std::size_t>(i)].offered;
+      if (row >= 0 && row < static_cast<int>(offered.size())) {
+        model_->selectItem(i, offered[static_cast<std::size_t>(row)]);
+      }
+    });
+  }
+  status_ = new QLabel(configGroup_);
+  status_->setObjectName("IDC_CFGSTATUS");
+  status_->setWordWrap(true);
+  itemsGrid->addWidget(status_, UnitConfiguration::kConfigItems, 0, 1, 2);
+  columns->addWidget(configGroup_, 3);
+
+  // Levels, heights and units.
+  levelsGroup_ = new QGroupBox(text("IDC_TANKWINDOW", "Levels"), this);
+  auto* levels = new QGridLayout(levelsGroup_);
+  for (int row = 0; row < UnitConfiguration::kLevels; ++row) {
+    const int level = UnitConfiguration::kLevels - 1 - row;  // the top row is LEVEL[5]
+    auto* caption = new QLabel(levelsGroup_);
+    auto* box = new QLineEdit(levelsGroup_);
+    box->setObjectName(QString("IDC_LEVEL%1").arg(level));
+    levels->addWidget(caption, row, 0);
+    levels->addWidget(box, row, 1);
+    levelCaptions_[static_cast<std::size_t>(level)] = caption;
+    levelBoxes_[static_cast<std::size_t>(level)] = box;
+    connect(box, &QLineEdit::textEdited, this,
+            [this, level](const QString& t) { model_->editLevel(level, t.toStdString()); });
+  }
+  int row = UnitConfiguration::kLevels;
+  auto addBox = [&](QLabel*& caption, QLineEdit*& box, const char* key, const char* fallback) {
+    caption = new QLabel(text(key, fallback), levelsGroup_);
+    box = new QLineEdit(levelsGroup_);
+    box->setObjectName(key);
+    levels->addWidget(caption, row, 0);
+    levels->addWidget(box, row, 1);
+    ++row;
+  };
+  unitsCaption_ = new QLabel(text("IDC_UNITLABEL", "Height Units"), levelsGroup_);
+  units_ = new QComboBox(levelsGroup_);
+  units_->setObjectName("IDC_UNITS");
+  heightUnitsBox_ = new QLineEdit(levelsGroup_);
+  heightUnitsBox_->setReadOnly(true);
+  auto* unitsCell = new QHBoxLayout;
+  unitsCell->addWidget(units_);
+  unitsCell->addWidget(heightUnitsBox_);
+  levels->addWidget(unitsCaption_, row, 0);
+  levels->addLayout(unitsCell, row, 1);
+  ++row;
+  connect(units_, &QComboBox::activated, this, [this](int index) {
+    if (!refreshing_) model_->selectUnits(index);
+  });
+  relayUnitsCaption_ = new QLabel(text("IDC_RELAYUNITSLABEL", "Relay Units"), levelsGroup_);
+  relayUnitsBox_ = new QLineEdit(levelsGroup_);
+  relayUnitsBox_->setReadOnly(true);
+  levels->addWidget(relayUnitsCaption_, row, 0);
+  levels->addWidget(relayUnitsBox_, row, 1);
+  ++row;
+  addBox(sensorCaption_, sensor_, "IDC_SHLABEL", "Sensor Height");
+  addBox(fillCaption_, fill_, "IDC_FHLABEL", "Fill Height");
+  addBox(probeCaption_, probe_, "IDC_PROBELENGTH_LABEL", "Probe Length");
+  addBox(minFillCaption_, minFill_, "IDC_GWRMINFILLHEIGHT_LABEL", "Min Fill Height");
+  minFill_->setReadOnly(true);
+  addBox(deadBandCaption_, deadBand_, "IDC_DEADBAND_LABEL", "Dead Band");
+  addBox(maxRangeCaption_, maxRange_, "IDC_MAXRANGE_LABEL", "Max Range");
+  connect(sensor_, &QLineEdit::textEdited, this,
+          [this](const QString& t) { model_->editSensorHeight(t.toStdString()); });
+  connect(fill_, &QLineEdit::textEdited, this,
+          [this](const QString& t) { model_->editFillHeight(t.toStdString()); });
+  connect(probe_, &QLineEdit::textEdited, this,
+          [this](const QString& t) { model_->editProbeLength(t.toStdString()); });
+  connect(minFill_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    model_->editBox(&PageBoxes::minFillHeight, t.toStdString());
+  });
+  connect(deadBand_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    model_->editBox(&PageBoxes::deadBand, t.toStdString());
+  });
+  connect(maxRange_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    model_->editBox(&PageBoxes::maxRange, t.toStdString());
+  });
+  capacity_ = new QLabel(levelsGroup_);
+  capacity_->setStyleSheet(kMarkerStyle);
+  levels->addWidget(capacity_, row, 0, 1, 2);
+  columns->addWidget(levelsGroup_, 2);
+
+  // The buttons.
+  auto* buttons = new QHBoxLayout;
+  page->addLayout(buttons);
+  auto button = [&](const char* key, const char* fallback) {
+    auto* b = new QPushButton(text(key, fallback), this);
+    b->setObjectName(key);
+    buttons->addWidget(b);
+    return b;
+  };
+  write_ = button("IDC_WRITETARGET", "Write to Unit");
+  wiring_ = button("IDC_VIEWDRAWING", "Wiring Diagram");
+  advanced_ = button("IDC_ADVANCED", "Advanced");
+  relaySetPoints_ = button("IDC_INDEPENDENTBTN", "Relay Set Points");
+  tanks_ = button("IDC_TANKS", "Tanks");
+  factory_ = button("IDC_DEFAULTCFG", "Factory Config");
+  clear_ = button("IDC_RESET", "Clear Screen");
+  connect(write_, &QPushButton::clicked, this, &CGenericForm::writeToUnit);
+  connect(wiring_, &QPushButton::clicked, this, [this] { model_->wiringDiagram(); });
+  connect(advanced_, &QPushButton::clicked, this, &CGenericForm::notYet);
+  connect(relaySetPoints_, &QPushButton::clicked, this, &CGenericForm::notYet);
+  connect(tanks_, &QPushButton::clicked, this, &CGenericForm::notYet);
+  connect(factory_, &QPushButton::clicked, this, [this] { model_->factoryConfig(); });
+  connect(clear_, &QPushButton::clicked, this, [this] { model_->clearScreen(); });
+
+  // The file row and the notes.
+  auto* files = new QHBoxLayout;
+  page->addLayout(files);
+  fileCaption_ = new QLabel(text("IDC_CFLABEL", "Config File Name"), this);
+  fileName_ = new QLineEdit(this);
+  fileName_->setObjectName("IDC_CFGFILENAME");
+  connect(fileName_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    model_->editBox(&PageBoxes::fileName, t.toStdString());
+  });
+  open_ = new QPushButton(text("IDC_OPENFILE", "Open Config File"), this);
+  save_ = new QPushButton(text("IDC_SAVEFILE", "Save Config File"), this);
+  print_ = new QPushButton(text("IDC_PRINTFILE", "Print Config File"), this);
+  fileDate_ = new QLabel(this);
+  files->addWidget(fileCaption_);
+  files->addWidget(fileName_, 1);
+  files->addWidget(open_);
+  files->addWidget(save_);
+  files->addWidget(print_);
+  files->addWidget(fileDate_);
+  connect(open_, &QPushButton::clicked, this, &CGenericForm::openFile);
+  connect(save_, &QPushButton::clicked, this, &CGenericForm::saveFile);
+  connect(print_, &QPushButton::clicked, this, &CGenericForm::notYet);
+
+  auto* notesRow = new QHBoxLayout;
+  page->addLayout(notesRow);
+  notesRow->addWidget(new QLabel(text("IDC_DSLABEL", "Notes"), this));
+  notes_ = new QPlainTextEdit(this);
+  notes_->setMaximumHeight(fontMetrics().lineSpacing() * 3 + 12);
+  notesRow->addWidget(notes_, 1);
+  connect(notes_, &QPlainTextEdit::textChanged, this, [this] {
+    if (!refreshing_) model_->editBox(&PageBoxes::notes, notes_->toPlainText().toStdString());
+  });
+
+  // Service tools, hidden until asked for.
+  auto* service = new QHBoxLayout;
+  page->addLayout(service);
+  testConfigs_ = new QPushButton("Test Configs", this);
+  testCounter_ = new QLabel(this);
+  service->addWidget(testConfigs_);
+  service->addWidget(testCounter_);
+  service->addStretch(1);
+  connect(testConfigs_, &QPushButton::clicked, this, [this] { model_->testConfigs(); });
+  testConfigs_->hide();
+  testCounter_->hide();
+}
+
+// --- The page's life.
+
+void CGenericForm::OnSetActive() {
+  CPropertyPage::OnSetActive();
+  setNotice({});
+  AppContext& ctx = context();
+  ctx.State.ModelCopy = ctx.Unit.model;
+  if (!model_->activate()) {
+    // The error was shown; the main form closes once it is running.
+    if (auto* form = qobject_cast<QDialog*>(window()); form != nullptr) {
+      QMetaObject::invokeMethod(form, "reject", Qt::QueuedConnection);
+    }
+    return;
+  }
+  refreshLayout();
+}
+
+bool CGenericForm::OnKillActive() {
+  // A write runs to its end; the page cannot be left half-way.
+  if (DeviceWork::running()) return false;
+  return model_->leave();
+}
+
+void CGenericForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (fileName_->hasFocus()) {
+      openFile();
+    } else if (auto* b = qobject_cast<QPushButton*>(focusWidget())) {
+      b->click();
+    } else {
+      focusNextChild();
+    }
+    return;
+  }
+  if (event->key() == Qt::Key_Escape) {
+    if (fileName_->hasFocus()) focusNextChild();
+    return;
+  }
+  CPropertyPage::keyPressEvent(event);
+}
+
+// --- From the model.
+
+void CGenericForm::changed(PagePart part) {
+  switch (part) {
+    case PagePart::Identity: refreshIdentityLines(); break;
+    case PagePart::Items: refreshItems(); break;
+    case PagePart::Status: status_->setText(qs(model_->statusLine())); break;
+    case PagePart::Levels: refreshLevels(); break;
+    case PagePart::Boxes: refreshBoxes(); break;
+    case PagePart::Units: refreshUnits(); break;
+    case PagePart::Buttons: refreshButtons(); break;
+    case PagePart::Capacity: capacity_->setText(qs(model_->capacityLine())); break;
+    case PagePart::Service:
+      testConfigs_->setVisible(model_->serviceToolsShown());
+      testCounter_->setVisible(model_->serviceToolsShown());
+      testCounter_->setText(QString::number(model_->testCounter()));
+      break;
+  }
+}
+
+void CGenericForm::refreshIdentityLines() {
+  refreshIdentity();
+  description_->setText(qs(model_->config().unitDescription));
+  identityLine(0)->setText(qs(model_->unitLine()));
+  identityLine(1)->setText(qs(model_->hardwareLine()));
+  identityLine(2)->setText(qs(model_->softwareLine()));
+}
+
+void CGenericForm::refreshItems() {
+  refreshing_ = true;
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    const ItemList& list = model_->items()[static_cast<std::size_t>(i)];
+    QLabel* caption = itemCaptions_[static_cast<std::size_t>(i)];
+    ItemCombo* combo = items_[static_cast<std::size_t>(i)];
+    caption->setVisible(list.present);
+    combo->setVisible(list.present);
+    if (!list.present) continue;
+    caption->setText(qs(list.caption));
+    QStringList entries;
+    int current = -1;
+    for (std::size_t k = 0; k < list.offered.size(); ++k) {
+      entries << qs(model_->choiceText(i, list.offered[k]));
+      if (list.offered[k] == list.shown) current = static_cast<int>(k);
+    }
+    bool same = combo->count() == entries.size();
+    for (int k = 0; same && k < combo->count(); ++k) same = combo->itemText(k) == entries[k];
+    if (!same) {
+      combo->clear();
+      combo->addItems(entries);
+    }
+    combo->setCurrentIndex(current);
+  }
+  refreshing_ = false;
+}
+
+void CGenericForm::refreshLevels() {
+  for (int i = 0; i < UnitConfiguration::kLevels; ++i) {
+    const LevelRow& row = model_->levelRows()[static_cast<std::size_t>(i)];
+    QLabel* caption = levelCaptions_[static_cast<std::size_t>(i)];
+    QLineEdit* box = levelBoxes_[static_cast<std::size_t>(i)];
+    caption->setText(qs(row.caption));
+    caption->setVisible(row.shown);
+    box->setVisible(row.shown);
+    box->setEnabled(row.shown);
+    setBoxText(box, row.text);
+  }
+  relayUnitsCaption_->setVisible(model_->relayUnitsShown());
+  relayUnitsBox_->setVisible(model_->relayUnitsShown());
+}
+
+void CGenericForm::refreshBoxes() {
+  refreshing_ = true;
+  const PageBoxes& b = model_->boxes();
+  setBoxText(sensor_, b.sensorHeight);
+  setBoxText(fill_, b.fillHeight);
+  setBoxText(probe_, b.probeLength);
+  setBoxText(minFill_, b.minFillHeight);
+  setBoxText(deadBand_, b.deadBand);
+  setBoxText(maxRange_, b.maxRange);
+  setBoxText(fileName_, b.fileName);
+  fileDate_->setText(qs(b.fileDate));
+  if (notes_->toPlainText() != qs(b.notes)) notes_->setPlainText(qs(b.notes));
+  refreshing_ = false;
+}
+
+void CGenericForm::refreshUnits() {
+  refreshing_ = true;
+  QStringList names;
+  for (const std::string& n : model_->unitNames()) names << qs(n);
+  bool same = units_->count() == names.size();
+  for (int k = 0; same && k < units_->count(); ++k) same = units_->itemText(k) == names[k];
+  if (!same) {
+    units_->clear();
+    units_->addItems(names);
+  }
+  units_->setCurrentIndex(model_->unitsSelection());
+  const bool length = model_->relayUnitsAreLength();
+  units_->setVisible(length);
+  heightUnitsBox_->setVisible(!length);
+  heightUnitsBox_->setText(qs(model_->heightUnitsText()));
+  relayUnitsBox_->setText(qs(model_->relayUnitsText()));
+  refreshing_ = false;
+  refreshLayout();
+}
+
+void CGenericForm::refreshButtons() {
+  save_->setEnabled(model_->saveEnabled());
+  write_->setEnabled(model_->writeEnabled() && !DeviceWork::running());
+  wiring_->setEnabled(model_->wiringEnabled());
+  relaySetPoints_->setVisible(model_->independentMode());
+}
+
+// The controls that depend on the model's kind.
+void CGenericForm::refreshLayout() {
+  const ModelDatabase& m = context().Database;
+  const bool guided = m.GuidedWaveRadar != 0;
+  const bool pulse = m.PulseRadar != 0;
+  for (QWidget* w : {static_cast<QWidget*>(probeCaption_), static_cast<QWidget*>(probe_),
+                     static_cast<QWidget*>(minFillCaption_), static_cast<QWidget*>(minFill_)}) {
+    w->setVisible(guided);
+  }
+  for (QWidget* w : {static_cast<QWidget*>(deadBandCaption_), static_cast<QWidget*>(deadBand_),
+                     static_cast<QWidget*>(maxRangeCaption_), static_cast<QWidget*>(maxRange_)}) {
+    w->setVisible(pulse);
+  }
+  tanks_->setVisible(!m.NonLinearButtonCaption.empty());
+  tanks_->setText(qs(m.NonLinearButtonCaption));
+  const UnitConfiguration& c = model_->config();
+  const bool heightsEditable = c.outputUnits == c.heightUnits;
+  sensor_->setEnabled(heightsEditable);
+  fill_->setEnabled(heightsEditable);
+  probe_->setEnabled(heightsEditable);
+  const bool flow = c.shapeCode >= 0x2000 && c.shapeCode <= 0x5FFF;
+  // Guided-wave radar: the fill row holds the highest fill level, the probe
+  // its own row.
+  fillCaption_->setText(flow      ? qs(m.MaxHead)
+                        : guided ? text("IDC_GWRMAXFILLHEIGHT_LABEL", "Max Fill Height")
+                                 : text("IDC_FHLABEL", "Fill Height"));
+}
+
+// --- Buttons.
+
+void CGenericForm::notYet() {
+  presenter().messageBox(context().text("IDC_PAGE_PENDING",
+                                        "This part of the page is not available yet."),
+                         kStyleInformation);
+}
+
+void CGenericForm::runRequest(ConfigPageModel::Request request) {
+  using Request = ConfigPageModel::Request;
+  switch (request) {
+    case Request::None: return;
+    case Request::Restart:
+      if (QWidget* form = window(); form != this) {
+        if (auto* dialog = qobject_cast<QDialog*>(form)) dialog->done(1);
+      }
+      return;
+    default: notYet(); return;
+  }
+}
+
+void CGenericForm::openFile() {
+  if (const auto request = model_->serviceCommandInBox()) {
+    runRequest(*request);
+    return;
+  }
+  QString chosen;
+  if (chooseOpenFile) {
+    chosen = chooseOpenFile();
+  } else {
+    chosen = QFileDialog::getOpenFileName(this, text("IDC_CONFIGFILE", "Open Config File"),
+                                          qs(context().Folders.Configs.string()),
+                                          "Text Files (*.txt)");
+  }
+  if (chosen.isEmpty()) return;
+  const std::filesystem::path path = chosen.toStdString();
+  const std::string name = path.parent_path() == context().Folders.Configs
+                               ? path.filename().string()
+                               : path.string();
+  model_->openFile(name);
+}
+
+void CGenericForm::saveFile() {
+  model_->saveConfigFile([this](std::string& name) {
+    QString revised;
+    if (chooseSaveName) {
+      revised = chooseSaveName(qs(name));
+    } else {
+      bool ok = false;
+      revised = QInputDialog::getText(this, text("IDD_SETFILENAME", "Configuration File Name"),
+                                      text("IDC_NAMING_INST", "File name:"), QLineEdit::Normal,
+                                      qs(name), &ok);
+      if (!ok) revised.clear();
+    }
+    if (revised.trimmed().isEmpty()) return false;
+    name = revised.trimmed().toStdString();
+    return true;
+  });
+}
+
+void CGenericForm::writeToUnit() {
+  if (DeviceWork::running()) return;
+  write_->setDown(true);
+  presenter().showBusy("");
+  // The GUI keeps painting while the unit is written.
+  lastWrite_ = model_->writeToUnit(
+      [](const std::function<void()>& work) {
+        // Refused only when other device work runs, which the guard above
+        // already ruled out; the write then simply does not happen.
+        [[maybe_unused]] const bool ran = DeviceWork::run(work);
+      });
+  presenter().hideBusy();
+  write_->setDown(false);
+  refreshButtons();
 }
 
 }  // namespace ostrel

@@ -1,16 +1,139 @@
 #pragma once
-// The configuration page: the unit's configuration as its model file describes
-// it. It opens first in the main form.
+// The configuration page: the unit's configuration as its model file
+// describes it, and the buttons that save, load and write it. It opens first
+// in the main form.
+//
+// The page is a view over ConfigPageModel: user actions go to the model,
+// and the model says which part of its state changed; no rule of the page is
+// decided here.
 
+#include <QComboBox>
+#include <array>
+#include <memory>
+
+#include "core/config/config_page_model.h"
 #include "gui/support/c_property_page.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 
 namespace ostrel {
 
-class CGenericForm : public CPropertyPage {
+// An item list that widens itself (offers every choice still compatible
+// with the other items) when it is dropped down.
+class ItemCombo final : public QComboBox {
+  Q_OBJECT
+
+ public:
+  using QComboBox::QComboBox;
+  std::function<void()> beforePopup;
+  void showPopup() override;
+};
+
+class CGenericForm : public CPropertyPage, public ConfigPageView {
   Q_OBJECT
 
  public:
   explicit CGenericForm(PageServices services, QWidget* parent = nullptr);
+  ~CGenericForm() override;
+
+  void OnSetActive() override;
+  bool OnKillActive() override;
+
+  ConfigPageModel& model() { return *model_; }
+
+  // The controls, for tests and the help table.
+  ItemCombo* itemList(int item) const { return items_[static_cast<std::size_t>(item)]; }
+  QLabel* itemCaption(int item) const { return itemCaptions_[static_cast<std::size_t>(item)]; }
+  QLineEdit* levelBox(int level) const { return levelBoxes_[static_cast<std::size_t>(level)]; }
+  QLabel* levelCaption(int level) const { return levelCaptions_[static_cast<std::size_t>(level)]; }
+  QLabel* statusLine() const { return status_; }
+  QLineEdit* sensorHeightBox() const { return sensor_; }
+  QLineEdit* fillHeightBox() const { return fill_; }
+  QLineEdit* fileNameBox() const { return fileName_; }
+  QComboBox* unitsList() const { return units_; }
+  QPushButton* writeButton() const { return write_; }
+  QPushButton* saveButton() const { return save_; }
+  QPushButton* wiringButton() const { return wiring_; }
+  QPushButton* openButton() const { return open_; }
+  QLabel* capacityLine() const { return capacity_; }
+
+  // Stand-ins for the file dialogs (tests): the file to open, and the name
+  // the save dialog returns (empty: cancelled). Unset: the real dialogs.
+  std::function<QString()> chooseOpenFile;
+  std::function<QString(const QString& proposed)> chooseSaveName;
+
+  // What Write to Unit last ended with (for tests and the offscreen run).
+  const std::optional<WriteOutcome>& lastWrite() const { return lastWrite_; }
+
+ protected:
+  void changed(PagePart part) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void buildControls();
+  void refreshItems();
+  void refreshLevels();
+  void refreshBoxes();
+  void refreshUnits();
+  void refreshButtons();
+  void refreshIdentityLines();
+  void refreshLayout();
+  void openFile();
+  void saveFile();
+  void writeToUnit();
+  void notYet();
+  void runRequest(ConfigPageModel::Request request);
+
+  std::unique_ptr<ConfigPageModel> model_;
+  bool refreshing_ = false;  // the model is redrawing: widget signals are not user actions
+
+  QLabel* description_ = nullptr;
+  QGroupBox* configGroup_ = nullptr;
+  std::array<QLabel*, UnitConfiguration::kConfigItems> itemCaptions_{};
+  std::array<ItemCombo*, UnitConfiguration::kConfigItems> items_{};
+  QLabel* status_ = nullptr;
+  QGroupBox* levelsGroup_ = nullptr;
+  std::array<QLabel*, UnitConfiguration::kLevels> levelCaptions_{};
+  std::array<QLineEdit*, UnitConfiguration::kLevels> levelBoxes_{};
+  QLabel* unitsCaption_ = nullptr;
+  QComboBox* units_ = nullptr;
+  QLineEdit* heightUnitsBox_ = nullptr;
+  QLabel* relayUnitsCaption_ = nullptr;
+  QLineEdit* relayUnitsBox_ = nullptr;
+  QLabel* sensorCaption_ = nullptr;
+  QLineEdit* sensor_ = nullptr;
+  QLabel* fillCaption_ = nullptr;
+  QLineEdit* fill_ = nullptr;
+  QLabel* probeCaption_ = nullptr;
+  QLineEdit* probe_ = nullptr;
+  QLabel* minFillCaption_ = nullptr;
+  QLineEdit* minFill_ = nullptr;
+  QLabel* deadBandCaption_ = nullptr;
+  QLineEdit* deadBand_ = nullptr;
+  QLabel* maxRangeCaption_ = nullptr;
+  QLineEdit* maxRange_ = nullptr;
+  QLabel* capacity_ = nullptr;
+  QPushButton* write_ = nullptr;
+  QPushButton* wiring_ = nullptr;
+  QPushButton* advanced_ = nullptr;
+  QPushButton* relaySetPoints_ = nullptr;
+  QPushButton* tanks_ = nullptr;
+  QPushButton* factory_ = nullptr;
+  QPushButton* clear_ = nullptr;
+  QLabel* fileCaption_ = nullptr;
+  QLineEdit* fileName_ = nullptr;
+  QLabel* fileDate_ = nullptr;
+  QPushButton* open_ = nullptr;
+  QPushButton* save_ = nullptr;
+  QPushButton* print_ = nullptr;
+  QPlainTextEdit* notes_ = nullptr;
+  QPushButton* testConfigs_ = nullptr;
+  QLabel* testCounter_ = nullptr;
+  std::optional<WriteOutcome> lastWrite_;
 };
 
 }  // namespace ostrel

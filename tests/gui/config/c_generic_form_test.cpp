@@ -1,0 +1,143 @@
+// The configuration page as the user works it, offscreen, over the built-in
+// simulated unit: the lists the page offers and fills in by itself, the
+// status line, the level rows, and Write to Unit while the window keeps
+// painting.
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "core/config/customer_page.h"
+#include "core/session/app_context.h"
+#include "core/session/startup_sequence.h"
+#include "gui/app/c_ostrel_dlg.h"
+#include "gui/config/c_generic_form.h"
+#include "gui/support/qt_presenter.h"
+
+using namespace ostrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SilentView final : public StartupView {
+ public:
+  void statusText(const std::string&) override {}
+  void captionLine(const std::string&) override {}
+  void progress(int) override {}
+  void startButtons(bool) override {}
+  void troubleshootLink(bool) override {}
+};
+
+StartupOptions options(const QTemporaryDir& dir) {
+  StartupOptions o;
+  o.dataDir = fs::path(dir.path().toStdString()) / "data";
+  o.configRoot = fs::path(dir.path().toStdString()) / "config";
+  o.unattended = true;
+  o.simulate = "ultrasonic";
+  return o;
+}
+
+// KM30 on the simulated unit: item 0 relay function, item 1 loop span.
+constexpr int kRelayFunction = 0, kLoopSpan = 1;
+
+}  // namespace
+
+class CGenericFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void pageShowsTheUnitAndNarrowsItsLists() {
+    QTemporaryDir dir;
+    COstrelDlg dlg(options(dir));
+    QVERIFY(dlg.initialise());
+    SilentView view;
+    StartupSequence sequence(dlg.context());
+    QCOMPARE(sequence.ConnectSequence(view), StartupSequence::Outcome::Identified);
+
+    CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
+    page.show();
+    page.OnSetActive();
+    QCOMPARE(page.statusLine()->text(), QString("Valid Configuration #4"));
+    QCOMPARE(page.itemList(kRelayFunction)->currentText(), QString("Alarms and Pump Down"));
+    QCOMPARE(page.levelBox(5)->text(), QString("14.0"));
+    QCOMPARE(page.levelCaption(5)->text(), QString("Alarm High"));
+    QVERIFY(page.levelBox(0)->isHidden());
+    QVERIFY(page.writeButton()->isEnabled());
+
+    // Independent relays fix the loop span: the list offers one real choice
+    // and takes it; the configuration has no level rows.
+    ItemCombo* relay = page.itemList(kRelayFunction);
+    const int independent = relay->findText("Independent Relays");
+    QVERIFY(independent > 0);
+    emit relay->activated(independent);
+    QCOMPARE(page.itemList(kLoopSpan)->count(), 2);
+    QCOMPARE(page.itemList(kLoopSpan)->currentIndex(), 1);
+    QCOMPARE(page.statusLine()->text(), QString("Valid Configuration #1"));
+    QVERIFY(page.levelBox(5)->isHidden());
+
+    // Back to the pump configuration: its rows come back as they were.
+    emit relay->activated(relay->findText("Alarms and Pump Down"));
+    QVERIFY(!page.levelBox(5)->isHidden());
+    QCOMPARE(page.levelBox(5)->text(), QString("14.0"));
+    QCOMPARE(page.statusLine()->text(), QString("Valid Configuration #4"));
+    QVERIFY(page.saveButton()->isEnabled());
+  }
+
+  void writeToUnitLandsThePageWhileTheWindowPaints() {
+    QTemporaryDir dir;
+    COstrelDlg dlg(options(dir));
+    QVERIFY(dlg.initialise());
+    SilentView view;
+    StartupSequence sequence(dlg.context());
+    QCOMPARE(sequence.ConnectSequence(view), StartupSequence::Outcome::Identified);
+    CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
+    page.show();
+    page.OnSetActive();
+
+    QLineEdit* high = page.levelBox(5);
+    high->selectAll();
+    QTest::keyClicks(high, "15.5");
+    QCOMPARE(page.model().config().levels[5], 15.5);
+    dlg.presenter().clearShown();
+    dlg.presenter().queueAnswer(kResultNo);  // no further unit
+
+    // A tick every 10 ms; the longest gap between ticks is the longest the
+    // window could not paint.
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    QTimer probe;
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+      const qint64 now = clock.elapsed();
+      longest = std::max(longest, now - last);
+      last = now;
+    });
+    clock.start();
+    probe.start();
+    QTest::mouseClick(page.writeButton(), Qt::LeftButton);
+    probe.stop();
+    qInfo("write took %lld ms; longest pause between ticks %lld ms", clock.elapsed(), longest);
+    QVERIFY(longest < 100);
+
+    QVERIFY(page.lastWrite().has_value());
+    QCOMPARE(page.lastWrite()->status, WriteOutcome::Status::Written);
+    QCOMPARE(page.lastWrite()->unitsWritten, 1);
+    // The unit holds it: its customer page read back anew.
+    AppContext& ctx = dlg.context();
+    UnitMemory::Page customer{};
+    QCOMPARE(ctx.Memory->ReadPage(UnitMemory::kCustomer, customer.data()), 0);
+    const CustomerPageDecoding d = CustomerPage::decode(customer, ctx.Database, ctx.Unit);
+    QCOMPARE(d.configuration.levels[5], 15.5);
+    QCOMPARE(high->text(), QString("15.5"));
+    QVERIFY(page.writeButton()->isEnabled());
+  }
+};
+
+QTEST_MAIN(CGenericFormTest)
+#include "c_generic_form_test.moc"
