@@ -5,11 +5,40 @@
 #include <cmath>
 #include <limits>
 
+#include "core/link/pulse_parameters.h"
 #include "core/support/key_value_file.h"
 #include "core/volume/strapping_rows.h"
 #include "core/volume/volume_table.h"
 
 namespace ostrel {
+
+RadarAdvanced RadarAdvanced::from(const PulseParameters& p) {
+  RadarAdvanced a;
+  a.typeOfMedium = p.TypeOfMedium;
+  a.additionalAdjustment = p.FastLevelChange;
+  a.firstEcho = p.FirstEcho;
+  a.agitation = p.Agitation;
+  a.foam = p.Foam;
+  a.powderDust = p.PowderDust;
+  a.largeResponseAngle = p.LargeResponseAngle;
+  a.lowDielectric = p.LowDielectric;
+  a.pipeDiameter = p.PipeDiameter;
+  a.dampingTime = p.DampingTime;
+  return a;
+}
+
+void RadarAdvanced::applyTo(PulseParameters& p) const {
+  p.TypeOfMedium = typeOfMedium;
+  p.FastLevelChange = additionalAdjustment;
+  p.FirstEcho = firstEcho;
+  p.Agitation = agitation;
+  p.Foam = foam;
+  p.PowderDust = powderDust;
+  p.LargeResponseAngle = largeResponseAngle;
+  p.LowDielectric = lowDielectric;
+  p.PipeDiameter = pipeDiameter;
+  p.DampingTime = dampingTime;
+}
 namespace {
 
 using F = ConfigField;

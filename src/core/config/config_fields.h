@@ -16,6 +16,7 @@
 namespace ostrel {
 
 class VolumeTable;
+struct PulseParameters;
 struct StrappingRows;
 
 // The pulse radar's advanced settings as a configuration file carries them.
@@ -32,6 +33,10 @@ struct RadarAdvanced {
   std::uint16_t dampingTime = 0;
 
   bool operator==(const RadarAdvanced&) const = default;
+
+  // The same settings in the radar's parameter block, both ways.
+  static RadarAdvanced from(const PulseParameters& block);
+  void applyTo(PulseParameters& block) const;
 };
 
 // One level/volume pair of the strapping table.

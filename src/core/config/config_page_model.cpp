@@ -14,6 +14,7 @@
 #include "core/link/unit_memory.h"
 #include "core/model/model_file_parser.h"
 #include "core/model/model_records.h"
+#include "core/support/plain_text.h"
 #include "core/support/log_file.h"
 #include "core/support/notice.h"
 #include "core/support/presenter.h"
@@ -39,21 +40,9 @@ int configurationCount(const ModelDatabase& m) {
   return used(m.Configurations.Count, m.Configurations.Last, ModelDatabase::kConfigurations);
 }
 
-std::string trimmed(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const auto last = s.find_last_not_of(" \t\r\n");
-  return std::string(s.substr(first, last - first + 1));
-}
-
-std::string lowered(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && lowered(std::string(a)) == lowered(std::string(b));
-}
+using plaintext::lowered;
+using plaintext::trimmed;
+using plaintext::equalsIgnoringCase;
 
 bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
 
@@ -614,19 +603,8 @@ ConfigFileContent ConfigPageModel::fileContent() const {
   content.boxes = boxValues();
   content.independentRelays = independent_;
   if (pulseRadar() && (sample_ || radar_.readThisActivation)) {
-    const PulseParameters& p = radar_.values;
-    RadarAdvanced& a = radarAdvanced_;
-    a.typeOfMedium = p.TypeOfMedium;
-    a.additionalAdjustment = p.FastLevelChange;
-    a.firstEcho = p.FirstEcho;
-    a.agitation = p.Agitation;
-    a.foam = p.Foam;
-    a.powderDust = p.PowderDust;
-    a.largeResponseAngle = p.LargeResponseAngle;
-    a.lowDielectric = p.LowDielectric;
-    a.pipeDiameter = p.PipeDiameter;
-    a.dampingTime = p.DampingTime;
-    content.radar = &a;
+    radarAdvanced_ = RadarAdvanced::from(radar_.values);
+    content.radar = &radarAdvanced_;
   }
   if (hasCurve(config_.shapeCode)) {
     content.structure =
@@ -833,23 +811,11 @@ int ConfigPageModel::readConfigFile(const std::filesystem::path& path, bool show
   context.model = &model();
   context.sampleMode = sample_;
   context.loadModel = services_.loadModel;
-  const RadarAdvanced before = radarAdvanced_;
+  // The file's radar lines go over the page's copy of the radar's block.
+  radarAdvanced_ = RadarAdvanced::from(radar_.values);
   ConfigReadResult result = ConfigFileReader::read(path, context);
   applyReadEvents(result);
-  if (!(radarAdvanced_ == before)) {
-    PulseParameters& p = radar_.values;
-    const RadarAdvanced& a = radarAdvanced_;
-    p.TypeOfMedium = a.typeOfMedium;
-    p.FastLevelChange = a.additionalAdjustment;
-    p.FirstEcho = a.firstEcho;
-    p.Agitation = a.agitation;
-    p.Foam = a.foam;
-    p.PowderDust = a.powderDust;
-    p.LargeResponseAngle = a.largeResponseAngle;
-    p.LowDielectric = a.lowDielectric;
-    p.PipeDiameter = a.pipeDiameter;
-    p.DampingTime = a.dampingTime;
-  }
+  radarAdvanced_.applyTo(radar_.values);
   if (showMessages && services_.presenter != nullptr) {
     const ModelRecords& r = *services_.records;
     showNotices(*services_.presenter, result.notices, &r.Language, r.Values.LanguageNumber);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/model/model_database.h"
+#include "core/support/plain_text.h"
 #include "core/support/text_codec.h"
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
@@ -77,19 +78,8 @@ bool isStrapping(std::uint16_t shape) { return (shape >> 8) == kStrappingClass; 
 
 bool nonLinearCapable(const ModelDatabase& m) { return !m.NonLinearButtonCaption.empty(); }
 
-std::string trimmed(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const auto last = s.find_last_not_of(" \t\r\n");
-  return std::string(s.substr(first, last - first + 1));
-}
-
-std::string lowered(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
+using plaintext::lowered;
+using plaintext::trimmed;
 
 const ModelConfiguration* configurationAt(const ModelDatabase& m, int index) {
   if (index < 0 || index >= used(m.Configurations.Count, m.Configurations.Last,
