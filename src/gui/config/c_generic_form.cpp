@@ -11,10 +11,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <ctime>
 
 #include "core/session/app_context.h"
+#include "core/volume/structure_file.h"
+#include "gui/config/c_level_picture.h"
 #include "gui/support/device_work.h"
 #include "gui/support/document_opener.h"
 #include "gui/support/qt_presenter.h"
@@ -112,9 +116,18 @@ void CGenericForm::buildControls() {
   itemsGrid->addWidget(status_, UnitConfiguration::kConfigItems, 0, 1, 2);
   columns->addWidget(configGroup_, 3);
 
-  // Levels, heights and units.
+  // Levels, heights and units, beside the level picture.
   levelsGroup_ = new QGroupBox(text("IDC_TANKWINDOW", "Levels"), this);
-  auto* levels = new QGridLayout(levelsGroup_);
+  auto* levelsRow = new QHBoxLayout(levelsGroup_);
+  auto* levels = new QGridLayout;
+  levelsRow->addLayout(levels);
+  auto* pictureColumn = new QVBoxLayout;
+  pictureCaption_ = new QLabel(levelsGroup_);
+  pictureCaption_->setAlignment(Qt::AlignCenter);
+  picture_ = new CLevelPicture(levelsGroup_);
+  pictureColumn->addWidget(pictureCaption_);
+  pictureColumn->addWidget(picture_, 1);
+  levelsRow->addLayout(pictureColumn, 1);
   for (int row = 0; row < UnitConfiguration::kLevels; ++row) {
     const int level = UnitConfiguration::kLevels - 1 - row;  // the top row is LEVEL[5]
     auto* caption = new QLabel(levelsGroup_);
@@ -181,7 +194,7 @@ void CGenericForm::buildControls() {
   capacity_ = new QLabel(levelsGroup_);
   capacity_->setStyleSheet(kMarkerStyle);
   levels->addWidget(capacity_, row, 0, 1, 2);
-  columns->addWidget(levelsGroup_, 2);
+  columns->addWidget(levelsGroup_, 4);
 
   // The buttons.
   auto* buttons = new QHBoxLayout;
@@ -362,6 +375,7 @@ void CGenericForm::refreshLevels() {
   }
   relayUnitsCaption_->setVisible(model_->relayUnitsShown());
   relayUnitsBox_->setVisible(model_->relayUnitsShown());
+  refreshMarkers();
 }
 
 void CGenericForm::refreshBoxes() {
@@ -429,9 +443,71 @@ void CGenericForm::refreshLayout() {
   const bool flow = c.shapeCode >= 0x2000 && c.shapeCode <= 0x5FFF;
   // Guided-wave radar: the fill row holds the highest fill level, the probe
   // its own row.
+  refreshPicture();
   fillCaption_->setText(flow      ? qs(m.MaxHead)
                         : guided ? text("IDC_GWRMAXFILLHEIGHT_LABEL", "Max Fill Height")
                                  : text("IDC_FHLABEL", "Fill Height"));
+}
+
+// The model's picture, or the structure's for a shape with a curve.
+void CGenericForm::refreshPicture() {
+  const AppContext& ctx = context();
+  const ModelDatabase& m = ctx.Database;
+  const UnitConfiguration& c = model_->config();
+  std::string file = ctx.Images.Image;
+  std::string caption = ctx.Images.ImageCaption;
+  const bool curve = c.shapeCode >= 0x0100 && c.shapeCode <= 0x5FFF;
+  if (!m.NonLinearButtonCaption.empty() && curve) {
+    const StructureData& s = ctx.Structures;
+    const int k = StructureFile::structureIndex(s, c.shapeCode);
+    if (k >= 0) {
+      const auto at = static_cast<std::size_t>(k);
+      if (m.GuidedWaveRadar != 0) {
+        file = model_->relayUnitsAreLength() ? s.RadarFrontImagesDistance[at]
+                                             : s.RadarFrontImagesVolume[at];
+      } else {
+        file = s.FrontImages[at];
+      }
+      caption = s.TitleCaptions[at];
+    }
+  }
+  pictureCaption_->setText(qs(caption));
+  const QString path = qs((ctx.Folders.Bitmaps / file).string());
+  if (file.empty() || path == pictureFile_) return;
+  if (picture_->load(path)) {
+    pictureFile_ = path;
+  } else {
+    presenter().messageBox(context().text("ERROR_MESSAGE15"), kStyleError);
+  }
+  refreshMarkers();
+}
+
+// A line from each shown level box to its point on the picture.
+void CGenericForm::refreshMarkers() {
+  const ModelImages& images = context().Images;
+  std::vector<CLevelPicture::Marker> markers;
+  for (int i = 0; i < UnitConfiguration::kLevels; ++i) {
+    const LevelRow& row = model_->levelRows()[static_cast<std::size_t>(i)];
+    QLineEdit* box = levelBoxes_[static_cast<std::size_t>(i)];
+    if (!row.shown || !box->isEnabled() || i >= ModelImages::kOverlays) continue;
+    const OverlayPoint& point = images.Overlays[static_cast<std::size_t>(i)];
+    if (point.X == 0 && point.Y == 0) continue;
+    // Through the page, the nearest widget both lie in.
+    const QPoint centre = box->mapTo(this, QPoint(0, box->height() / 2));
+    const int y = picture_->mapFrom(this, centre).y();
+    markers.push_back({y, QPoint(point.X, point.Y)});
+  }
+  picture_->setMarkers(std::move(markers));
+}
+
+void CGenericForm::resizeEvent(QResizeEvent* event) {
+  CPropertyPage::resizeEvent(event);
+  refreshMarkers();
+}
+
+void CGenericForm::showEvent(QShowEvent* event) {
+  CPropertyPage::showEvent(event);
+  refreshMarkers();
 }
 
 // --- Buttons.

@@ -22,6 +22,8 @@ class QPushButton;
 
 namespace ostrel {
 
+class CLevelPicture;
+
 // An item list that widens itself (offers every choice still compatible
 // with the other items) when it is dropped down.
 class ItemCombo final : public QComboBox {
@@ -60,6 +62,8 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QPushButton* wiringButton() const { return wiring_; }
   QPushButton* openButton() const { return open_; }
   QLabel* capacityLine() const { return capacity_; }
+  CLevelPicture* picture() const { return picture_; }
+  QLabel* pictureCaption() const { return pictureCaption_; }
 
   // Stand-ins for the file dialogs (tests): the file to open, and the name
   // the save dialog returns (empty: cancelled). Unset: the real dialogs.
@@ -72,6 +76,8 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
  protected:
   void changed(PagePart part) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void buildControls();
@@ -82,6 +88,8 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   void refreshButtons();
   void refreshIdentityLines();
   void refreshLayout();
+  void refreshPicture();
+  void refreshMarkers();
   void openFile();
   void saveFile();
   void writeToUnit();
@@ -117,6 +125,9 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QLabel* maxRangeCaption_ = nullptr;
   QLineEdit* maxRange_ = nullptr;
   QLabel* capacity_ = nullptr;
+  QLabel* pictureCaption_ = nullptr;
+  CLevelPicture* picture_ = nullptr;
+  QString pictureFile_;  // the picture shown; a failed load keeps it
   QPushButton* write_ = nullptr;
   QPushButton* wiring_ = nullptr;
   QPushButton* advanced_ = nullptr;

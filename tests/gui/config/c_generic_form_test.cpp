@@ -18,6 +18,7 @@
 #include "core/session/startup_sequence.h"
 #include "gui/app/c_ostrel_dlg.h"
 #include "gui/config/c_generic_form.h"
+#include "gui/config/c_level_picture.h"
 #include "gui/support/qt_presenter.h"
 
 using namespace ostrel;
@@ -69,6 +70,17 @@ class CGenericFormTest : public QObject {
     QCOMPARE(page.levelCaption(5)->text(), QString("Alarm High"));
     QVERIFY(page.levelBox(0)->isHidden());
     QVERIFY(page.writeButton()->isEnabled());
+
+    // The model's picture, its white surroundings in the window's colour, a
+    // marker from each of the four shown level boxes to its row's point
+    // (Alarm High, LEVEL[5], to the sixth overlay at 150|80).
+    const CLevelPicture* picture = page.picture();
+    QVERIFY(!picture->image().isNull());
+    QCOMPARE(page.pictureCaption()->text(), QString("KM30 Ultrasonic Transmitter"));
+    QVERIFY(picture->image().pixel(1, 1) != qRgb(255, 255, 255));
+    QCOMPARE(picture->markers().size(), std::size_t{4});
+    QCOMPARE(picture->markers().front().target, QPoint(150, 194));  // Alarm Low, LEVEL[2]
+    QCOMPARE(picture->markers().back().target, QPoint(150, 80));
 
     // Independent relays fix the loop span: the list offers one real choice
     // and takes it; the configuration has no level rows.
