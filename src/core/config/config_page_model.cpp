@@ -18,6 +18,7 @@
 #include "core/support/log_file.h"
 #include "core/support/notice.h"
 #include "core/support/presenter.h"
+#include "core/support/text_codec.h"
 #include "core/support/settings_store.h"
 #include "core/support/text_format.h"
 #include "core/volume/model_link.h"
@@ -448,7 +449,12 @@ void ConfigPageModel::editProbeLength(const std::string& value) {
 
 void ConfigPageModel::editBox(std::string PageBoxes::*box, const std::string& value) {
   boxes_.*box = value;
-  if (box == &PageBoxes::notes) config_.tankDescription = value;
+  if (box == &PageBoxes::notes) {
+    // The unit keeps its notes in Windows-1252: the box shows at once what
+    // will be stored, a character without a code there as "?".
+    boxes_.notes = cp1252ToUtf8(utf8ToCp1252(value));
+    config_.tankDescription = boxes_.notes;
+  }
   notify(PagePart::Boxes);
 }
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -389,7 +390,11 @@ void CGenericForm::refreshBoxes() {
   setBoxText(maxRange_, b.maxRange);
   setBoxText(fileName_, b.fileName);
   fileDate_->setText(qs(b.fileDate));
-  if (notes_->toPlainText() != qs(b.notes)) notes_->setPlainText(qs(b.notes));
+  if (notes_->toPlainText() != qs(b.notes)) {
+    // The notes as they will be stored; typing goes on at the end.
+    notes_->setPlainText(qs(b.notes));
+    notes_->moveCursor(QTextCursor::End);
+  }
   refreshing_ = false;
 }
 

@@ -192,6 +192,9 @@ TEST(ConfigPageModel, SavedFileOpensBackIntoTheSamePage) {
   m.editFillHeight("18");
   const std::array<const char*, 6> levels = {"", "", "9.0", "10.0", "12.0", "14.0"};
   for (int i = 2; i < 6; ++i) m.editLevel(i, levels[static_cast<std::size_t>(i)]);
+  // Notes show what the unit can keep: a character outside Windows-1252 as "?".
+  m.editBox(&PageBoxes::notes, "East tank \xE6\xB0\xB4 \xE2\x82\xAC");
+  EXPECT_EQ(m.boxes().notes, "East tank ? \xE2\x82\xAC");
   m.editBox(&PageBoxes::notes, "East tank");
   ASSERT_TRUE(m.saveEnabled());
 
