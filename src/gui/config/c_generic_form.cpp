@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QPixmap>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -80,9 +81,14 @@ void CGenericForm::buildControls() {
   if (page->count() > 0 && page->itemAt(page->count() - 1)->spacerItem() != nullptr) {
     delete page->takeAt(page->count() - 1);
   }
+  logo_ = new QLabel(this);
+  logo_->setObjectName("IDC_LOGO");
   description_ = new QLabel(this);
   description_->setWordWrap(true);
-  page->addWidget(description_);
+  auto* top = new QHBoxLayout;
+  top->addWidget(description_, 1);
+  top->addWidget(logo_, 0, Qt::AlignRight | Qt::AlignVCenter);
+  page->addLayout(top);
 
   auto* columns = new QHBoxLayout;
   page->addLayout(columns);
@@ -454,9 +460,25 @@ void CGenericForm::refreshLayout() {
                                  : text("IDC_FHLABEL", "Fill Height"));
 }
 
-// The model's picture, or the structure's for a shape with a curve.
+// The model's picture, or the structure's for a shape with a curve; the
+// logo above the page.
 void CGenericForm::refreshPicture() {
   const AppContext& ctx = context();
+  // The model's logo, else the family's.
+  const std::string& logoName =
+      ctx.Images.LogoImage.empty() ? ctx.Identity.LogoImage : ctx.Images.LogoImage;
+  if (!logoName.empty()) {
+    const QString logo = qs((ctx.Folders.Bitmaps / logoName).string());
+    if (logo != logoFile_) {
+      QPixmap pixmap(logo);
+      if (pixmap.isNull()) {
+        presenter().messageBox(ctx.text("ERROR_MESSAGE15"), kStyleError);
+      } else {
+        logo_->setPixmap(pixmap);
+      }
+      logoFile_ = logo;
+    }
+  }
   const ModelDatabase& m = ctx.Database;
   const UnitConfiguration& c = model_->config();
   std::string file = ctx.Images.Image;

@@ -99,6 +99,8 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   std::unique_ptr<ConfigPageModel> model_;
   bool refreshing_ = false;  // the model is redrawing: widget signals are not user actions
 
+  QLabel* logo_ = nullptr;
+  QString logoFile_;
   QLabel* description_ = nullptr;
   QGroupBox* configGroup_ = nullptr;
   std::array<QLabel*, UnitConfiguration::kConfigItems> itemCaptions_{};
