@@ -49,6 +49,7 @@ class Builder {
     r.title = text("IDD_CONFIGREPORT", "Configuration Report");
     r.model = config_.model;
     r.serial = config_.serial;
+    r.description = config_.unitDescription;
     r.unit = unit();
     r.configuration = configuration();
     r.heights = heights();
@@ -84,9 +85,6 @@ class Builder {
     const std::size_t value = software.find_first_not_of(' ', software.find(':') + 1);
     s.lines.push_back({text("IDC_SW_REVISION", "Software Revision"),
                        value == std::string::npos ? std::string() : software.substr(value), {}});
-    if (!config_.unitDescription.empty()) {
-      s.lines.push_back({text("IDC_REPORT_DESCRIPTION", "Description"), config_.unitDescription, {}});
-    }
     s.lines.push_back({text("IDC_REPORT_MODELFILE", "Model File"), config_.modelFileName, {}});
     // The file the page was loaded from or saved to; a factory file is
     // kept with its whole path, of which the name is what matters here.
@@ -206,6 +204,7 @@ class Builder {
     const ConfigFileContent content = page_.fileContent();
     if (content.rows == nullptr) return;
     const StrappingRows& rows = *content.rows;
+    r.strappingHeading = text("IDC_REPORT_STRAPPING", "Strapping Table");
     r.strappingLevelCaption = text("IDC_REPORT_LEVEL", "Level") + " (" + page_.heightUnitsText() + ")";
     r.strappingVolumeCaption = text("IDC_REPORT_VOLUME", "Volume") + " (" + page_.relayUnitsText() + ")";
     const int count = std::clamp(rows.RowCount, 0, StrappingRows::kCapacity);

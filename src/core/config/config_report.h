@@ -41,12 +41,14 @@ struct ConfigReport {
   std::string title;
   std::string model;
   std::int32_t serial = 0;
+  std::string description;  // the unit's description line
 
-  Section unit;           // model, serial, hardware, software, description, files
+  Section unit;           // model, serial, hardware, software, files
   Section configuration;  // the matched configuration and each item's choice
   Section heights;        // units and the sensor and fill heights
   Section levels;         // level rows or independent relay points
   std::optional<Section> structure;  // tank, weir, flume or strapping table
+  std::string strappingHeading;
   std::string strappingLevelCaption;
   std::string strappingVolumeCaption;
   std::vector<StrappingRow> strapping;

@@ -54,12 +54,11 @@ TEST(ConfigReport, FactoryConfigurationReadsAsTheFileSaysThenTakesATank) {
 
   EXPECT_EQ(r.title, "Configuration Report");
   EXPECT_EQ(r.model, "KM30");
+  EXPECT_EQ(r.description, "Model: KM30-U Ultrasonic Level Transmitter, 30 ft, 3 Relays");
   EXPECT_EQ(lines(r.unit), (Lines{{"Model", "KM30", ""},
                                   {"Serial No.", "0", ""},
                                   {"Hardware", "KM30-U", ""},
                                   {"Software Revision", "0", ""},
-                                  {"Description",
-                                   "Model: KM30-U Ultrasonic Level Transmitter, 30 ft, 3 Relays", ""},
                                   {"Model File", "KM30_Ultrasonic.txt", ""},
                                   {"Config File Name", "KM30_Factory.txt", ""}}));
   EXPECT_EQ(r.configuration.subtitle, "Valid Configuration #4");
