@@ -8,10 +8,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/model/help_locator.h"
 #include "core/session/app_context.h"
 #include "core/support/presenter.h"
+#include "gui/support/c_help_browser.h"
 #include "gui/support/c_property_page.h"
-#include "gui/support/document_opener.h"
 #include "gui/support/qt_presenter.h"
 
 namespace ostrel {
@@ -128,10 +129,14 @@ bool CMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainForm::showHelp() {
-  const std::filesystem::path file = ctx_.Folders.Help / ctx_.Identity.MainHelp / "index.html";
-  if (!openDocument(file, presenter_.unattended())) {
-    presenter_.messageBox(ctx_.text("ERROR_MESSAGE59"), kStyleError);
+  const HelpLocation at = HelpLocator::locate(
+      HelpFiles{ctx_.Folders.Help, {}, ctx_.Identity.MainHelp}, HelpLocator::kDefaultTopic);
+  if (!at.found()) {
+    presenter_.messageBox(ctx_.text(HelpLocator::kMissingMessage), kStyleError);
+    return;
   }
+  CHelpBrowser::setLanguage(&ctx_.Language, &ctx_.Values);
+  CHelpBrowser::show(at.File, this);
 }
 
 }  // namespace ostrel
