@@ -1,6 +1,8 @@
 #include "gui/config/config_print.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDateTime>
+#include <QLocale>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -13,6 +15,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "core/model/model_records.h"
+#include "core/support/notice.h"
 #include "core/support/text_format.h"
 
 namespace ostrel {
@@ -210,6 +214,22 @@ bool saveReportPdf(const ConfigReport& report, const QString& path, const QStrin
   if (!painter.isActive()) return false;
   paintPage(painter, &pdf, QRectF(0, 0, pdf.width(), pdf.height()), report, logoPath);
   return painter.end();
+}
+
+bool printConfiguration(QWidget* parent, const ConfigPageModel& page, const ModelRecords& records,
+                        const std::filesystem::path& bitmaps, Presenter& presenter) {
+  const QString date = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+  const ConfigReportResult built = ConfigReport::build(page, records, date.toStdString());
+  if (!built.report) {
+    if (built.refusal) {
+      showNotice(presenter, *built.refusal, &records.Language, records.Values.LanguageNumber);
+    }
+    return false;
+  }
+  const std::string logo = records.Identity.LogoImage;
+  printReport(parent, *built.report,
+              logo.empty() ? QString() : QString::fromStdString((bitmaps / logo).string()));
+  return true;
 }
 
 }  // namespace ostrel

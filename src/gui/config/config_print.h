@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <filesystem>
 
 #include "core/config/config_report.h"
 
@@ -13,6 +14,10 @@ class QPagedPaintDevice;
 class QWidget;
 
 namespace ostrel {
+
+class ConfigPageModel;
+class Presenter;
+struct ModelRecords;
 
 // Paints the report onto the device's first page, scaled down when it
 // would not fit on one. logoPath names the logo picture; empty or missing:
@@ -29,5 +34,11 @@ void printReport(QWidget* parent, const ConfigReport& report, const QString& log
 
 // Writes the report as a one-page PDF; false when the file cannot be written.
 bool saveReportPdf(const ConfigReport& report, const QString& path, const QString& logoPath = {});
+
+// The Print button: the page's report dated now (local time) in the
+// preview, with the corporate logo from `bitmaps`; an unmatched
+// configuration shows its refusal instead. False when refused.
+bool printConfiguration(QWidget* parent, const ConfigPageModel& page, const ModelRecords& records,
+                        const std::filesystem::path& bitmaps, Presenter& presenter);
 
 }  // namespace ostrel
