@@ -21,6 +21,8 @@
 #include "core/session/app_context.h"
 #include "core/volume/structure_file.h"
 #include "gui/config/c_level_picture.h"
+#include "gui/config/config_print.h"
+#include "gui/support/context_help.h"
 #include "gui/support/device_work.h"
 #include "gui/support/document_opener.h"
 #include "gui/support/qt_presenter.h"
@@ -248,7 +250,10 @@ void CGenericForm::buildControls() {
   files->addWidget(fileDate_);
   connect(open_, &QPushButton::clicked, this, &CGenericForm::openFile);
   connect(save_, &QPushButton::clicked, this, &CGenericForm::saveFile);
-  connect(print_, &QPushButton::clicked, this, &CGenericForm::notYet);
+  connect(print_, &QPushButton::clicked, this, [this] {
+    AppContext& ctx = context();
+    printConfiguration(this, *model_, ctx, ctx.Folders.Bitmaps, presenter());
+  });
 
   auto* notesRow = new QHBoxLayout;
   page->addLayout(notesRow);
@@ -271,6 +276,63 @@ void CGenericForm::buildControls() {
   connect(testConfigs_, &QPushButton::clicked, this, [this] { model_->testConfigs(); });
   testConfigs_->hide();
   testCounter_->hide();
+  installContextHelp();
+}
+
+// F1 and a right click open a control's help topic.
+void CGenericForm::installContextHelp() {
+  AppContext& ctx = context();
+  new ContextHelp(
+      this, ctx.HelpTopics,
+      [&ctx] { return HelpFiles{ctx.Folders.Help, ctx.Database.HelpFile, ctx.Identity.MainHelp}; },
+      [this](const QWidget* w) -> std::optional<HelpControl> {
+        for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+          if (w == items_[static_cast<std::size_t>(i)]) return helpItemList(i);
+          if (i < kHelpItemCaptions && w == itemCaptions_[static_cast<std::size_t>(i)]) {
+            return helpItemCaption(i);
+          }
+        }
+        for (int i = 0; i < UnitConfiguration::kLevels; ++i) {
+          if (w == levelBoxes_[static_cast<std::size_t>(i)]) return helpLevelBox(i);
+          if (w == levelCaptions_[static_cast<std::size_t>(i)]) return helpLevelCaption(i);
+        }
+        const std::pair<const QWidget*, HelpControl> controls[] = {
+            {picture_, HelpControl::LevelPicture},
+            {units_, HelpControl::UnitsList},
+            {sensor_, HelpControl::SensorHeightBox},
+            {fill_, HelpControl::FillHeightBox},
+            {factory_, HelpControl::FactoryConfigButton},
+            {fileName_, HelpControl::ConfigFileNameBox},
+            {open_, HelpControl::OpenConfigFileButton},
+            {save_, HelpControl::SaveConfigFileButton},
+            {write_, HelpControl::WriteToUnitButton},
+            {wiring_, HelpControl::WiringDiagramButton},
+            {notes_, HelpControl::NotesBox},
+            {description_, HelpControl::DescriptionLine},
+            {status_, HelpControl::ConfigStatusLine},
+            {fileDate_, HelpControl::FileDateLine},
+            {print_, HelpControl::PrintConfigFileButton},
+            {clear_, HelpControl::ClearScreenButton},
+            {configGroup_, HelpControl::ConfigurationGroup},
+            {levelsGroup_, HelpControl::LevelsGroup},
+            {unitsCaption_, HelpControl::HeightUnitsCaption},
+            {sensorCaption_, HelpControl::SensorHeightCaption},
+            {fillCaption_, HelpControl::FillHeightCaption},
+            {relayUnitsCaption_, HelpControl::RelayUnitsCaption},
+            {fileCaption_, HelpControl::ConfigFileNameCaption},
+            {advanced_, HelpControl::AdvancedButton},
+            {tanks_, HelpControl::TanksButton},
+            {relayUnitsBox_, HelpControl::RelayUnitsBox},
+            {heightUnitsBox_, HelpControl::HeightUnitsBox},
+        };
+        for (const auto& [widget, control] : controls) {
+          if (w == widget) return control;
+        }
+        return std::nullopt;
+      },
+      [this](const std::string& key) {
+        presenter().messageBox(context().text(key), kStyleError);
+      });
 }
 
 // --- The page's life.

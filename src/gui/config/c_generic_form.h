@@ -61,6 +61,7 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QPushButton* saveButton() const { return save_; }
   QPushButton* wiringButton() const { return wiring_; }
   QPushButton* openButton() const { return open_; }
+  QPushButton* printButton() const { return print_; }
   QLabel* capacityLine() const { return capacity_; }
   CLevelPicture* picture() const { return picture_; }
   QLabel* pictureCaption() const { return pictureCaption_; }
@@ -81,6 +82,7 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
 
  private:
   void buildControls();
+  void installContextHelp();
   void refreshItems();
   void refreshLevels();
   void refreshBoxes();

@@ -19,6 +19,7 @@
 #include "gui/app/c_ostrel_dlg.h"
 #include "gui/config/c_generic_form.h"
 #include "gui/config/c_level_picture.h"
+#include "gui/support/context_help.h"
 #include "gui/support/qt_presenter.h"
 
 using namespace ostrel;
@@ -81,6 +82,13 @@ class CGenericFormTest : public QObject {
     QCOMPARE(picture->markers().size(), std::size_t{4});
     QCOMPARE(picture->markers().front().target, QPoint(150, 194));  // Alarm Low, LEVEL[2]
     QCOMPARE(picture->markers().back().target, QPoint(150, 80));
+
+    // Context help knows the page's controls.
+    auto* help = page.findChild<ContextHelp*>();
+    QVERIFY(help != nullptr);
+    QCOMPARE(help->topicFor(page.levelBox(5)), std::string("TANK_LEVELS_GROUP.htm"));
+    QCOMPARE(help->topicFor(page.writeButton()), std::string("WRITE_TO_UNIT.htm"));
+    QCOMPARE(help->topicFor(page.itemList(kLoopSpan)), std::string("LOOP_SPAN.htm"));  // the model's HLPCFG[2]
 
     // Independent relays fix the loop span: the list offers one real choice
     // and takes it; the configuration has no level rows.
