@@ -1,1 +1,0 @@
-// Filled in by the configuration engine work under way.
