@@ -104,9 +104,10 @@ void CHelpBrowserTest::browsesTopicsAndFindsWithinThem() {
   QCOMPARE(help->source(), before);
   QCOMPARE(opened.size(), 2);
   QCOMPARE(opened[0], QUrl("https://example.org/manual"));
-  QCOMPARE(opened[1], QUrl::fromLocalFile(QFileInfo(QString::fromStdString(
-                                              (kHelp / "../Drawings/KM50_Alarms.pdf").string()))
-                                              .absoluteFilePath()));
+  QCOMPARE(opened[1],
+           QUrl::fromLocalFile(
+               QFileInfo(QString::fromStdString((kHelp / "../Drawings/KM50_Alarms.pdf").string()))
+                   .absoluteFilePath()));
 
   // Find: every match counted and lit, next and previous step and wrap.
   const QString plain = help->view()->toPlainText();
@@ -154,9 +155,9 @@ void CHelpBrowserTest::contextHelpOpensTheControlsTopic() {
   auto* clear = new QPushButton("Clear Screen", &page);
   auto* other = new QLineEdit(&page);
   auto* layout = new QVBoxLayout(&page);
-  for (QWidget* w : {static_cast<QWidget*>(notes), static_cast<QWidget*>(list),
-                     static_cast<QWidget*>(group), static_cast<QWidget*>(clear),
-                     static_cast<QWidget*>(other)}) {
+  for (QWidget* w :
+       {static_cast<QWidget*>(notes), static_cast<QWidget*>(list), static_cast<QWidget*>(group),
+        static_cast<QWidget*>(clear), static_cast<QWidget*>(other)}) {
     layout->addWidget(w);
   }
   (new QVBoxLayout(group))->addWidget(groupLabel);
@@ -169,7 +170,10 @@ void CHelpBrowserTest::contextHelpOpensTheControlsTopic() {
   std::string modelHelp = "KM30Help";
   QStringList messages;
   auto* help = new ContextHelp(
-      &page, topics, [&] { return HelpFiles{kHelp, modelHelp, "OstrelHelp"}; },
+      &page, topics,
+      [&] {
+        return HelpFiles{kHelp, modelHelp, "OstrelHelp"};
+      },
       [&](const QWidget* w) -> std::optional<HelpControl> {
         if (w == notes) return HelpControl::NotesBox;
         if (w == list) return ostrel::helpItemList(1);

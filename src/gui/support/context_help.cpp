@@ -97,7 +97,8 @@ bool ContextHelp::eventFilter(QObject* watched, QEvent* event) {
       const auto* mouse = static_cast<QMouseEvent*>(event);
       if (mouse->button() != Qt::RightButton || !onPage(watched)) break;
       if (rightAsClick_ && rightTarget_ != nullptr) {
-        QMouseEvent left(QEvent::MouseButtonRelease, rightTarget_->mapFromGlobal(mouse->globalPosition()),
+        QMouseEvent left(QEvent::MouseButtonRelease,
+                         rightTarget_->mapFromGlobal(mouse->globalPosition()),
                          mouse->scenePosition(), mouse->globalPosition(), Qt::LeftButton,
                          Qt::NoButton, mouse->modifiers());
         QCoreApplication::sendEvent(rightTarget_, &left);
@@ -110,8 +111,7 @@ bool ContextHelp::eventFilter(QObject* watched, QEvent* event) {
       // The right click is help here, not a menu.
       if (watched != page_ && onPage(watched)) return true;
       break;
-    default:
-      break;
+    default: break;
   }
   return QObject::eventFilter(watched, event);
 }

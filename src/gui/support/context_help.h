@@ -29,6 +29,8 @@
 //   message ("ERROR_MESSAGE70"); show it in the error style. It is called
 //   when the model's help file is missing (the topic then still opens from
 //   the main help) or when no help holds the topic.
+// - The help window's own captions follow the language once the page (or
+//   the main form's Help button) has called CHelpBrowser::setLanguage.
 // - After the help window opens, a right click goes on to the control as a
 //   left click would: lists drop down, boxes take the caret. Buttons only
 //   take the focus, so that asking what "Write to Unit" or "Clear Screen"
