@@ -226,7 +226,7 @@ ConfigReportResult ConfigReport::build(const ConfigPageModel& page, const ModelR
                                          const std::string& date) {
   ConfigReportResult result;
   if (!page.config().configurationValid || page.config().configurationIndex < 0) {
-    result.refusal = Notice::message("ERROR_MESSAGE58", {}, kStyleError);
+    result.refusal = Notice::message("ERROR_MESSAGE133", {}, kStyleError);
     return result;
   }
   result.report = Builder(page, records).run(date);

@@ -22,6 +22,7 @@
 #include "core/volume/structure_file.h"
 #include "gui/config/c_level_picture.h"
 #include "gui/config/config_print.h"
+#include "gui/support/c_help_browser.h"
 #include "gui/support/context_help.h"
 #include "gui/support/device_work.h"
 #include "gui/support/document_opener.h"
@@ -282,6 +283,7 @@ void CGenericForm::buildControls() {
 // F1 and a right click open a control's help topic.
 void CGenericForm::installContextHelp() {
   AppContext& ctx = context();
+  CHelpBrowser::setLanguage(&ctx.Language, &ctx.Values);
   new ContextHelp(
       this, ctx.HelpTopics,
       [&ctx] { return HelpFiles{ctx.Folders.Help, ctx.Database.HelpFile, ctx.Identity.MainHelp}; },

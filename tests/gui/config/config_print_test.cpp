@@ -173,7 +173,7 @@ class ConfigPrintTest : public QObject {
     QVERIFY(!printConfiguration(nullptr, *p.page, p.records, bitmaps, presenter));
     QCOMPARE(presenter.shown().size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(presenter.shown().front().text),
-             QString::fromStdString(p.records.Language.Text("ERROR_MESSAGE58", 0)));
+             QString::fromStdString(p.records.Language.Text("ERROR_MESSAGE133", 0)));
   }
 
   void anUnwritablePathFails() {

@@ -141,7 +141,7 @@ TEST(ConfigReport, AnUnfinishedConfigurationIsRefused) {
   const ConfigReportResult r = ConfigReport::build(*p.page, *p.records, "today");
   EXPECT_FALSE(r.report.has_value());
   ASSERT_TRUE(r.refusal.has_value());
-  EXPECT_EQ(r.refusal->key, "ERROR_MESSAGE58");
+  EXPECT_EQ(r.refusal->key, "ERROR_MESSAGE133");
 }
 
 }  // namespace

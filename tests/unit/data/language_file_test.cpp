@@ -175,6 +175,26 @@ const std::vector<std::string>& keysInUse() {
                                   "IDC_WC_UPDATE",
                                   "IDC_WRITETARGET",
                                   "IDC_YES",
+                                  "IDC_DEADBAND_LABEL",
+                                  "IDC_MAXRANGE_LABEL",
+                                  "IDD_CONFIGREPORT",
+                                  "IDC_REPORT_UNIT",
+                                  "IDC_REPORT_MODEL",
+                                  "IDC_REPORT_SERIAL",
+                                  "IDC_REPORT_HARDWARE",
+                                  "IDC_REPORT_MODELFILE",
+                                  "IDC_REPORT_HEIGHTS",
+                                  "IDC_REPORT_DATE",
+                                  "IDC_REPORT_PAGE",
+                                  "IDC_REPORT_STRAPPING",
+                                  "IDC_REPORT_LEVEL",
+                                  "IDC_REPORT_VOLUME",
+                                  "IDC_HELP_BACK",
+                                  "IDC_HELP_FORWARD",
+                                  "IDC_HELP_HOME",
+                                  "IDC_HELP_FIND",
+                                  "IDC_HELP_FIND_NEXT",
+                                  "IDC_HELP_FIND_PREVIOUS",
                                   "SELECTSTR",
                                   "IDVERSION"};
     addNumbered(k, "STATUS_MESSAGE", {{6, 14}, {16, 16}, {22, 24}, {26, 30}, {37, 42}, {44, 54}});
@@ -192,7 +212,7 @@ const std::vector<std::string>& keysInUse() {
                  {113, 115},
                  {117, 117},
                  {119, 130},
-                 {132, 132}});
+                 {132, 133}});
     return k;
   }();
   return keys;
@@ -373,6 +393,7 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"ERROR_MESSAGE122", "dd"},  // previous and current row
       {"ERROR_MESSAGE128", "ff"},  // configuration and unit revisions
       {"ERROR_MESSAGE132", "ss"},  // error name, command name
+      {"IDC_REPORT_PAGE", "dd"},   // page, pages
   };
   for (const std::string& key : keysInUse()) {
     std::string text;
