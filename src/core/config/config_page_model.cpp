@@ -209,7 +209,6 @@ void ConfigPageModel::match(bool refreshLevels) {
       const int wanted = mc.ChoiceCodes[static_cast<std::size_t>(j)];
       ok = chosen == 0 || wanted == -1 || wanted == chosen;
     }
-    matches_[static_cast<std::size_t>(c)] = ok;
     if (ok) {
       ++matches;
       found = c;

@@ -298,7 +298,6 @@ class ConfigPageModel {
   mutable RadarAdvanced radarAdvanced_;  // what fileContent() points to
 
   std::array<ItemList, UnitConfiguration::kConfigItems> items_{};
-  std::array<bool, ModelDatabase::kConfigurations> matches_{};
   std::array<LevelRow, UnitConfiguration::kLevels> rows_{};
   PageBoxes boxes_;
   std::string status_;

@@ -45,6 +45,14 @@ StartupOptions options(const QTemporaryDir& dir) {
   return o;
 }
 
+// The startup window's connect sequence, run here, to the identified unit.
+bool connectUnit(COstrelDlg& dlg) {
+  if (!dlg.initialise()) return false;
+  SilentView view;
+  StartupSequence sequence(dlg.context());
+  return sequence.ConnectSequence(view) == StartupSequence::Outcome::Identified;
+}
+
 // KM30 on the simulated unit: item 0 relay function, item 1 loop span.
 constexpr int kRelayFunction = 0, kLoopSpan = 1;
 
@@ -57,10 +65,7 @@ class CGenericFormTest : public QObject {
   void pageShowsTheUnitAndNarrowsItsLists() {
     QTemporaryDir dir;
     COstrelDlg dlg(options(dir));
-    QVERIFY(dlg.initialise());
-    SilentView view;
-    StartupSequence sequence(dlg.context());
-    QCOMPARE(sequence.ConnectSequence(view), StartupSequence::Outcome::Identified);
+    QVERIFY(connectUnit(dlg));
 
     CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
     page.show();
@@ -112,10 +117,7 @@ class CGenericFormTest : public QObject {
   void writeToUnitLandsThePageWhileTheWindowPaints() {
     QTemporaryDir dir;
     COstrelDlg dlg(options(dir));
-    QVERIFY(dlg.initialise());
-    SilentView view;
-    StartupSequence sequence(dlg.context());
-    QCOMPARE(sequence.ConnectSequence(view), StartupSequence::Outcome::Identified);
+    QVERIFY(connectUnit(dlg));
     CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
     page.show();
     page.OnSetActive();
