@@ -1,0 +1,116 @@
+#pragma once
+// The advanced settings of standard and guided-wave radar models: one check
+// box per advanced input of the model, with a value box when the input has a
+// value word, laid out from top to bottom with the input's explanation above
+// it. The dialog keeps a working copy of ADVANCED; lengths (value type 2)
+// are shown in the height units and stored as raw counts.
+//
+// The Qt dialog renders this model; the rules (layout, the value filter,
+// reading a value, storing) live here so they are tested without widgets.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/config/unit_configuration.h"
+
+namespace ostrel {
+
+struct ModelDatabase;
+
+// What one advanced input shows when the dialog opens.
+struct AdvancedRow {
+  std::string caption;
+  std::vector<std::string> explanation;  // its lines; none: no explanation
+  bool hasValue = false;                 // a value box beside the check box
+  std::string unitsText;                 // the label beside the value box
+  bool set = false;                      // the box starts ticked
+  std::string valueText;                 // the value box's text ("%3.1f"), empty when unset
+};
+
+struct AdvancedRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+};
+
+struct AdvancedRowLayout {
+  std::optional<AdvancedRect> explanation;
+  AdvancedRect check;
+  std::optional<AdvancedRect> units;
+  std::optional<AdvancedRect> value;
+};
+
+struct AdvancedLayout {
+  std::vector<AdvancedRowLayout> rows;
+  int buttonsTop = 0;     // "Update" at the left, "Cancel" at the right
+  int contentHeight = 0;  // everything laid out, buttons included
+  int clientHeight = 0;   // the dialog's client height
+  bool scrolls() const { return clientHeight < contentHeight; }
+};
+
+// The vertical scroll bar over content taller than the client area.
+struct AdvancedScroll {
+  int range = 0;  // 0: no scrolling
+  int page = 0;
+  int line = 0;
+};
+
+class AdvancedFormModel {
+ public:
+  static constexpr int kContentWidth = 420;  // right edge 400 and a margin
+  static constexpr int kTallest = 700;       // content above this scrolls ...
+  static constexpr int kScrolledHeight = 500;  // ... in a client area this high
+  static constexpr const char* kNoticeFile = "advancednotice.txt";
+
+  AdvancedFormModel(const ModelDatabase& model, const UnitConfiguration& config);
+
+  // No inputs: the Advanced button shows ERROR_MESSAGE62 instead.
+  bool empty() const { return rows_.empty(); }
+  const std::vector<AdvancedRow>& rows() const { return rows_; }
+
+  // Positions of everything, from the line height of the dialog's font
+  // (the height of "Test" less 3) and the height of a button.
+  AdvancedLayout layout(int lineHeight, int buttonHeight) const;
+  // The scroll bar for a client area lower than the content.
+  static AdvancedScroll scroll(int contentHeight, int clientHeight);
+
+  // Whether a value box may hold this text: digits and one point, or a
+  // hexadecimal number after a leading "0X" (case does not matter).
+  static bool accepts(std::string_view text);
+  // An edit of a value box: while the text is refused the character before
+  // the caret goes. refused tells whether anything went (the dialog beeps).
+  struct Filtered {
+    std::string text;
+    int caret = 0;
+    bool refused = false;
+  };
+  static Filtered filter(std::string text, int caret);
+  // A value box read back: empty gives -1, "0X..." a hexadecimal integer,
+  // anything else a decimal number.
+  static double readValue(std::string_view text);
+
+  // "Update": the boxes as the user left them, in row order. Rows without
+  // a value box take -1. Then store() puts the copy into the configuration.
+  void update(const std::vector<bool>& ticked, const std::vector<std::string>& texts);
+  const std::vector<AdvancedEntry>& entries() const { return entries_; }
+  // Set flags as they are; lengths become raw counts; a missing value stays -1.
+  void store(UnitConfiguration& config) const;
+
+  // The notice shown before the dialog: the file's lines, each followed by
+  // a line break; nothing when it is missing or cannot be read.
+  static std::optional<std::string> noticeText(const std::filesystem::path& file);
+
+ private:
+  std::vector<AdvancedRow> rows_;
+  std::vector<int> valueTypes_;
+  std::vector<AdvancedEntry> entries_;  // values in the units the boxes show
+  double countsPerUnit_ = 1.0;          // UNITCONV[UNITS]
+};
+
+}  // namespace ostrel

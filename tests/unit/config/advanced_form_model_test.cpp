@@ -1,0 +1,174 @@
+// The advanced settings of standard models: what a value box lets through
+// as it is typed and what it reads as, a round trip of the KM30's inputs
+// through the dialog and the customer page, and the layout of a model whose
+// inputs run past the dialog's tallest height.
+
+#include "core/config/advanced_form_model.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/config/customer_page.h"
+#include "core/model/model_database.h"
+#include "core/volume/strapping_rows.h"
+#include "core/volume/volume_table.h"
+#include "shipped_model.h"
+#include "test_support.h"
+
+namespace ostrel {
+namespace {
+
+// Types text one character at a time at the caret, as the box's filter sees it.
+std::string typed(std::string box, int caret, std::string_view keys, int* refusals = nullptr) {
+  for (char key : keys) {
+    box.insert(static_cast<std::size_t>(caret), 1, key);
+    const auto f = AdvancedFormModel::filter(box, caret + 1);
+    if (f.refused && refusals != nullptr) ++*refusals;
+    box = f.text;
+    caret = f.caret;
+  }
+  return box;
+}
+
+TEST(AdvancedFormFilter, TypedTextKeepsOneDecimalOrOneHexNumber) {
+  struct Case {
+    std::string_view keys;
+    std::string_view box;
+    int refusals;
+    double reads;
+  };
+  const Case cases[] = {
+      {"1.2.", "1.2", 1, 1.2},     // a second point goes
+      {"0X1F", "0X1F", 0, 31.0},   // hexadecimal after a leading 0X
+      {"0x1f", "0x1f", 0, 31.0},   // in either case
+      {"1F", "1", 1, 1.0},         // no hex digit without 0X
+      {"X5", "5", 1, 5.0},         // X only as the second of a leading 0X
+      {"0X1.", "0X1", 1, 1.0},     // never X and a point together
+      {"0XX", "0X", 1, 0.0},
+      {"1,5", "15", 1, 15.0},      // nothing else at all
+      {"", "", 0, -1.0},           // an empty box has no value
+  };
+  for (const Case& c : cases) {
+    int refusals = 0;
+    const std::string box = typed("", 0, c.keys, &refusals);
+    EXPECT_EQ(box, c.box) << c.keys;
+    EXPECT_EQ(refusals, c.refusals) << c.keys;
+    EXPECT_DOUBLE_EQ(AdvancedFormModel::readValue(box), c.reads) << c.keys;
+  }
+  // A refused character goes from where it was typed, not from the end.
+  EXPECT_EQ(typed("1.2", 1, "."), "1.2");
+  EXPECT_EQ(typed("12", 1, "."), "1.2");
+}
+
+// KM30 in feet (708 counts per foot): 0 damping (s), 1 blanking distance
+// (a length), 2 fixed temperature, 3 echo lock (no value), 4 loss of echo
+// delay. Values words 31..34, flags in word 30.
+TEST(AdvancedFormModel, ValuesGoThroughTheDialogAndTheCustomerPage) {
+  const auto records = test::shippedModel("KM30_Ultrasonic.txt");
+  const ModelDatabase& db = records->Database;
+  UnitConfiguration config;
+  config.heightUnits = 2;  // feet
+  config.configurationValid = true;
+  config.advanced[0] = {true, 30};
+  config.advanced[1] = {true, 1416};  // 2 ft
+  config.advanced[2] = {true, -1};    // ticked, no value
+  config.advanced[4] = {false, 12};
+
+  AdvancedFormModel form(db, config);
+  ASSERT_EQ(form.rows().size(), 5u);
+  const auto& rows = form.rows();
+  EXPECT_EQ(rows[0].caption, "Damping");
+  EXPECT_EQ(rows[0].valueText, "30.0");
+  EXPECT_EQ(rows[0].unitsText, "Seconds");
+  EXPECT_EQ(rows[1].valueText, "2.0");
+  EXPECT_EQ(rows[1].unitsText, "Feet");  // a length in the height units
+  // A ticked input without a value opens empty, not as a length of -1/708.
+  EXPECT_TRUE(rows[2].set);
+  EXPECT_EQ(rows[2].valueText, "");
+  EXPECT_FALSE(rows[3].hasValue);
+  EXPECT_FALSE(rows[4].set);
+  EXPECT_EQ(rows[4].valueText, "");
+  ASSERT_EQ(rows[0].explanation.size(), 2u);
+  EXPECT_EQ(rows[0].explanation[1],
+            "Longer times suit a turbulent surface, shorter times a fast fill.");
+
+  // Damping emptied, blanking 2.5 ft, temperature 0X1F, echo lock ticked.
+  form.update({true, true, true, true, false}, {"", "2.5", "0X1F", "", ""});
+  form.store(config);
+  EXPECT_TRUE(config.advanced[0].set);
+  EXPECT_EQ(config.advanced[0].value, -1.0);
+  EXPECT_EQ(config.advanced[1].value, 1770.0);  // 2.5 x 708 + 0.5, truncated
+  EXPECT_EQ(config.advanced[2].value, 31.0);
+  EXPECT_TRUE(config.advanced[3].set);
+  EXPECT_EQ(config.advanced[3].value, -1.0);
+  EXPECT_FALSE(config.advanced[4].set);
+
+  CustomerPage::Bytes image{};
+  CustomerPage::Bytes page{};
+  ASSERT_EQ(CustomerPage::encode(config, db, VolumeTable{}, StrappingRows{}, image, page),
+            CustomerPage::kEncoded);
+  const auto word = [&page](int w) { return page[2 * w] | (page[2 * w + 1] << 8); };
+  EXPECT_EQ(word(30), 0b01111);  // damping, blanking, temperature, echo lock ticked
+  EXPECT_EQ(word(31), 0xFFFF);   // the emptied damping writes no value
+  EXPECT_EQ(word(32), 1770);
+  EXPECT_EQ(word(33), 31);
+  EXPECT_EQ(word(34), 0xFFFF);
+
+  // A length left empty stays without a value too.
+  form.update({true, true, true, false, false}, {"5", "", "", "", ""});
+  form.store(config);
+  EXPECT_EQ(config.advanced[1].value, -1.0);
+}
+
+TEST(AdvancedFormModel, TwentyFiveLongInputsOpenScrolledAtFiveHundred) {
+  ModelDatabase db;
+  db.AdvancedInputs.Count = 25;
+  db.AdvancedInputs.Last = 24;
+  for (int i = 0; i < 25; ++i) {
+    AdvancedInput& in = db.AdvancedInputs[static_cast<std::size_t>(i)];
+    in.Caption = "Input " + std::to_string(i);
+    in.ValueWord = 40 + i;
+    in.ExplanatoryText = "First line\\nsecond line\\nthird line\\nafter %d s";
+  }
+  UnitConfiguration config;
+  const AdvancedFormModel form(db, config);
+  ASSERT_EQ(form.rows().size(), 25u);
+  EXPECT_EQ(form.rows()[0].explanation.back(), "after 0 s");
+
+  // Line height 10, buttons 23 high: each input takes 4 x 10 + 10 + 25.
+  const AdvancedLayout layout = form.layout(10, 23);
+  EXPECT_EQ(layout.rows[0].explanation->top, 10);
+  EXPECT_EQ(layout.rows[0].explanation->bottom, 50);
+  EXPECT_EQ(layout.rows[0].check.top, 60);
+  EXPECT_EQ(layout.rows[0].value->top, 58);
+  EXPECT_EQ(layout.rows[0].value->bottom, 78);
+  EXPECT_EQ(layout.rows[24].check.top, 10 + 24 * 75 + 50);
+  EXPECT_EQ(layout.buttonsTop, 10 + 25 * 75);
+  EXPECT_EQ(layout.contentHeight, 1918);
+  EXPECT_EQ(layout.clientHeight, 500);
+  EXPECT_TRUE(layout.scrolls());
+  const AdvancedScroll s = AdvancedFormModel::scroll(layout.contentHeight, layout.clientHeight);
+  EXPECT_EQ(s.range, 1418);
+  EXPECT_EQ(s.page, 141);
+  EXPECT_EQ(s.line, 14);
+
+  // Six inputs stay below 700 and open at their own height.
+  db.AdvancedInputs.Count = 6;
+  db.AdvancedInputs.Last = 5;
+  const AdvancedLayout small = AdvancedFormModel(db, config).layout(10, 23);
+  EXPECT_EQ(small.contentHeight, 10 + 6 * 75 + 33);
+  EXPECT_EQ(small.clientHeight, small.contentHeight);
+  EXPECT_FALSE(small.scrolls());
+}
+
+TEST(AdvancedFormModel, TheNoticeIsTheFilesLinesOrNothing) {
+  test::TempDir dir;
+  EXPECT_FALSE(AdvancedFormModel::noticeText(dir / "advancednotice.txt").has_value());
+  test::writeBytes(dir / "advancednotice.txt", "Trained staff only.\r\nContinue?");
+  EXPECT_EQ(AdvancedFormModel::noticeText(dir / "advancednotice.txt"),
+            "Trained staff only.\nContinue?\n");
+}
+
+}  // namespace
+}  // namespace ostrel
