@@ -62,9 +62,6 @@ TEST(CurvePlot, LabelsCursorAndCurveOfABuiltTable) {
   EXPECT_EQ(cursor->from, (PlotPoint{250, 360}));
   EXPECT_EQ(cursor->to.x, 250);
 
-  EXPECT_EQ(CurvePlot::fieldText(0), "0");
-  EXPECT_EQ(CurvePlot::fieldText(1.0 / 3.0), "0.333333333333333");
-
   const std::string csv = plot.csv("Feet", "US Gallons, total");
   EXPECT_EQ(csv.substr(0, csv.find('\n') + 1), "Feet,\"US Gallons, total\"\r\n");
   EXPECT_NE(csv.find("\r\n5.0,100\r\n"), std::string::npos) << csv.substr(0, 400);
