@@ -130,22 +130,26 @@ void drawModelTank(OutputFolder& out, const ModelPictures& m, const QString& nam
 }
 
 // The marks of one level row in pure blue on white, drawn without smoothing
-// so that no other colour appears: a level line across the tank with the
-// level triangle on it and the row number.
+// so that no other colour appears. The tool copies the blue of this small
+// picture with its top-left corner on the row's marker point, so the marks
+// start there: a level line to the right with the level triangle under it
+// pointing at the line, and the row number.
 void drawOverlay(OutputFolder& out, const Overlay& o, int row) {
-  Sketch s(kWidth, kHeight);
+  constexpr int kSpriteWidth = 84, kSpriteHeight = 16;
+  Sketch s(kSpriteWidth, kSpriteHeight);
   QPainter& p = s.painter();
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setRenderHint(QPainter::TextAntialiasing, false);
   p.setPen(QPen(kOverlayBlue, 1));
-  p.drawLine(o.x - 60, o.y, o.x + 60, o.y);
+  p.drawLine(0, 0, 60, 0);
+  p.drawLine(0, 1, 60, 1);
   p.setBrush(kOverlayBlue);
-  p.drawPolygon(QPolygon{QPoint(o.x - 6, o.y - 9), QPoint(o.x + 6, o.y - 9), QPoint(o.x, o.y - 1)});
+  p.drawPolygon(QPolygon{QPoint(24, 12), QPoint(36, 12), QPoint(30, 3)});
   p.setBrush(Qt::NoBrush);
-  QFont font = drawingFont(11, true);
+  QFont font = drawingFont(10, true);
   font.setStyleStrategy(QFont::NoAntialias);
   p.setFont(font);
-  p.drawText(QPointF(o.x + 64, o.y + 4), QString::number(row));
+  p.drawText(QPointF(66, 13), QString::number(row));
   const QImage& image = s.finish();
   // Whatever the font engine did, only pure blue and white leave here.
   QImage clean = image.convertToFormat(QImage::Format_RGB32);
@@ -156,7 +160,7 @@ void drawOverlay(OutputFolder& out, const Overlay& o, int row) {
                                                                              : qRgb(255, 255, 255);
     }
   }
-  Sketch copy(kWidth, kHeight);
+  Sketch copy(kSpriteWidth, kSpriteHeight);
   copy.painter().setRenderHint(QPainter::SmoothPixmapTransform, false);
   copy.painter().drawImage(0, 0, clean);
   out.save(copy, o.name);
