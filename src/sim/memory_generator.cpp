@@ -51,6 +51,10 @@ UnitMemories::Page MemoryGenerator::customerPage(PageUnitKind kind) {
   putU16(p, L::kUnits, kUnitsFeet);
   putFloat(p, L::kDimensions + 0, 20.0f);  // D0 sensor height
   putFloat(p, L::kDimensions + 4, 18.0f);  // D1 fill height
+  if (kind == PageUnitKind::GuidedWave) {
+    putFloat(p, L::kDimensions + 8, 0.5f);    // D2 minimum fill height
+    putFloat(p, L::kDimensions + 12, 19.0f);  // D3 probe length
+  }
   putU16(p, L::kOutput, kUnitsFeet);  // relay set points in feet
   // Relay 1 high alarm, relay 2 low alarm, relay 3 pump-down, relay 4 unused.
   const float on[4] = {14.0f, 9.0f, 12.0f, 0.0f};

@@ -333,6 +333,8 @@ void ConfigPageModel::selectItem(int item, int choice) {
   autoSelect(item, true);
   checkLevels();
   applyButtonsRule();
+  // Item 1 may turn the loop current's scale round.
+  refreshLoopCurrentShown();
 }
 
 void ConfigPageModel::widenList(int item) {
@@ -432,11 +434,13 @@ void ConfigPageModel::editSensorHeight(const std::string& value) {
   if (!relayUnitsAreLength()) config_.sensorHeight = readBox(value);
   minimumFillRule();
   notify(PagePart::Boxes);
+  refreshLoopCurrentShown();
 }
 
 void ConfigPageModel::editFillHeight(const std::string& value) {
   boxes_.fillHeight = value;
   notify(PagePart::Boxes);
+  refreshLoopCurrentShown();
 }
 
 void ConfigPageModel::editProbeLength(const std::string& value) {
@@ -444,6 +448,13 @@ void ConfigPageModel::editProbeLength(const std::string& value) {
   config_.probeLength = readBox(value);
   minimumFillRule();
   notify(PagePart::Boxes);
+  refreshLoopCurrentShown();
+}
+
+void ConfigPageModel::refreshLoopCurrentShown() {
+  if (!guidedWave()) return;
+  refreshLoopCurrent();
+  notify(PagePart::Capacity);
 }
 
 void ConfigPageModel::editBox(std::string PageBoxes::*box, const std::string& value) {
@@ -564,7 +575,53 @@ void ConfigPageModel::refreshCapacity() {
     capacity_ = formatText(text("STATUS_MESSAGE54"),
                            {number(volume_.FlowAt(shape, volume_.Dimensions[1]))});
   }
+  refreshLoopCurrent();
   notify(PagePart::Capacity);
+}
+
+void ConfigPageModel::refreshLoopCurrent() {
+  loopCurrent_ = LoopCurrentPanel{};
+  const std::uint16_t shape = config_.shapeCode;
+  const int output = config_.outputUnits;
+  if (!guidedWave() || !hasCurve(shape) || output < 32 || output > 63) return;
+  // The table as a write would prepare it from the boxes, on copies: the
+  // panel only shows what the heights give.
+  UnitConfiguration c = config_;
+  c.sensorHeight = readBox(boxes_.sensorHeight);
+  c.fillHeight = readBox(boxes_.fillHeight);
+  c.probeLength = readBox(boxes_.probeLength);
+  c.minFillHeight = readBox(boxes_.minFillHeight);
+  VolumeTable table = volume_;
+  table.Link = ModelLink(&model(), &services_.records->Structures);
+  CustomerPage::prepareVolumeTable(c, model(), table, strapping_);
+
+  const ModelLink limits(&model(), nullptr);
+  const double nut = NumberRules::modelValue(model().NutOffset, c.heightUnits, limits);
+  const double deadband =
+      NumberRules::modelValue(model().LowerProbeDeadband, c.heightUnits, limits);
+  const double lowest = c.sensorHeight - (c.probeLength + nut) + deadband;
+  const double low = std::max(lowest, c.minFillHeight);
+  const double high = c.fillHeight;
+  double vmin = 0, vmax = 0, vfull = 0;
+  if ((shape >> 8) == 7) {
+    vmin = table.ValueAtDimensionLevel(low);
+    vmax = table.ValueAtDimensionLevel(high);
+    vfull = strapping_.lastVolume();
+  } else {
+    vmin = table.VolumeAtLevel(shape, c.heightUnits, output, low);
+    vmax = table.VolumeAtLevel(shape, c.heightUnits, output, high);
+    vfull = table.CapacityOrUserValue(shape, c.heightUnits, output);
+  }
+  loopCurrent_.shown = true;
+  loopCurrent_.minVolume = NumberRules::display(vmin, output, true);
+  loopCurrent_.maxVolume = NumberRules::display(vmax, output, true);
+  // Without a full volume there is no current scale to show.
+  if (vfull > 0) {
+    const double span = vmin / vfull * 16.0;
+    const bool reversed = config_.itemChoices[1] == 2;
+    loopCurrent_.minCurrent = formatText("%.3f", {reversed ? 20.0 - span : span + 4.0});
+    loopCurrent_.maxCurrent = formatText("%.3f", {reversed ? 4.0 : 20.0});
+  }
 }
 
 // --- Boxes from the record.
@@ -652,14 +709,27 @@ void ConfigPageModel::applyDecoding(const CustomerPageDecoding& d) {
   decodeResult_ = d.result;
 }
 
+void ConfigPageModel::activationStep(const char* messageKey, int percent) {
+  ProgressSink* sink = services_.activation;
+  if (sink == nullptr) return;
+  if (messageKey != nullptr) sink->setMessage(text(messageKey));
+  sink->setProgress(percent);
+}
+
 bool ConfigPageModel::activate() {
+  activationStep("BUSY_MESSAGE9", 0);
   serviceTools_ = false;
   notify(PagePart::Service);
+  activationStep(nullptr, 10);
   notify(PagePart::Identity);
+  activationStep(nullptr, 30);
   config_.configFileName.clear();
   config_.configurationValid = false;
   config_.levelsValid = false;
   applyButtonsRule();
+  activationStep(nullptr, 40);
+  // (The view loads the logo.)
+  activationStep(nullptr, 50);
   setupItems();
   config_.heightUnits = 0;
   config_.outputUnits = 0;
@@ -667,6 +737,7 @@ bool ConfigPageModel::activate() {
   decodeResult_ = 0;
   radar_ = RadarAdvancedState{};
   volume_.Link = ModelLink(&model(), &services_.records->Structures);
+  activationStep("BUSY_MESSAGE10", 60);
   if (sample_) {
     radar_.readThisActivation = true;
   } else if (pulseRadar() && services_.pulse != nullptr) {
@@ -693,6 +764,7 @@ bool ConfigPageModel::activate() {
     }
     return false;
   }
+  activationStep(nullptr, 70);
   // The items show what the pages selected.
   for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
     items_[static_cast<std::size_t>(i)].shown = config_.itemChoices[static_cast<std::size_t>(i)];
@@ -714,9 +786,12 @@ bool ConfigPageModel::activate() {
     }
   }
   modified_ = false;
+  activationStep(nullptr, 80);
   boxes_.fileDate.clear();
   notify(PagePart::Boxes);
   notify(PagePart::Identity);
+  activationStep(nullptr, 90);
+  activationStep("BUSY_MESSAGE11", 100);
   // Without a unit the page starts from the model's factory file; a file
   // that cannot be loaded is reported and the page stays as set up.
   if (sample_) factoryConfig();
@@ -878,7 +953,6 @@ void ConfigPageModel::clearScreen() {
 }
 
 void ConfigPageModel::testConfigs() {
-  serviceTools_ = !serviceTools_;
   clearItems();
   const ModelDatabase& m = model();
   const int count = configurationCount(m);
@@ -895,8 +969,53 @@ void ConfigPageModel::testConfigs() {
     }
   }
   match(true);
+  serviceCounter_ = testCounter_;
   testCounter_ = testCounter_ + 1 > count ? 1 : testCounter_ + 1;
   notify(PagePart::Service);
+  notify(PagePart::Capacity);
+}
+
+int ConfigPageModel::viewTanks() {
+  const int overlays = viewTanksCounter_;
+  serviceCounter_ = overlays;
+  viewTanksCounter_ = (viewTanksCounter_ + 1) % 256;
+  notify(PagePart::Service);
+  return overlays;
+}
+
+bool ConfigPageModel::advancedFramed() const {
+  if (pulseRadar()) return false;
+  return std::any_of(config_.advanced.begin(), config_.advanced.end(),
+                     [](const AdvancedEntry& a) { return a.set; });
+}
+
+bool ConfigPageModel::tanksFramed() const {
+  return config_.outputUnits >= 32 && config_.outputUnits <= 63;
+}
+
+MainFormPages ConfigPageModel::pagesByKind(MainFormPages present) const {
+  // Page-based units show the live display or, on guided-wave radar, the
+  // echo diagnostics; the pulse radar has its own echo curves and no
+  // firmware update through the cable. UGUS units do not stream.
+  MainFormPages wanted = present;
+  if (guidedWave()) {
+    wanted.liveDisplay = false;
+    wanted.diagnostics = true;
+  } else if (!ugus()) {
+    wanted.liveDisplay = true;
+    wanted.diagnostics = false;
+  } else {
+    wanted.liveDisplay = false;
+  }
+  if (pulseRadar()) {
+    wanted.liveDisplay = false;
+    wanted.echoCurve = true;
+    wanted.update = false;
+  } else {
+    wanted.echoCurve = false;
+    wanted.update = true;
+  }
+  return wanted;
 }
 
 std::string ConfigPageModel::fileDateText(const std::filesystem::path& path) const {

@@ -23,6 +23,7 @@
 #include "core/config/config_file_reader.h"
 #include "core/config/config_file_writer.h"
 #include "core/config/customer_page.h"
+#include "core/config/main_form_pages.h"
 #include "core/config/radar_command_list.h"
 #include "core/config/unit_configuration.h"
 #include "core/config/value_checks.h"
@@ -40,6 +41,7 @@ class Presenter;
 class SettingsStore;
 class UnitMemory;
 class UnitLink;
+class ProgressSink;
 class PulseProtocol;
 struct ModelRecords;
 
@@ -52,7 +54,7 @@ enum class PagePart {
   Boxes,     // heights, dead band, max range, notes, file name, file date
   Units,     // units list / box, relay units box
   Buttons,   // save, write, wiring diagram enabled; relay set points shown
-  Capacity,  // the capacity line and the Tanks frame
+  Capacity,  // the capacity line, the loop-current panel and the button frames
   Service,   // the service tools and their counter
 };
 
@@ -90,6 +92,16 @@ struct PageBoxes {
   std::string fileDate;
 };
 
+// Guided-wave radar with volume relay units: the volumes at the lowest and
+// highest level the probe measures, and the loop currents they give.
+struct LoopCurrentPanel {
+  bool shown = false;
+  std::string minVolume;
+  std::string maxVolume;
+  std::string minCurrent;  // empty when the full volume is not positive
+  std::string maxCurrent;
+};
+
 // Where the page finds what it works with. The records and components are
 // lent for the page's life.
 struct ConfigPageServices {
@@ -103,6 +115,8 @@ struct ConfigPageServices {
   // from files); the memory's own when null.
   const std::array<UnitMemory::Page, 4>* pages = nullptr;
   PulseProtocol* pulse = nullptr;     // pulse radar: its parameter block
+  // The startup window's status line and bar while the page is activated.
+  ProgressSink* activation = nullptr;
   std::filesystem::path configsFolder;
   std::filesystem::path drawingsFolder;
   std::filesystem::path modelsFolder;  // structure files
@@ -132,6 +146,7 @@ class ConfigPageModel {
 
   void setView(ConfigPageView* view) { view_ = view; }
   void setSampleMode(bool sample) { sample_ = sample; }
+  void setActivationProgress(ProgressSink* sink) { services_.activation = sink; }
   bool sampleMode() const { return sample_; }
 
   // --- State the view shows.
@@ -160,7 +175,18 @@ class ConfigPageModel {
   bool independentMode() const { return independent_; }
   bool modified() const { return modified_; }
   bool serviceToolsShown() const { return serviceTools_; }
+  // The next configuration number "Test Configs" sets.
   int testCounter() const { return testCounter_; }
+  // The counter field: the last test configuration's or View Tanks' count.
+  int serviceCounter() const { return serviceCounter_; }
+  const LoopCurrentPanel& loopCurrent() const { return loopCurrent_; }
+  // The coloured frames: Advanced while an advanced entry is set (never on
+  // pulse radar), Tanks while the relay units are a volume.
+  bool advancedFramed() const;
+  bool tanksFramed() const;
+  // Which of the main form's pages the model's kind wants, given those
+  // there now (a page the rule does not mention stays as it is).
+  MainFormPages pagesByKind(MainFormPages present) const;
   VolumeTable& volume() { return volume_; }
   const VolumeTable& volume() const { return volume_; }
   StrappingRows& strapping() { return strapping_; }
@@ -207,6 +233,10 @@ class ConfigPageModel {
   // cancelled; it may revise the name). True when saved.
   bool saveConfigFile(const std::function<bool(std::string& name)>& confirmName);
   void testConfigs();
+  // "View Tanks": the overlays to draw over the model's picture (bit k:
+  // overlay k); the counter field shows it, and the next press draws the
+  // next combination (after 255 comes 0).
+  int viewTanks();
   // Before a write: the boxes' heights into the record, the volume table
   // prepared for the relay units, then the value checks, which store and
   // reshow what they check. Nothing is shown or asked. With `all` every
@@ -271,6 +301,9 @@ class ConfigPageModel {
   void deriveIndependentMode();
   void showAllBoxes();
   void refreshCapacity();
+  void refreshLoopCurrent();
+  void refreshLoopCurrentShown();
+  void activationStep(const char* messageKey, int percent);
   void refreshUnits();
   void applyReadEvents(const ConfigReadResult& result);
   int readConfigFile(const std::filesystem::path& path, bool showMessages);
@@ -312,6 +345,9 @@ class ConfigPageModel {
   bool sample_ = false;
   bool serviceTools_ = false;
   int testCounter_ = 1;
+  int viewTanksCounter_ = 0;
+  int serviceCounter_ = 0;
+  LoopCurrentPanel loopCurrent_;
   int decodeResult_ = 0;
   std::string lastError_;
 };

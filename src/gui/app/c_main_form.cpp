@@ -62,6 +62,56 @@ void CMainForm::removePage(CPropertyPage* page) {
   current_ = tabs_->currentIndex();
 }
 
+void CMainForm::holdPage(Optional role, CPropertyPage* page) {
+  held_[static_cast<std::size_t>(role)] = page;
+  if (tabs_->indexOf(page) < 0) {
+    page->setParent(this);
+    page->hide();
+  }
+}
+
+MainFormPages CMainForm::presentPages() const {
+  auto shown = [this](Optional role) {
+    const CPropertyPage* p = held_[static_cast<std::size_t>(role)];
+    return p != nullptr && tabs_->indexOf(const_cast<CPropertyPage*>(p)) >= 0;
+  };
+  MainFormPages present;
+  present.update = shown(Optional::Update);
+  present.liveDisplay = shown(Optional::LiveDisplay);
+  present.diagnostics = shown(Optional::Diagnostics);
+  present.echoCurve = shown(Optional::EchoCurve);
+  return present;
+}
+
+void CMainForm::showPages(const MainFormPages& wanted) {
+  const bool want[] = {wanted.update, wanted.liveDisplay, wanted.diagnostics, wanted.echoCurve};
+  QSignalBlocker block(tabs_);
+  CPropertyPage* current = page(tabs_->currentIndex());
+  for (std::size_t k = 0; k < held_.size(); ++k) {
+    CPropertyPage* p = held_[k];
+    if (p == nullptr) continue;
+    const int index = tabs_->indexOf(p);
+    if (want[k] && index < 0) {
+      // After the last shown page that comes before it in the order.
+      int at = tabs_->count();
+      for (std::size_t later = k + 1; later < held_.size(); ++later) {
+        const int i = held_[later] != nullptr ? tabs_->indexOf(held_[later]) : -1;
+        if (i >= 0) {
+          at = i;
+          break;
+        }
+      }
+      tabs_->insertTab(at, p, p->title());
+    } else if (!want[k] && index >= 0) {
+      tabs_->removeTab(index);
+      p->setParent(this);
+      p->hide();
+    }
+  }
+  if (current != nullptr) tabs_->setCurrentWidget(current);
+  current_ = tabs_->currentIndex();
+}
+
 int CMainForm::pageCount() const { return tabs_->count(); }
 
 CPropertyPage* CMainForm::page(int index) const {

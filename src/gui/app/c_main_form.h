@@ -4,7 +4,10 @@
 // 1 connects and identifies again, anything else ends the tool.
 
 #include <QDialog>
+#include <array>
 #include <vector>
+
+#include "core/config/main_form_pages.h"
 
 class QPushButton;
 class QTabWidget;
@@ -36,6 +39,15 @@ class CMainForm : public QDialog {
   bool setActivePage(int index);
   void setStartPage(int index) { startPage_ = index; }
 
+  // The pages that come and go with the model's kind. The form keeps a
+  // held page while it is not shown; showPages() adds and removes them so
+  // that the sheet keeps the order update, live display, diagnostics, echo
+  // curves after the pages added first.
+  enum class Optional { Update, LiveDisplay, Diagnostics, EchoCurve };
+  void holdPage(Optional role, CPropertyPage* page);
+  MainFormPages presentPages() const;
+  void showPages(const MainFormPages& wanted);
+
   QTabWidget* sheet() const { return tabs_; }
   QPushButton* helpButton() const { return help_; }
 
@@ -52,6 +64,7 @@ class CMainForm : public QDialog {
   QtPresenter& presenter_;
   QTabWidget* tabs_;
   QPushButton* help_;
+  std::array<CPropertyPage*, 4> held_{};
   int startPage_ = 0;
   int current_ = -1;
   bool switching_ = false;

@@ -33,6 +33,23 @@ namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+// The startup window's status line and bar while the configuration page is
+// activated (on the GUI thread, in the main form's first moments).
+class ActivationProgress final : public ProgressSink {
+ public:
+  explicit ActivationProgress(COstrelDlg& dlg) : dlg_(dlg) {}
+  void setMessage(const std::string& text) override { dlg_.setStatusText(qs(text)); }
+  void setProgress(int percent) override {
+    percent_ = percent;
+    dlg_.setProgress(percent);
+  }
+  int progress() const override { return percent_; }
+
+ private:
+  COstrelDlg& dlg_;
+  int percent_ = 0;
+};
+
 // The startup window as the sequence sees it. The sequence runs on a
 // worker; each change reaches the window as a queued call with its own
 // copy of the text, in the order made.
@@ -236,6 +253,10 @@ bool COstrelDlg::initialise() {
 
   // 12. The link's service thread; 13. the connect sequence 10 ms later.
   ctx.Link->StartServiceThread();
+  if (options_.sample) {
+    QTimer::singleShot(10, this, &COstrelDlg::SampleProgram);
+    return true;
+  }
   setPhase(Phase::Connecting);
   timer_->start();
   return true;
@@ -352,12 +373,19 @@ void COstrelDlg::OpenMainForm(bool stubbed) {
   const PageServices services{ctx, *presenter_, stubbed};
   CMainForm form(ctx, *presenter_, caption);
   auto* update = new CUpdateProgram(services);
-  form.addPage(new CGenericForm(services));
+  auto* configuration = new CGenericForm(services);
+  form.addPage(configuration);
   form.addPage(update);
-  if (ctx.Values.DemoTab) form.addPage(new CBigDisplay(services));
-  // Held by the form, shown only when the configuration page adds it.
-  auto* diagnostics = new CDiagnostics(services, &form);
-  diagnostics->hide();
+  auto* live = new CBigDisplay(services);
+  if (ctx.Values.DemoTab) form.addPage(live);
+  // The configuration page adds and removes these as the model's kind wants.
+  form.holdPage(CMainForm::Optional::Update, update);
+  form.holdPage(CMainForm::Optional::LiveDisplay, live);
+  form.holdPage(CMainForm::Optional::Diagnostics, new CDiagnostics(services));
+  configuration->presentPages = [&form] { return form.presentPages(); };
+  configuration->showPages = [&form](const MainFormPages& wanted) { form.showPages(wanted); };
+  ActivationProgress activation(*this);
+  configuration->setActivationWindow(&activation, [this] { hide(); });
 
   if (ctx.State.Kind != UnitKind::Sample && ctx.State.Kind != UnitKind::PulseRadar &&
       !ctx.State.UpdateOfferMark &&
@@ -378,7 +406,9 @@ void COstrelDlg::OpenMainForm(bool stubbed) {
       },
       Qt::QueuedConnection);
   const int result = form.exec();
+  configuration->setActivationWindow(nullptr, {});
   if (result == CMainForm::kReconnect) {
+    show();
     setPhase(Phase::Connecting);
     timer_->start();
     return;

@@ -26,8 +26,11 @@ std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments
       "Work with a built-in simulated unit: ultrasonic, guided-wave, u-type or pulse-radar.",
       "kind");
   const QCommandLineOption port("port", "Also look for a unit on this serial device.", "path");
+  const QCommandLineOption sample(
+      "sample", "Start the sample program: the pages of a model without a unit behind them.");
   parser.addOption(simulate);
   parser.addOption(port);
+  parser.addOption(sample);
   parser.addOption(dataDir);
   parser.addOption(screenshots);
   parser.addOption(unattended);
@@ -60,6 +63,7 @@ std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments
     }
   }
   if (parser.isSet(port)) o.port = parser.value(port).toStdString();
+  o.sample = parser.isSet(sample);
   if (parser.isSet(dataDir)) o.dataDir = parser.value(dataDir).toStdString();
   if (parser.isSet(screenshots)) {
     o.screenshots = parser.value(screenshots).toStdString();

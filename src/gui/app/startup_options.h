@@ -24,6 +24,7 @@ struct StartupOptions {
   // interface cables alone.
   std::string simulate;
   std::optional<std::filesystem::path> port;
+  bool sample = false;  // --sample: the sample program, no unit looked for
 
   // For tests: a cable library of their own, and shorter link timings.
   std::function<std::unique_ptr<CableDriver>()> makeDriver;

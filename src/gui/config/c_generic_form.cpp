@@ -16,9 +16,13 @@
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "core/session/app_context.h"
+#include "core/support/text_format.h"
 #include "core/volume/structure_file.h"
 #include "gui/config/c_level_picture.h"
 #include "gui/config/config_print.h"
@@ -131,6 +135,43 @@ void CGenericForm::buildControls() {
   auto* levelsRow = new QHBoxLayout(levelsGroup_);
   auto* levels = new QGridLayout;
   levelsRow->addLayout(levels);
+  // Between the boxes and the picture: the loop-current panel of guided-wave
+  // radar (volume relay units) or the pulse radar's dead band and range.
+  auto* kindColumn = new QVBoxLayout;
+  levelsRow->addLayout(kindColumn);
+  loopPanel_ = new QWidget(levelsGroup_);
+  loopPanel_->setObjectName("IDC_GWROFFSETGROUPBOX");
+  auto* loopGrid = new QGridLayout(loopPanel_);
+  loopGrid->setContentsMargins(0, 0, 0, 0);
+  const std::array<std::pair<const char*, const char*>, 4> loopCaptions = {{
+      {"IDC_GWRMINVOLUME_LABEL", "Min Volume"},
+      {"IDC_GWRMAXVOLUME_LABEL", "Max Volume"},
+      {"IDC_GWRMINCURRENT_LABEL", "Min Current"},
+      {"IDC_GWRMAXCURRENT_LABEL", "Max Current"},
+  }};
+  for (std::size_t k = 0; k < loopCaptions.size(); ++k) {
+    auto* box = new QLineEdit(loopPanel_);
+    box->setObjectName(loopCaptions[k].first);
+    box->setReadOnly(true);
+    box->setMaximumWidth(fontMetrics().averageCharWidth() * 12);
+    loopGrid->addWidget(new QLabel(text(loopCaptions[k].first, loopCaptions[k].second), loopPanel_),
+                        static_cast<int>(k) * 2, 0);
+    loopGrid->addWidget(box, static_cast<int>(k) * 2 + 1, 0);
+    loopBoxes_[k] = box;
+  }
+  loopPanel_->hide();
+  kindColumn->addWidget(loopPanel_);
+  auto columnBox = [&](QLabel*& caption, QLineEdit*& box, const char* key, const char* fallback) {
+    caption = new QLabel(text(key, fallback), levelsGroup_);
+    box = new QLineEdit(levelsGroup_);
+    box->setObjectName(key);
+    box->setMaximumWidth(fontMetrics().averageCharWidth() * 12);
+    kindColumn->addWidget(caption);
+    kindColumn->addWidget(box);
+  };
+  columnBox(deadBandCaption_, deadBand_, "IDC_DEADBAND_LABEL", "Dead Band");
+  columnBox(maxRangeCaption_, maxRange_, "IDC_MAXRANGE_LABEL", "Max Range");
+  kindColumn->addStretch(1);
   auto* pictureColumn = new QVBoxLayout;
   pictureCaption_ = new QLabel(levelsGroup_);
   pictureCaption_->setAlignment(Qt::AlignCenter);
@@ -184,8 +225,6 @@ void CGenericForm::buildControls() {
   addBox(probeCaption_, probe_, "IDC_PROBELENGTH_LABEL", "Probe Length");
   addBox(minFillCaption_, minFill_, "IDC_GWRMINFILLHEIGHT_LABEL", "Min Fill Height");
   minFill_->setReadOnly(true);
-  addBox(deadBandCaption_, deadBand_, "IDC_DEADBAND_LABEL", "Dead Band");
-  addBox(maxRangeCaption_, maxRange_, "IDC_MAXRANGE_LABEL", "Max Range");
   connect(sensor_, &QLineEdit::textEdited, this,
           [this](const QString& t) { model_->editSensorHeight(t.toStdString()); });
   connect(fill_, &QLineEdit::textEdited, this,
@@ -209,17 +248,27 @@ void CGenericForm::buildControls() {
   // The buttons.
   auto* buttons = new QHBoxLayout;
   page->addLayout(buttons);
-  auto button = [&](const char* key, const char* fallback) {
+  auto button = [&](const char* key, const char* fallback, QFrame** frame = nullptr) {
     auto* b = new QPushButton(text(key, fallback), this);
     b->setObjectName(key);
-    buttons->addWidget(b);
+    if (frame == nullptr) {
+      buttons->addWidget(b);
+      return b;
+    }
+    // A frame two pixels wide around the button, coloured while lit.
+    *frame = new QFrame(this);
+    (*frame)->setObjectName(QString(key) + "_FRAME");
+    auto* inside = new QHBoxLayout(*frame);
+    inside->setContentsMargins(2, 2, 2, 2);
+    inside->addWidget(b);
+    buttons->addWidget(*frame);
     return b;
   };
   write_ = button("IDC_WRITETARGET", "Write to Unit");
   wiring_ = button("IDC_VIEWDRAWING", "Wiring Diagram");
-  advanced_ = button("IDC_ADVANCED", "Advanced");
+  advanced_ = button("IDC_ADVANCED", "Advanced", &advancedFrame_);
   relaySetPoints_ = button("IDC_INDEPENDENTBTN", "Relay Set Points");
-  tanks_ = button("IDC_TANKS", "Tanks");
+  tanks_ = button("IDC_TANKS", "Tanks", &tanksFrame_);
   factory_ = button("IDC_DEFAULTCFG", "Factory Config");
   clear_ = button("IDC_RESET", "Clear Screen");
   connect(write_, &QPushButton::clicked, this, &CGenericForm::writeToUnit);
@@ -270,12 +319,17 @@ void CGenericForm::buildControls() {
   auto* service = new QHBoxLayout;
   page->addLayout(service);
   testConfigs_ = new QPushButton("Test Configs", this);
+  viewTanks_ = new QPushButton("View Tanks", this);
   testCounter_ = new QLabel(this);
+  testCounter_->setObjectName("IDC_COUNTER");
   service->addWidget(testConfigs_);
+  service->addWidget(viewTanks_);
   service->addWidget(testCounter_);
   service->addStretch(1);
   connect(testConfigs_, &QPushButton::clicked, this, [this] { model_->testConfigs(); });
+  connect(viewTanks_, &QPushButton::clicked, this, &CGenericForm::viewTanks);
   testConfigs_->hide();
+  viewTanks_->hide();
   testCounter_->hide();
   installContextHelp();
 }
@@ -351,7 +405,22 @@ void CGenericForm::OnSetActive() {
     }
     return;
   }
+  if (activationDone_) activationDone_();
   refreshLayout();
+  refreshLoopCurrent();
+  applyPagesByKind();
+}
+
+void CGenericForm::setActivationWindow(ProgressSink* progress, std::function<void()> done) {
+  model_->setActivationProgress(progress);
+  activationDone_ = std::move(done);
+}
+
+void CGenericForm::applyPagesByKind() {
+  if (!presentPages || !showPages) return;
+  const MainFormPages present = presentPages();
+  const MainFormPages wanted = model_->pagesByKind(present);
+  if (wanted != present) showPages(wanted);
 }
 
 bool CGenericForm::OnKillActive() {
@@ -389,11 +458,16 @@ void CGenericForm::changed(PagePart part) {
     case PagePart::Boxes: refreshBoxes(); break;
     case PagePart::Units: refreshUnits(); break;
     case PagePart::Buttons: refreshButtons(); break;
-    case PagePart::Capacity: capacity_->setText(qs(model_->capacityLine())); break;
+    case PagePart::Capacity:
+      capacity_->setText(qs(model_->capacityLine()));
+      refreshLoopCurrent();
+      refreshFrames();
+      break;
     case PagePart::Service:
       testConfigs_->setVisible(model_->serviceToolsShown());
+      viewTanks_->setVisible(model_->serviceToolsShown());
       testCounter_->setVisible(model_->serviceToolsShown());
-      testCounter_->setText(QString::number(model_->testCounter()));
+      testCounter_->setText(QString::number(model_->serviceCounter()));
       break;
   }
 }
@@ -508,7 +582,7 @@ void CGenericForm::refreshLayout() {
                      static_cast<QWidget*>(maxRangeCaption_), static_cast<QWidget*>(maxRange_)}) {
     w->setVisible(pulse);
   }
-  tanks_->setVisible(!m.NonLinearButtonCaption.empty());
+  tanksFrame_->setVisible(!m.NonLinearButtonCaption.empty());
   tanks_->setText(qs(m.NonLinearButtonCaption));
   const UnitConfiguration& c = model_->config();
   const bool heightsEditable = c.outputUnits == c.heightUnits;
@@ -536,7 +610,7 @@ void CGenericForm::refreshPicture() {
     if (logo != logoFile_) {
       QPixmap pixmap(logo);
       if (pixmap.isNull()) {
-        presenter().messageBox(ctx.text("ERROR_MESSAGE15"), kStyleError);
+        showPictureError(logo);
       } else {
         logo_->setPixmap(pixmap);
       }
@@ -568,9 +642,66 @@ void CGenericForm::refreshPicture() {
   if (picture_->load(path)) {
     pictureFile_ = path;
   } else {
-    presenter().messageBox(context().text("ERROR_MESSAGE15"), kStyleError);
+    showPictureError(path);
   }
   refreshMarkers();
+}
+
+void CGenericForm::refreshFrames() {
+  const QString lit = "QFrame { background-color: rgb(76,115,138); }";
+  for (auto [frame, on] : {std::pair{advancedFrame_, model_->advancedFramed()},
+                           std::pair{tanksFrame_, model_->tanksFramed()}}) {
+    // Redrawn only when the state changes.
+    const QString want = on ? lit : QString();
+    if (frame->styleSheet() != want) frame->setStyleSheet(want);
+  }
+}
+
+void CGenericForm::refreshLoopCurrent() {
+  const LoopCurrentPanel& panel = model_->loopCurrent();
+  loopPanel_->setVisible(panel.shown);
+  const std::array<const std::string*, 4> texts = {&panel.minVolume, &panel.maxVolume,
+                                                   &panel.minCurrent, &panel.maxCurrent};
+  for (std::size_t k = 0; k < texts.size(); ++k) setBoxText(loopBoxes_[k], *texts[k]);
+}
+
+// "View Tanks": the model's picture with the overlays the counter names,
+// the blue of each overlay copied onto it. For checking the overlay
+// drawings against the positions the model file gives.
+void CGenericForm::viewTanks() {
+  const AppContext& ctx = context();
+  const int overlays = model_->viewTanks();
+  logoFile_.clear();
+  pictureFile_.clear();
+  refreshPicture();
+  std::vector<CLevelPicture::Overlay> parts;
+  const ModelImages& images = ctx.Images;
+  for (int k = 0; k < ModelImages::kOverlays; ++k) {
+    if ((overlays & (1 << k)) == 0) continue;
+    const OverlayPoint& point = images.Overlays[static_cast<std::size_t>(k)];
+    if (point.Caption.empty()) continue;
+    parts.push_back({QPoint(point.X, point.Y), qs((ctx.Folders.Bitmaps / point.Caption).string())});
+  }
+  const QString base = qs((ctx.Folders.Bitmaps / images.Image).string());
+  QString failed;
+  if (!picture_->loadWithOverlays(base, parts, failed)) showPictureError(failed);
+  pictureFile_.clear();  // the next refresh draws the plain picture again
+  refreshMarkers();
+}
+
+// The picture cannot be read: the error code and the system's text for it.
+void CGenericForm::showPictureError(const QString& path) {
+  const std::string message = context().text("ERROR_MESSAGE15");
+  int code = 0;
+  const QByteArray name = path.toLocal8Bit();
+  if (std::FILE* f = std::fopen(name.constData(), "rb"); f != nullptr) {
+    std::fclose(f);
+    code = EINVAL;  // there, but not a picture
+  } else {
+    code = errno;
+  }
+  presenter().messageBox(formatText(message, {code, std::string(std::strerror(code))}),
+                         kStyleError);
 }
 
 // A line from each shown level box to its point on the picture.

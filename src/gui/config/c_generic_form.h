@@ -12,8 +12,10 @@
 #include <memory>
 
 #include "core/config/config_page_model.h"
+#include "core/config/main_form_pages.h"
 #include "gui/support/c_property_page.h"
 
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -71,6 +73,23 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   std::function<QString()> chooseOpenFile;
   std::function<QString(const QString& proposed)> chooseSaveName;
 
+  // The main form's pages that come and go with the model's kind (unset:
+  // the page stands alone, as in tests).
+  std::function<MainFormPages()> presentPages;
+  std::function<void(const MainFormPages&)> showPages;
+  // The startup window: the activation's texts and progress go to it, and
+  // it is hidden once the page stands.
+  void setActivationWindow(ProgressSink* progress, std::function<void()> done);
+
+  QWidget* loopCurrentPanel() const { return loopPanel_; }
+  QLineEdit* loopCurrentBox(int row) const { return loopBoxes_[static_cast<std::size_t>(row)]; }
+  QFrame* advancedFrame() const { return advancedFrame_; }
+  QFrame* tanksFrame() const { return tanksFrame_; }
+  QPushButton* viewTanksButton() const { return viewTanks_; }
+  QLabel* serviceCounter() const { return testCounter_; }
+  QLineEdit* deadBandBox() const { return deadBand_; }
+  QLineEdit* probeLengthBox() const { return probe_; }
+
   // What Write to Unit last ended with (for tests and the offscreen run).
   const std::optional<WriteOutcome>& lastWrite() const { return lastWrite_; }
 
@@ -92,6 +111,11 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   void refreshLayout();
   void refreshPicture();
   void refreshMarkers();
+  void refreshFrames();
+  void refreshLoopCurrent();
+  void applyPagesByKind();
+  void viewTanks();
+  void showPictureError(const QString& path);
   void openFile();
   void saveFile();
   void writeToUnit();
@@ -129,6 +153,12 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QLabel* maxRangeCaption_ = nullptr;
   QLineEdit* maxRange_ = nullptr;
   QLabel* capacity_ = nullptr;
+  QWidget* loopPanel_ = nullptr;
+  std::array<QLineEdit*, 4> loopBoxes_{};  // min/max volume, min/max current
+  QFrame* advancedFrame_ = nullptr;
+  QFrame* tanksFrame_ = nullptr;
+  QPushButton* viewTanks_ = nullptr;
+  std::function<void()> activationDone_;
   QLabel* pictureCaption_ = nullptr;
   CLevelPicture* picture_ = nullptr;
   QString pictureFile_;  // the picture shown; a failed load keeps it

@@ -22,14 +22,49 @@ QSize CLevelPicture::sizeHint() const { return image_.isNull() ? QSize(300, 360)
 bool CLevelPicture::load(const QString& path) {
   QImage loaded(path);
   if (loaded.isNull()) return false;
+  show(loaded.convertToFormat(QImage::Format_RGB32));
+  return true;
+}
+
+bool CLevelPicture::loadWithOverlays(const QString& path, const std::vector<Overlay>& overlays,
+                                     QString& failed) {
+  QImage loaded(path);
+  if (loaded.isNull()) {
+    failed = path;
+    return false;
+  }
   loaded = loaded.convertToFormat(QImage::Format_RGB32);
+  for (const Overlay& o : overlays) {
+    const QImage overlay(o.path);
+    if (overlay.isNull()) {
+      failed = o.path;
+      return false;
+    }
+    copyBlue(loaded, overlay.convertToFormat(QImage::Format_RGB32), o.at);
+  }
+  show(std::move(loaded));
+  return true;
+}
+
+void CLevelPicture::copyBlue(QImage& image, const QImage& overlay, QPoint at) {
+  const QRgb blue = qRgb(0, 0, 255);
+  for (int y = 0; y < overlay.height(); ++y) {
+    for (int x = 0; x < overlay.width(); ++x) {
+      const QPoint to = at + QPoint(x, y);
+      if (image.valid(to) && (overlay.pixel(x, y) & 0xFFFFFF) == (blue & 0xFFFFFF)) {
+        image.setPixel(to, blue);
+      }
+    }
+  }
+}
+
+void CLevelPicture::show(QImage loaded) {
   floodFill(loaded, QPoint(1, 1), palette().color(QPalette::Window));
   image_ = std::move(loaded);
   // The whole drawing shows: the frame is never smaller than the picture.
   setMinimumSize(image_.size());
   updateGeometry();
   update();
-  return true;
 }
 
 void CLevelPicture::setMarkers(std::vector<Marker> markers) {

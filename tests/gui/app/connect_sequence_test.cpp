@@ -156,16 +156,23 @@ class ConnectSequenceTest : public QObject {
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("guided");
     QTest::addColumn<bool>("uType");
+    // The configuration page sets the other pages by the model's kind: the
+    // live display for ultrasonic units, the echo diagnostics for guided-wave
+    // radar, neither for the U-type (UGUS) model.
+    QTest::addColumn<QStringList>("pages");
     QTest::newRow("ultrasonic") << int(sim::PageUnitKind::Ultrasonic) << '\0' << "KM30-1020"
                                 << "KM30-U"
-                                << "KM30_Ultrasonic.txt" << false << false;
+                                << "KM30_Ultrasonic.txt" << false << false
+                                << QStringList({"Configuration", "Updates", "Live Display"});
     QTest::newRow("guided-wave, lower-case letter")
         << int(sim::PageUnitKind::GuidedWave) << 'g' << "KM50-2410"
         << "KM50-GWR"
-        << "KM50_GuidedWave.txt" << true << false;
+        << "KM50_GuidedWave.txt" << true << false
+        << QStringList({"Configuration", "Updates", "Diagnostics"});
     QTest::newRow("u-type") << int(sim::PageUnitKind::UType) << '\0' << "KM40-1130"
                             << "KM40-U2"
-                            << "KM40_UType.txt" << false << true;
+                            << "KM40_UType.txt" << false << true
+                            << QStringList({"Configuration", "Updates"});
   }
   void pageUnitsReachTheMainFormWithTheirIdentity() {
     QFETCH(int, kind);
@@ -183,7 +190,7 @@ class ConnectSequenceTest : public QObject {
     QCOMPARE(run.forms.size(), std::size_t{1});
     const FormSeen& form = run.forms[0];
     QCOMPARE(form.caption, QString("Ostrel 5.0.0"));
-    QCOMPARE(form.pages, QStringList({"Configuration", "Updates"}));
+    QTEST(form.pages, "pages");
     QCOMPARE(form.activePage, 0);
 
     const ostrel::UnitConfiguration& u = run.ctx().Unit;
@@ -199,7 +206,9 @@ class ConnectSequenceTest : public QObject {
     // The model that serves the unit is the one in the model records.
     QCOMPARE(QString::fromStdString(run.ctx().Database.UnitTypes[0]),
              QString::fromStdString(u.model.substr(0, 4)));
-    QCOMPARE(run.dlg().progressBar()->value(), 90);
+    // The page's activation ran to its end in the startup window.
+    QCOMPARE(run.dlg().progressBar()->value(), 100);
+    QCOMPARE(run.status(), run.text("BUSY_MESSAGE11"));
     QVERIFY(run.presenter().shown().empty());
   }
 
@@ -210,6 +219,8 @@ class ConnectSequenceTest : public QObject {
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{1});
     QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::PulseRadar);
+    // No firmware update through the cable and no page-based live display.
+    QCOMPARE(run.forms[0].pages, QStringList({"Configuration"}));
     const ostrel::UnitConfiguration& u = run.ctx().Unit;
     QCOMPARE(QString::fromStdString(u.firmware), QString("NXRadar"));
     QCOMPARE(QString::fromStdString(u.model), QString("KM70-2610"));
@@ -379,7 +390,8 @@ class ConnectSequenceTest : public QObject {
     run.dlg().retryButton()->click();
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{1});
-    QVERIFY(run.status().isEmpty());
+    // The failure's text gave way to the configuration page's activation.
+    QCOMPARE(run.status(), run.text("BUSY_MESSAGE11"));
   }
 
   // Result 1 of the main form connects again; what the next unit is, the
@@ -475,13 +487,13 @@ class ConnectSequenceTest : public QObject {
     QCOMPARE(QString::fromStdString(run.ctx().Unit.modelFileName), QString("KM30_Ultrasonic.txt"));
   }
 
-  void liveDisplayPageFollowsDemoTab() {
-    Run run(pageUnit(sim::PageUnitKind::Ultrasonic));
+  void liveDisplayOfDemoTabLeavesForGuidedWaveRadar() {
+    Run run(pageUnit(sim::PageUnitKind::GuidedWave));
     QVERIFY(run.start());
     run.ctx().Values.DemoTab = true;
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{1});
-    QCOMPARE(run.forms[0].pages, QStringList({"Configuration", "Updates", "Live Display"}));
+    QCOMPARE(run.forms[0].pages, QStringList({"Configuration", "Updates", "Diagnostics"}));
   }
 
   void makerModeAsksBeforeGivingUp() {
@@ -551,9 +563,11 @@ class ConnectSequenceTest : public QObject {
           static_cast<long long>(clock.elapsed()), static_cast<long long>(longest));
     QVERIFY2(longest < 100, qPrintable(QString("window stalled %1 ms").arg(longest)));
     QCOMPARE(run.forms.size(), std::size_t{1});
-    // Each step of the sequence reached the bar, in order.
+    // Each step of the sequence reached the bar, in order, then each step of
+    // the configuration page's activation.
     steps.erase(std::unique(steps.begin(), steps.end()), steps.end());
-    QCOMPARE(steps, QList<int>({10, 20, 30, 40, 50, 55, 60, 65, 70, 80, 90}));
+    QCOMPARE(steps, QList<int>({10, 20, 30, 40, 50, 55, 60, 65, 70, 80, 90,  //
+                                0, 10, 30, 40, 50, 60, 70, 80, 90, 100}));
   }
 };
 

@@ -69,7 +69,10 @@ class CGenericFormTest : public QObject {
 
     CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
     page.show();
+    QElapsedTimer activation;
+    activation.start();
     page.OnSetActive();
+    qInfo("the page's activation took %lld ms", static_cast<long long>(activation.elapsed()));
     QCOMPARE(page.statusLine()->text(), QString("Valid Configuration #4"));
     QCOMPARE(page.itemList(kRelayFunction)->currentText(), QString("Alarms and Pump Down"));
     QCOMPARE(page.levelBox(5)->text(), QString("14.0"));
@@ -158,6 +161,54 @@ class CGenericFormTest : public QObject {
     QCOMPARE(d.configuration.levels[5], 15.5);
     QCOMPARE(high->text(), QString("15.5"));
     QVERIFY(page.writeButton()->isEnabled());
+  }
+
+  // The maker's View Tanks tool draws the model's picture with the overlay
+  // drawings the counter's bits name, copying only their blue, so a model
+  // file's overlay positions can be checked by eye.
+  void viewTanksDrawsEachCombinationOfOverlays() {
+    QTemporaryDir dir;
+    COstrelDlg dlg(options(dir));
+    QVERIFY(connectUnit(dlg));
+    dlg.context().Values.MakerMode = true;
+    CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
+    page.show();
+    page.OnSetActive();
+    QVERIFY(page.viewTanksButton()->isHidden());
+    page.fileNameBox()->setText("test configurations");
+    emit page.fileNameBox()->textEdited(page.fileNameBox()->text());
+    QTest::mouseClick(page.openButton(), Qt::LeftButton);
+    QVERIFY(!page.viewTanksButton()->isHidden());
+
+    auto blue = [&page] {
+      const QImage& image = page.picture()->image();
+      int n = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == 0x0000FF;
+      }
+      return n;
+    };
+    const int plain = blue();
+    QTest::mouseClick(page.viewTanksButton(), Qt::LeftButton);
+    QCOMPARE(page.serviceCounter()->text(), QString("0"));
+    QCOMPARE(blue(), plain);
+    QTest::mouseClick(page.viewTanksButton(), Qt::LeftButton);  // overlay 0: row 1 at 150|270
+    const int first = blue();
+    QVERIFY(first > plain);
+    QTest::mouseClick(page.viewTanksButton(), Qt::LeftButton);  // overlay 1 alone
+    QCOMPARE(page.serviceCounter()->text(), QString("2"));
+    const int second = blue();
+    QVERIFY(second > plain);
+    QTest::mouseClick(page.viewTanksButton(), Qt::LeftButton);  // both
+    QCOMPARE(blue(), first + second - plain);
+    const int one = blue();
+    for (int k = 4; k < 255; ++k) page.model().viewTanks();
+    QTest::mouseClick(page.viewTanksButton(), Qt::LeftButton);  // all eight
+    QCOMPARE(page.serviceCounter()->text(), QString("255"));
+    QVERIFY(blue() > one);
+    QTest::mouseClick(page.viewTanksButton(), Qt::LeftButton);
+    QCOMPARE(page.serviceCounter()->text(), QString("0"));
+    QVERIFY(dlg.presenter().shown().empty());
   }
 };
 

@@ -462,5 +462,50 @@ TEST(ConfigPageModel, SampleModeStartsFromTheFactoryFileAndTakesATank) {
   EXPECT_TRUE(m.boxes().fileName.empty());
 }
 
+// A guided-wave radar in volume units shows the volumes at the lowest level
+// the probe can measure and at the fill height, and the loop currents they
+// give; the Tanks button is framed while the relay units are a volume.
+TEST(ConfigPageModel, GuidedWaveVolumePanelShowsTheProbesRangeAsCurrents) {
+  auto records = test::shippedModel("KM50_GuidedWave.txt");
+  test::RecordingPresenter presenter;
+  UnitConfiguration config;
+  config.model = "KM50";
+  ConfigPageServices s;
+  s.records = records.get();
+  s.presenter = &presenter;
+  s.configsFolder = test::sourceDataDir() / "Configs";
+  s.modelsFolder = test::sourceDataDir() / "Models";
+  ConfigPageModel m(config, s);
+  m.setSampleMode(true);
+  ASSERT_TRUE(m.activate());
+  EXPECT_FALSE(m.loopCurrent().shown);  // distance units
+  EXPECT_FALSE(m.tanksFramed());
+
+  // Vertical cylinder, 10 ft across, 18 ft high; probe 19 ft under a 20 ft
+  // sensor height. The lowest measurable level: 20 - (19 + 6 in nut) + 3.96
+  // in dead band = 0.83 ft, above the 0.5 ft minimum fill height.
+  VolumeTable& v = m.volume();
+  const float dims[] = {20.0f, 18.0f, 0.5f, 19.0f, 18.0f, 10.0f};
+  std::copy(std::begin(dims), std::end(dims), v.Dimensions.begin());
+  m.applyStructure(0x0100, 32, 2);
+  ASSERT_TRUE(m.loopCurrent().shown);
+  EXPECT_TRUE(m.tanksFramed());
+  const double gallonsPerFoot = 3.141592653589793 * 25.0 * 7.480519;  // pi r^2 in US gallons
+  EXPECT_NEAR(std::stod(m.loopCurrent().minVolume), 0.83 * gallonsPerFoot, 0.5);
+  EXPECT_NEAR(std::stod(m.loopCurrent().maxVolume), 18.0 * gallonsPerFoot, 0.5);
+  // 4 mA + 16 mA x 0.83 / 18 (full at the 18 ft tank height).
+  EXPECT_EQ(m.loopCurrent().minCurrent, "4.738");
+  EXPECT_EQ(m.loopCurrent().maxCurrent, "20.000");
+
+  // A lower fill height lowers the top volume only; item 1's second choice
+  // (20 mA at empty) turns the current scale round.
+  m.editFillHeight("9");
+  EXPECT_NEAR(std::stod(m.loopCurrent().maxVolume), 9.0 * gallonsPerFoot, 0.5);
+  EXPECT_EQ(m.loopCurrent().minCurrent, "4.738");
+  m.selectItem(1, 2);
+  EXPECT_EQ(m.loopCurrent().minCurrent, "19.262");
+  EXPECT_EQ(m.loopCurrent().maxCurrent, "4.000");
+}
+
 }  // namespace
 }  // namespace ostrel
