@@ -274,6 +274,29 @@ bool StartupSequence::LoadUnitModel(bool& found) {
 
 bool StartupSequence::LoadModelByHardware() { return findAndLoad(false); }
 
+bool StartupSequence::LoadSampleModel(const std::string& modelNumber) {
+  const std::string prefix = modelPrefix(modelNumber);
+  const auto& names = ctx_.SampleModelNames;
+  const auto at = std::find(names.begin(), names.end(), prefix);
+  if (at == names.end()) return false;
+  const std::string file = ctx_.SampleModelFiles[static_cast<std::size_t>(at - names.begin())];
+  // The help topics are built for the model's kind before its file is
+  // read, since the file's own topics overwrite entries: the kind is learnt
+  // from a first reading.
+  for (int pass = 0; pass < 2; ++pass) {
+    ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
+    if (!loadModel(ctx_.Folders.Models / file, 0)) {
+      ResetModelDatabase(ctx_.Database, ctx_.Images, &ctx_.Flags);
+      return false;
+    }
+    if (pass == 0) {
+      ctx_.HelpTopics.build(ctx_.Database.GuidedWaveRadar != 0, ctx_.Database.PulseRadar != 0);
+    }
+  }
+  ctx_.Unit.modelFileName = file;
+  return true;
+}
+
 void StartupSequence::ShowModelNotFound(StartupView& view) {
   view.statusText(ctx_.text("ERROR_MESSAGE117") +
                   ctx_.format("ERROR_MESSAGE119", {notFoundModel_, notFoundFirmware_}));

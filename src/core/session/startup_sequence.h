@@ -52,6 +52,11 @@ class StartupSequence {
   bool LoadUnitModel(bool& found);
   // The same search by the hardware model prefix alone.
   bool LoadModelByHardware();
+  // Sample mode: the model file of a model number from the sample listing
+  // (by the part before the first "-"), loaded in place of the current
+  // model. False when the listing has no such model or its file does not
+  // load (the database is then empty).
+  bool LoadSampleModel(const std::string& modelNumber);
   void ShowModelNotFound(StartupView& view);
   void ShowStartupError(StartupView& view, const std::string& text);
 

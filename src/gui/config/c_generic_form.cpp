@@ -22,6 +22,7 @@
 #include <ctime>
 
 #include "core/session/app_context.h"
+#include "core/session/startup_sequence.h"
 #include "core/support/text_format.h"
 #include "core/volume/structure_file.h"
 #include "gui/config/c_level_picture.h"
@@ -74,6 +75,9 @@ CGenericForm::CGenericForm(PageServices services, QWidget* parent)
     return openDocument(path, unattended);
   };
   s.toolVersion = VersionNumbers::parse(ctx.Values.Version).Parts;
+  s.loadModel = [&ctx](const std::string& modelNumber) {
+    return StartupSequence(ctx).LoadSampleModel(modelNumber);
+  };
   model_ = std::make_unique<ConfigPageModel>(ctx.Unit, s);
   model_->setSampleMode(services.stubbed);
   model_->setView(this);
@@ -128,7 +132,22 @@ void CGenericForm::buildControls() {
   status_->setObjectName("IDC_CFGSTATUS");
   status_->setWordWrap(true);
   itemsGrid->addWidget(status_, UnitConfiguration::kConfigItems, 0, 1, 2);
-  columns->addWidget(configGroup_, 3);
+  // Sample mode: the model whose pages are shown.
+  modelGroup_ = new QGroupBox(text("IDC_MNLABEL", "Model Number"), this);
+  auto* modelRow = new QHBoxLayout(modelGroup_);
+  modelList_ = new QComboBox(modelGroup_);
+  modelList_->setObjectName("IDC_MODELNUMBER");
+  modelRow->addWidget(modelList_, 1);
+  modelGroup_->hide();
+  connect(modelList_, &QComboBox::activated, this, [this](int index) {
+    if (refreshing_ || index < 0) return;
+    model_->chooseModel(modelList_->itemText(index).toStdString());
+    afterModelChange();
+  });
+  auto* left = new QVBoxLayout;
+  left->addWidget(configGroup_, 1);
+  left->addWidget(modelGroup_);
+  columns->addLayout(left, 3);
 
   // Levels, heights and units, beside the level picture.
   levelsGroup_ = new QGroupBox(text("IDC_TANKWINDOW", "Levels"), this);
@@ -380,6 +399,8 @@ void CGenericForm::installContextHelp() {
             {tanks_, HelpControl::TanksButton},
             {relayUnitsBox_, HelpControl::RelayUnitsBox},
             {heightUnitsBox_, HelpControl::HeightUnitsBox},
+            {modelGroup_, HelpControl::ModelGroup},
+            {modelList_, HelpControl::ModelList},
         };
         for (const auto& [widget, control] : controls) {
           if (w == widget) return control;
@@ -406,6 +427,29 @@ void CGenericForm::OnSetActive() {
     return;
   }
   if (activationDone_) activationDone_();
+  refreshModelList();
+  afterModelChange();
+}
+
+// The model list of sample mode: every model of the family, the shown
+// model's number chosen.
+void CGenericForm::refreshModelList() {
+  const AppContext& ctx = context();
+  modelGroup_->setVisible(model_->sampleMode());
+  if (!model_->sampleMode()) return;
+  refreshing_ = true;
+  modelList_->clear();
+  for (const std::string& name : ctx.SampleModelNames) modelList_->addItem(qs(name));
+  modelList_->setCurrentIndex(
+      modelList_->findText(qs(StartupSequence::modelPrefix(model_->config().model))));
+  refreshing_ = false;
+}
+
+// What another model (a sample choice, a file naming one) changes beyond
+// the model's own state: the kind's controls and pictures and the main
+// form's pages.
+void CGenericForm::afterModelChange() {
+  refreshIdentityLines();
   refreshLayout();
   refreshLoopCurrent();
   applyPagesByKind();
@@ -772,6 +816,9 @@ void CGenericForm::openFile() {
                                ? path.filename().string()
                                : path.string();
   model_->openFile(name);
+  // A file may name another model (sample mode loads it).
+  refreshModelList();
+  afterModelChange();
 }
 
 void CGenericForm::saveFile() {

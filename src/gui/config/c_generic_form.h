@@ -65,6 +65,7 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QPushButton* openButton() const { return open_; }
   QPushButton* printButton() const { return print_; }
   QLabel* capacityLine() const { return capacity_; }
+  QComboBox* modelList() const { return modelList_; }
   CLevelPicture* picture() const { return picture_; }
   QLabel* pictureCaption() const { return pictureCaption_; }
 
@@ -114,6 +115,8 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   void refreshFrames();
   void refreshLoopCurrent();
   void applyPagesByKind();
+  void refreshModelList();
+  void afterModelChange();
   void viewTanks();
   void showPictureError(const QString& path);
   void openFile();
@@ -132,6 +135,8 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   std::array<QLabel*, UnitConfiguration::kConfigItems> itemCaptions_{};
   std::array<ItemCombo*, UnitConfiguration::kConfigItems> items_{};
   QLabel* status_ = nullptr;
+  QGroupBox* modelGroup_ = nullptr;
+  QComboBox* modelList_ = nullptr;
   QGroupBox* levelsGroup_ = nullptr;
   std::array<QLabel*, UnitConfiguration::kLevels> levelCaptions_{};
   std::array<QLineEdit*, UnitConfiguration::kLevels> levelBoxes_{};

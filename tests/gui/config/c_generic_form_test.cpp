@@ -210,6 +210,56 @@ class CGenericFormTest : public QObject {
     QCOMPARE(page.serviceCounter()->text(), QString("0"));
     QVERIFY(dlg.presenter().shown().empty());
   }
+
+  // Sample mode: another model number reloads the page for that model, its
+  // kind's boxes and the main form's pages with it.
+  void sampleModelChoiceSwitchesKindLayoutAndPages() {
+    QTemporaryDir dir;
+    StartupOptions o = options(dir);
+    o.simulate.clear();
+    COstrelDlg dlg(o);
+    QVERIFY(dlg.initialise());
+    SilentView view;
+    StartupSequence sequence(dlg.context());
+    QCOMPARE(sequence.SampleProgram(view), StartupSequence::Outcome::Identified);
+
+    CGenericForm page(PageServices{dlg.context(), dlg.presenter(), true});
+    MainFormPages pages;
+    pages.update = true;
+    page.presentPages = [&pages] { return pages; };
+    page.showPages = [&pages](const MainFormPages& wanted) { pages = wanted; };
+    page.show();
+    page.OnSetActive();
+    QCOMPARE(page.modelList()->currentText(), QString("KM30"));
+    QVERIFY(pages.liveDisplay && !pages.diagnostics);
+    QVERIFY(!page.probeLengthBox()->isVisibleTo(&page));
+
+    auto choose = [&page](const char* number) {
+      const int at = page.modelList()->findText(number);
+      QVERIFY(at >= 0);
+      page.modelList()->setCurrentIndex(at);
+      emit page.modelList()->activated(at);
+    };
+    choose("KM50");
+    QCOMPARE(QString::fromStdString(dlg.context().Unit.modelFileName), QString("KM50_GuidedWave.txt"));
+    QVERIFY(page.probeLengthBox()->isVisibleTo(&page));
+    QVERIFY(!pages.liveDisplay && pages.diagnostics && pages.update);
+    QCOMPARE(page.statusLine()->text(), QString("Valid Configuration #2"));  // its factory file
+    // The help topics follow the model's kind.
+    auto* help = page.findChild<ContextHelp*>();
+    QCOMPARE(help->topicFor(page.sensorHeightBox()), std::string("LEVELS_GWR.htm"));
+
+    choose("KM70");
+    QVERIFY(page.deadBandBox()->isVisibleTo(&page));
+    QVERIFY(!page.probeLengthBox()->isVisibleTo(&page));
+    QVERIFY(pages.echoCurve && !pages.update && !pages.liveDisplay);
+    QCOMPARE(help->topicFor(page.sensorHeightBox()), std::string("TANK_LEVELS_PULSE.htm"));
+    // Back to the KM30: its file's own topic for the loop span is kept.
+    choose("KM30");
+    QCOMPARE(help->topicFor(page.itemList(kLoopSpan)), std::string("LOOP_SPAN.htm"));
+    QCOMPARE(help->topicFor(page.sensorHeightBox()), std::string("TANK_LEVELS_GROUP.htm"));
+    QVERIFY(dlg.presenter().shown().empty());
+  }
 };
 
 QTEST_MAIN(CGenericFormTest)
