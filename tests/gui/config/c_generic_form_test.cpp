@@ -130,7 +130,12 @@ class CGenericFormTest : public QObject {
     QTest::keyClicks(high, "15.5");
     QCOMPARE(page.model().config().levels[5], 15.5);
     dlg.presenter().clearShown();
-    dlg.presenter().queueAnswer(kResultNo);  // no further unit
+    // A second unit after the first: yes, connect it (OK); the same unit is
+    // still on the cable, which the page says before writing it again; then
+    // no further unit.
+    dlg.presenter().queueAnswer(kResultYes);
+    dlg.presenter().queueAnswer(kResultOk);
+    dlg.presenter().queueAnswer(kResultNo);
 
     // A tick every 10 ms; the longest gap between ticks is the longest the
     // window could not paint.
@@ -152,7 +157,13 @@ class CGenericFormTest : public QObject {
 
     QVERIFY(page.lastWrite().has_value());
     QCOMPARE(page.lastWrite()->status, WriteOutcome::Status::Written);
-    QCOMPARE(page.lastWrite()->unitsWritten, 1);
+    QCOMPARE(page.lastWrite()->unitsWritten, 2);
+    const QString stillConnected = QString::fromStdString(dlg.context().text("ERROR_MESSAGE28"));
+    bool warned = false;
+    for (const auto& shown : dlg.presenter().shown()) {
+      warned = warned || QString::fromStdString(shown.text).contains(stillConnected);
+    }
+    QVERIFY(warned);
     // The unit holds it: its customer page read back anew.
     AppContext& ctx = dlg.context();
     UnitMemory::Page customer{};
