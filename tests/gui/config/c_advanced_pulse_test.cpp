@@ -1,0 +1,227 @@
+// The pulse radar's advanced dialog on the configuration page, offscreen,
+// against the simulated pulse-radar unit in-process: the first Advanced
+// reads the radar's settings while the windows keep painting, the dialog
+// shows them, OK flags what was changed and nothing else; a radar that
+// fails the read keeps the dialog shut with the radar error report.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "core/session/app_context.h"
+#include "core/session/startup_sequence.h"
+#include "gui/app/c_ostrel_dlg.h"
+#include "gui/config/c_advanced_pulse.h"
+#include "gui/config/c_generic_form.h"
+#include "gui/support/c_busy_window.h"
+#include "gui/support/qt_presenter.h"
+#include "sim/pulse_fault.h"
+#include "sim/pulse_radar_unit.h"
+#include "sim/simulated_cable_driver.h"
+
+using namespace ostrel;
+namespace fs = std::filesystem;
+using S = RadarAdvancedState;
+
+namespace {
+
+class SilentView final : public StartupView {
+ public:
+  void statusText(const std::string&) override {}
+  void captionLine(const std::string&) override {}
+  void progress(int) override {}
+  void startButtons(bool) override {}
+  void troubleshootLink(bool) override {}
+};
+
+// A radar whose advanced settings differ from the factory's: bulk solid,
+// the second first-echo choice, fast level change off, powder on, a 50 mm
+// pipe and 12 s damping.
+std::shared_ptr<sim::PulseRadarUnit> radar() {
+  auto unit = std::make_shared<sim::PulseRadarUnit>();
+  sim::RadarParameters p = unit->parameters();
+  const std::pair<std::uint16_t, std::vector<std::uint8_t>> values[] = {
+      {0x2, {2}}, {0x505, {1}}, {0x500, {1}}, {0x506, {1}}, {0x510, {50, 0}}, {0x9, {12, 0}}};
+  for (const auto& [number, bytes] : values) p.set(number, bytes);
+  unit->setParameters(p);
+  return unit;
+}
+
+struct Session {
+  explicit Session(std::shared_ptr<sim::PulseRadarUnit> u) : unit(std::move(u)) {
+    StartupOptions o;
+    const fs::path root = dir.path().toStdString();
+    o.dataDir = root / "data";
+    o.configRoot = root / "config";
+    o.unattended = true;
+    UnitLink::Timing t;
+    t.listenMs = 1200;
+    t.framePhaseMs = 150;
+    t.wakeReplyMs = 200;
+    o.linkTiming = t;
+    o.makeDriver = [this]() -> std::unique_ptr<CableDriver> {
+      return std::make_unique<sim::SimulatedCableDriver>(unit);
+    };
+    dlg = std::make_unique<COstrelDlg>(o);
+  }
+  bool connect() {
+    if (!dlg->initialise()) return false;
+    // The connect sequence runs here, not from the window's timer inside a
+    // dialog's event loop.
+    for (QTimer* t : dlg->findChildren<QTimer*>()) t->stop();
+    SilentView view;
+    StartupSequence sequence(dlg->context());
+    return sequence.ConnectSequence(view) == StartupSequence::Outcome::Identified;
+  }
+  QTemporaryDir dir;
+  std::shared_ptr<sim::PulseRadarUnit> unit;
+  std::unique_ptr<COstrelDlg> dlg;
+};
+
+// Acts on the advanced dialog once it is open (a timer may fire earlier,
+// inside the local loop of the radar read, when no dialog is up yet).
+void whenOpen(QObject* owner, std::function<void(CAdvancedPulse&)> act) {
+  auto* poll = new QTimer(owner);
+  poll->setInterval(10);
+  QObject::connect(poll, &QTimer::timeout, owner, [poll, act = std::move(act)] {
+    auto* dialog = qobject_cast<CAdvancedPulse*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    poll->stop();
+    poll->deleteLater();
+    act(*dialog);
+  });
+  poll->start();
+}
+
+}  // namespace
+
+class CAdvancedPulseTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void firstAdvancedReadsTheRadarAndOkFlagsOnlyChanges() {
+    Session s(radar());
+    QVERIFY(s.connect());
+    AppContext& ctx = s.dlg->context();
+    QtPresenter& presenter = s.dlg->presenter();
+    CGenericForm page(PageServices{ctx, presenter, false});
+    page.show();
+    page.OnSetActive();
+    QVERIFY(!page.model().radar().readThisActivation);
+
+    // A tick every 10 ms; the longest gap is the longest the windows could
+    // not paint.
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    QTimer probe;
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+      const qint64 now = clock.elapsed();
+      longest = std::max(longest, now - last);
+      last = now;
+    });
+    QString busyText;
+    QStringList medium;
+    int mediumShown = -1, echoShown = -1;
+    bool fastLevel = true, powder = false, powderEnabled = false, stillWellShown = true;
+    QString pipe, damping;
+    whenOpen(&page, [&](CAdvancedPulse& d) {
+      probe.stop();
+      busyText = presenter.busyWindow().message();
+      for (int i = 0; i < d.mediumList()->count(); ++i) medium << d.mediumList()->itemText(i);
+      mediumShown = d.mediumList()->currentIndex();
+      echoShown = d.firstEchoList()->currentIndex();
+      fastLevel = d.fastLevelChangeBox()->isChecked();
+      powder = d.powderDustBox()->isChecked();
+      powderEnabled = d.powderDustBox()->isEnabled();
+      stillWellShown = d.stillWellBox()->isVisible();
+      pipe = d.pipeDiameterBox()->text();
+      damping = d.dampingTimeBox()->text();
+      QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    });
+    clock.start();
+    probe.start();
+    QVERIFY(CAdvancedPulse::run(&page, ctx, presenter, page.model()));
+
+    QVERIFY2(longest < 100, qPrintable(QString("no paint for %1 ms").arg(longest)));
+    QCOMPARE(busyText, QString("Reading Advanced Settings..."));
+    QCOMPARE(s.unit->requests(0x510), 1u);
+    QVERIFY(page.model().radar().readThisActivation);
+    QCOMPARE(medium.size(), 4);
+    QCOMPARE(mediumShown, 1);  // Bulk Solid
+    QCOMPARE(echoShown, 1);
+    QVERIFY(!fastLevel);
+    QVERIFY(powder);
+    QVERIFY(powderEnabled);  // the second medium's option
+    QVERIFY(!stillWellShown);
+    QCOMPARE(pipe, QString("50"));
+    QCOMPARE(damping, QString("12"));
+    QCOMPARE(page.model().radar().changed, (std::array<bool, S::kCount>{}));
+
+    // Read once per activation: the next Advanced goes straight to the
+    // dialog. Foam under the first medium, damping 30.
+    whenOpen(&page, [](CAdvancedPulse& d) {
+      d.mediumList()->setCurrentIndex(0);
+      emit d.mediumList()->activated(0);
+      QVERIFY(d.foamBox()->isEnabled());
+      QVERIFY(!d.powderDustBox()->isEnabled());
+      d.foamBox()->setChecked(true);
+      d.dampingTimeBox()->selectAll();
+      QTest::keyClicks(d.dampingTimeBox(), "3x0");  // digits only
+      QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    });
+    QVERIFY(CAdvancedPulse::run(&page, ctx, presenter, page.model()));
+    QCOMPARE(s.unit->requests(0x510), 1u);
+    std::array<bool, S::kCount> changed{};
+    changed[S::kTypeOfMedium] = changed[S::kFoam] = changed[S::kDampingTime] = true;
+    QCOMPARE(page.model().radar().changed, changed);
+    const PulseParameters& block = page.model().radar().values;
+    QCOMPARE(int(block.TypeOfMedium), 1);
+    QCOMPARE(int(block.Foam), 1);
+    QCOMPARE(int(block.DampingTime), 30);
+    QCOMPARE(int(block.PowderDust), 1);  // disabled, not cleared
+
+    // Cancel changes nothing.
+    whenOpen(&page, [](CAdvancedPulse& d) {
+      d.defaultsButton()->click();
+      QCOMPARE(d.dampingTimeBox()->text(), QString("6"));
+      d.reject();
+    });
+    QVERIFY(!CAdvancedPulse::run(&page, ctx, presenter, page.model()));
+    QCOMPARE(int(page.model().radar().values.DampingTime), 30);
+    QCOMPARE(page.model().radar().changed, changed);
+  }
+
+  void aFailedReadShowsTheRadarReportAndNoDialog() {
+    Session s(radar());
+    QVERIFY(s.connect());
+    AppContext& ctx = s.dlg->context();
+    QtPresenter& presenter = s.dlg->presenter();
+    CGenericForm page(PageServices{ctx, presenter, false});
+    page.show();
+    page.OnSetActive();
+    s.unit->addFault(*sim::PulseFault::parse("0x510:*:unknown-type"));
+    presenter.clearShown();
+    bool opened = false;
+    whenOpen(&page, [&](CAdvancedPulse& d) {
+      opened = true;
+      d.reject();
+    });
+    QVERIFY(!CAdvancedPulse::run(&page, ctx, presenter, page.model()));
+    QVERIFY(!opened);
+    QVERIFY(!page.model().radar().readThisActivation);
+    const auto shown = presenter.shown();
+    QCOMPARE(shown.size(), std::size_t{1});
+    QCOMPARE(shown[0].text, ctx.format("ERROR_MESSAGE132", {"Unknown respone type", "Pipe Diameter"}));
+  }
+};
+
+QTEST_MAIN(CAdvancedPulseTest)
+#include "c_advanced_pulse_test.moc"
