@@ -198,11 +198,14 @@ void CGenericForm::buildControls() {
   pictureColumn->addWidget(pictureCaption_);
   pictureColumn->addWidget(picture_, 1);
   levelsRow->addLayout(pictureColumn, 1);
+  // Wide enough for a volume of seven digits with its decimals, or a units name.
+  const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000000.00"));
   for (int row = 0; row < UnitConfiguration::kLevels; ++row) {
     const int level = UnitConfiguration::kLevels - 1 - row;  // the top row is LEVEL[5]
     auto* caption = new QLabel(levelsGroup_);
     auto* box = new QLineEdit(levelsGroup_);
     box->setObjectName(QString("IDC_LEVEL%1").arg(level));
+    box->setMinimumWidth(boxWidth);
     levels->addWidget(caption, row, 0);
     levels->addWidget(box, row, 1);
     levelCaptions_[static_cast<std::size_t>(level)] = caption;
@@ -215,6 +218,7 @@ void CGenericForm::buildControls() {
     caption = new QLabel(text(key, fallback), levelsGroup_);
     box = new QLineEdit(levelsGroup_);
     box->setObjectName(key);
+    box->setMinimumWidth(boxWidth);
     levels->addWidget(caption, row, 0);
     levels->addWidget(box, row, 1);
     ++row;
@@ -236,6 +240,8 @@ void CGenericForm::buildControls() {
   relayUnitsCaption_ = new QLabel(text("IDC_RELAYUNITSLABEL", "Relay Units"), levelsGroup_);
   relayUnitsBox_ = new QLineEdit(levelsGroup_);
   relayUnitsBox_->setReadOnly(true);
+  relayUnitsBox_->setMinimumWidth(boxWidth);
+  heightUnitsBox_->setMinimumWidth(boxWidth);
   levels->addWidget(relayUnitsCaption_, row, 0);
   levels->addWidget(relayUnitsBox_, row, 1);
   ++row;
