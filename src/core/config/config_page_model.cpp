@@ -50,6 +50,10 @@ bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; 
 // One write at a time in the whole process.
 std::atomic<bool> g_writeInProgress{false};
 
+// A form left through its "Tanks" button: the structure picker comes back,
+// whichever page started it.
+std::atomic<bool> g_tanksBack{false};
+
 std::tm localNow() {
   const std::time_t t = std::time(nullptr);
   std::tm day{};
@@ -406,6 +410,13 @@ void ConfigPageModel::applyButtonsRule() {
   wiringEnabled_ = valid;
   if (complete) modified_ = true;
   notify(PagePart::Buttons);
+}
+
+void ConfigPageModel::settingsEdited() {
+  checkLevels();
+  applyButtonsRule();
+  modified_ = true;
+  notify(PagePart::Capacity);
 }
 
 void ConfigPageModel::checkLevels() {
@@ -1163,6 +1174,54 @@ bool ConfigPageModel::chooseModel(const std::string& modelNumber) {
   refreshUnits();
   modified_ = false;
   return ok;
+}
+
+ConfigPageModel::TanksStart ConfigPageModel::beginTanks() {
+  TanksStart start;
+  const std::uint16_t current = config_.shapeCode;
+  const int cls = current >> 8;
+  start.firstPage = cls >= 0x20 && cls <= 0x3F ? 2 : cls >= 0x40 && cls <= 0x5F ? 1 : 0;
+  const bool back = g_tanksBack.exchange(false);
+  start.shape = back && lastPick_ != 0 ? lastPick_ : current;
+  start.showPicker = back || !hasCurve(current);
+  if (!start.showPicker) loadStructureList(current);
+  // The form starts from the heights the boxes hold now.
+  volume_.Dimensions[0] = static_cast<float>(readBox(boxes_.sensorHeight));
+  volume_.Dimensions[1] = static_cast<float>(readBox(boxes_.fillHeight));
+  if (guidedWave()) {
+    volume_.Dimensions[2] = static_cast<float>(readBox(boxes_.minFillHeight));
+    volume_.Dimensions[3] = static_cast<float>(readBox(boxes_.probeLength));
+  } else if (pulseRadar()) {
+    volume_.Dimensions[2] = static_cast<float>(readBox(boxes_.deadBand));
+    volume_.Dimensions[3] = static_cast<float>(readBox(boxes_.maxRange));
+  }
+  volume_.Link = ModelLink(&model(), &services_.records->Structures);
+  return start;
+}
+
+void ConfigPageModel::pickerChose(std::uint16_t shape) {
+  lastPick_ = shape;
+  loadStructureList(shape);
+  volume_.Link = ModelLink(&model(), &services_.records->Structures);
+}
+
+ConfigPageModel::TanksForm ConfigPageModel::formFor(std::uint16_t shape) {
+  const int cls = shape >> 8;
+  if (cls == 7) return TanksForm::Strapping;
+  if (cls >= 0x01 && cls <= 0x1F) return TanksForm::Tank;
+  if (cls >= 0x20 && cls <= 0x5F) return TanksForm::Flow;
+  return TanksForm::None;
+}
+
+void ConfigPageModel::tanksCancelled(bool backToShapes) {
+  if (backToShapes) g_tanksBack = true;
+}
+
+bool ConfigPageModel::tanksAgain() const { return g_tanksBack.load(); }
+
+void ConfigPageModel::endTanks() {
+  refreshCapacity();
+  refreshUnits();
 }
 
 void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int dimensionUnits) {

@@ -259,8 +259,33 @@ class ConfigPageModel {
   std::optional<WriteOutcome> writeToUnit(
       const std::function<void(const std::function<void()>&)>& runDevice = {});
   bool wiringDiagram();
+  // The Advanced or Relay Set Points dialog changed the record (its OK):
+  // the frames, the level check and the buttons follow; the page now holds
+  // changes that leaving it would lose, so leaving asks first.
+  void settingsEdited();
   // Sample mode: another model number chosen.
   bool chooseModel(const std::string& modelNumber);
+  // "Tanks": the structure picker (when it shows) and the form of the
+  // chosen shape's class, in turn. beginTanks() says whether the picker
+  // shows, on which of its pages and with which shape; with the picker
+  // skipped the structure list of the current shape is loaded. The table's
+  // dimensions 0..3 then hold the boxes' heights for the form.
+  struct TanksStart {
+    bool showPicker = false;
+    int firstPage = 0;  // 2 weirs, 1 flumes, 0 otherwise
+    std::uint16_t shape = 0;
+  };
+  enum class TanksForm { Tank, Strapping, Flow, None };
+  TanksStart beginTanks();
+  // The picker's choice: its class's structure list is loaded.
+  void pickerChose(std::uint16_t shape);
+  static TanksForm formFor(std::uint16_t shape);
+  // The form was left without OK; `backToShapes` (its "Tanks" button)
+  // brings the picker back: tanksAgain() then answers true.
+  void tanksCancelled(bool backToShapes);
+  bool tanksAgain() const;
+  // After the form, whatever its outcome: the capacity line and the units.
+  void endTanks();
   // The Tanks dialog's OK: the chosen shape code, output and dimension
   // units, with the table's dimensions already set.
   void applyStructure(std::uint16_t shape, int outputUnits, int dimensionUnits);
@@ -348,6 +373,7 @@ class ConfigPageModel {
   int viewTanksCounter_ = 0;
   int serviceCounter_ = 0;
   LoopCurrentPanel loopCurrent_;
+  std::uint16_t lastPick_ = 0;  // the picker's last choice
   int decodeResult_ = 0;
   std::string lastError_;
 };

@@ -25,6 +25,9 @@
 #include "core/session/startup_sequence.h"
 #include "core/support/text_format.h"
 #include "core/volume/structure_file.h"
+#include "gui/config/c_advanced_form.h"
+#include "gui/config/c_advanced_pulse.h"
+#include "gui/config/c_indy_relays.h"
 #include "gui/config/c_level_picture.h"
 #include "gui/config/config_print.h"
 #include "gui/support/c_help_browser.h"
@@ -32,6 +35,8 @@
 #include "gui/support/device_work.h"
 #include "gui/support/document_opener.h"
 #include "gui/support/qt_presenter.h"
+#include "gui/volume/c_strapping_dlg.h"
+#include "gui/volume/volume_form_services.h"
 
 namespace ostrel {
 namespace {
@@ -298,9 +303,9 @@ void CGenericForm::buildControls() {
   clear_ = button("IDC_RESET", "Clear Screen");
   connect(write_, &QPushButton::clicked, this, &CGenericForm::writeToUnit);
   connect(wiring_, &QPushButton::clicked, this, [this] { model_->wiringDiagram(); });
-  connect(advanced_, &QPushButton::clicked, this, &CGenericForm::notYet);
-  connect(relaySetPoints_, &QPushButton::clicked, this, &CGenericForm::notYet);
-  connect(tanks_, &QPushButton::clicked, this, &CGenericForm::notYet);
+  connect(advanced_, &QPushButton::clicked, this, &CGenericForm::openAdvanced);
+  connect(relaySetPoints_, &QPushButton::clicked, this, &CGenericForm::openRelaySetPoints);
+  connect(tanks_, &QPushButton::clicked, this, &CGenericForm::openTanks);
   connect(factory_, &QPushButton::clicked, this, [this] { model_->factoryConfig(); });
   connect(clear_, &QPushButton::clicked, this, [this] { model_->clearScreen(); });
 
@@ -783,6 +788,61 @@ void CGenericForm::showEvent(QShowEvent* event) {
 }
 
 // --- Buttons.
+
+void CGenericForm::openAdvanced() {
+  AppContext& ctx = context();
+  const bool changed = ctx.Database.PulseRadar != 0
+                           ? CAdvancedPulse::run(this, ctx, presenter(), *model_)
+                           : CAdvancedForm::run(this, ctx, presenter());
+  if (changed) model_->settingsEdited();
+}
+
+void CGenericForm::openRelaySetPoints() {
+  CIndyRelays relays(context(), presenter(), model_->relayUnitsText(), this);
+  if (runDialog ? runDialog(relays) : relays.exec() == QDialog::Accepted) {
+    model_->settingsEdited();
+  }
+}
+
+// A structure form, then its outcome to the page: OK stores the shape and
+// its units; leaving through the form's "Tanks" button asks for the picker.
+template <typename Form>
+void CGenericForm::runTanksForm(Form& form) {
+  const bool ok = runDialog ? runDialog(form) : form.exec() == QDialog::Accepted;
+  if (ok) {
+    model_->applyStructure(form.shape(), form.outputUnit(), form.dimensionUnit());
+  } else {
+    model_->tanksCancelled(form.backToShapes());
+  }
+}
+
+// "Tanks": the structure picker when it shows, then the form of the
+// chosen shape's class; a form left through its own "Tanks" button brings
+// the picker back.
+void CGenericForm::openTanks() {
+  AppContext& ctx = context();
+  do {
+    const ConfigPageModel::TanksStart start = model_->beginTanks();
+    std::uint16_t shape = start.shape;
+    if (start.showPicker) {
+      notYet();  // the structure picker comes with its own change
+      return;
+    }
+    VolumeFormServices services = VolumeFormServices::forPage(ctx, presenter(), *model_);
+    switch (ConfigPageModel::formFor(shape)) {
+      case ConfigPageModel::TanksForm::Strapping: {
+        CStrappingDlg form(shape, services, this);
+        runTanksForm(form);
+        break;
+      }
+      default:
+        notYet();
+        return;
+    }
+    model_->endTanks();
+    afterModelChange();
+  } while (model_->tanksAgain());
+}
 
 void CGenericForm::notYet() {
   presenter().messageBox(context().text("IDC_PAGE_PENDING",

@@ -15,6 +15,7 @@
 #include "core/config/main_form_pages.h"
 #include "gui/support/c_property_page.h"
 
+class QDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -91,6 +92,10 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QLineEdit* deadBandBox() const { return deadBand_; }
   QLineEdit* probeLengthBox() const { return probe_; }
 
+  // Runs each dialog the page opens (tests drive them here and answer
+  // true for OK); unset: the dialog runs modally.
+  std::function<bool(QDialog&)> runDialog;
+
   // What Write to Unit last ended with (for tests and the offscreen run).
   const std::optional<WriteOutcome>& lastWrite() const { return lastWrite_; }
 
@@ -122,6 +127,11 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   void openFile();
   void saveFile();
   void writeToUnit();
+  void openAdvanced();
+  void openRelaySetPoints();
+  void openTanks();
+  template <typename Form>
+  void runTanksForm(Form& form);
   void notYet();
   void runRequest(ConfigPageModel::Request request);
 

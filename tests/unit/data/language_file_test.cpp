@@ -48,6 +48,7 @@ const std::vector<std::string>& keysInUse() {
                                   "IDD_INDYRELAYS",
                                   "IDD_MAINFORM_STUBBEDMODE",
                                   "IDD_SELECTPROGRAM",
+                                  "IDD_VIEWCURVE",
                                   "IDD_SETFILENAME",
                                   "IDD_STRAPPINGDLG",
                                   "IDD_UPDATEPROGRAM",
@@ -93,7 +94,15 @@ const std::vector<std::string>& keysInUse() {
                                   "IDC_FRAME_STATUS",
                                   "IDC_GWRDISTANCE_TXT",
                                   "IDC_GWRLOWESTCURRENTBTN",
+                                  "IDC_CURVE_CAPACITY",
+                                  "IDC_CURVE_MAX",
+                                  "IDC_CURVE_MIN",
+                                  "IDC_CURVE_SAVEFAILED",
+                                  "IDC_CURVE_SAVEPICTURE",
+                                  "IDC_CURVE_SAVETABLE",
                                   "IDC_GWRMAXCURRENT_LABEL",
+                                  "IDC_ROWSLABEL_ST",
+                                  "IDC_VIEWCURVE",
                                   "IDC_GWRMAXFILLHEIGHT_LABEL",
                                   "IDC_GWRMAXVOLUME_LABEL",
                                   "IDC_GWRMINCURRENT_LABEL",
@@ -396,6 +405,7 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"ERROR_MESSAGE128", "ff"},  // configuration and unit revisions
       {"ERROR_MESSAGE132", "ss"},  // error name, command name
       {"IDC_REPORT_PAGE", "dd"},   // page, pages
+      {"IDC_CURVE_SAVEFAILED", "s"},  // file name
   };
   for (const std::string& key : keysInUse()) {
     std::string text;
