@@ -81,13 +81,17 @@ AdvancedFormModel::AdvancedFormModel(const ModelDatabase& model, const UnitConfi
   }
 }
 
-AdvancedLayout AdvancedFormModel::layout(int lineHeight, int buttonHeight) const {
+AdvancedLayout AdvancedFormModel::layout(int lineHeight, int buttonHeight,
+                                         const std::vector<int>& explanationLines) const {
   AdvancedLayout out;
   int y = 10;
-  for (const AdvancedRow& row : rows_) {
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const AdvancedRow& row = rows_[i];
     AdvancedRowLayout r;
-    if (!row.explanation.empty()) {
-      const int height = static_cast<int>(row.explanation.size()) * lineHeight;
+    const int lines = i < explanationLines.size() ? explanationLines[i]
+                                                  : static_cast<int>(row.explanation.size());
+    if (lines > 0) {
+      const int height = lines * lineHeight;
       r.explanation = AdvancedRect{10, y, 400, y + height};
       y += height + 10;
     }

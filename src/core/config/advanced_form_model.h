@@ -75,8 +75,11 @@ class AdvancedFormModel {
   const std::vector<AdvancedRow>& rows() const { return rows_; }
 
   // Positions of everything, from the line height of the dialog's font
-  // (the height of "Test" less 3) and the height of a button.
-  AdvancedLayout layout(int lineHeight, int buttonHeight) const;
+  // (the height of "Test" less 3) and the height of a button. The lines an
+  // explanation takes may be given per row (a line too wide for the dialog
+  // wraps onto more); otherwise its own line breaks count.
+  AdvancedLayout layout(int lineHeight, int buttonHeight,
+                        const std::vector<int>& explanationLines = {}) const;
   // The scroll bar for a client area lower than the content.
   static AdvancedScroll scroll(int contentHeight, int clientHeight);
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextLayout>
 
 #include "core/session/app_context.h"
 #include "gui/support/context_help.h"
@@ -19,15 +20,16 @@ namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+// Explanations run from 10 to 400.
+constexpr int kExplanationWidth = 390;
+
 QRect toRect(const AdvancedRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 
 // An input's explanation, its lines drawn at the dialog's line height.
 class ExplanationText final : public QWidget {
  public:
-  ExplanationText(const std::vector<std::string>& lines, int lineHeight, QWidget* parent)
-      : QWidget(parent), lineHeight_(lineHeight) {
-    for (const std::string& line : lines) lines_ << qs(line);
-  }
+  ExplanationText(QStringList lines, int lineHeight, QWidget* parent)
+      : QWidget(parent), lines_(std::move(lines)), lineHeight_(lineHeight) {}
   QString text() const { return lines_.join('\n'); }
 
  protected:
@@ -82,6 +84,28 @@ class SteppedScrollArea final : public QScrollArea {
   int page_ = 0;
 };
 
+// An explanation's lines as they fit the width, long ones wrapped at
+// word boundaries.
+QStringList wrapped(const std::vector<std::string>& lines, const QFont& font, int width) {
+  QStringList out;
+  for (const std::string& line : lines) {
+    const QString text = qs(line);
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    int pieces = 0;
+    for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+      l.setLineWidth(width);
+      QString piece = text.mid(l.textStart(), l.textLength());
+      while (piece.endsWith(' ')) piece.chop(1);
+      out << piece;
+      ++pieces;
+    }
+    layout.endLayout();
+    if (pieces == 0) out << QString();  // an empty line keeps its place
+  }
+  return out;
+}
+
 }  // namespace
 
 bool CAdvancedForm::run(QWidget* parent, AppContext& ctx, QtPresenter& presenter) {
@@ -126,7 +150,13 @@ void CAdvancedForm::build() {
   update_->setAutoDefault(false);
   cancel_->setAutoDefault(false);
   const int buttonHeight = update_->sizeHint().height();
-  layout_ = model_.layout(lineHeight, buttonHeight);
+  std::vector<QStringList> explanations;
+  std::vector<int> lineCounts;
+  for (const AdvancedRow& row : model_.rows()) {
+    explanations.push_back(wrapped(row.explanation, font(), kExplanationWidth));
+    lineCounts.push_back(static_cast<int>(explanations.back().size()));
+  }
+  layout_ = model_.layout(lineHeight, buttonHeight, lineCounts);
 
   auto* content = new QWidget;
   content->setObjectName("content");
@@ -136,7 +166,7 @@ void CAdvancedForm::build() {
     const AdvancedRow& row = rows[i];
     const AdvancedRowLayout& at = layout_.rows[i];
     if (at.explanation) {
-      auto* text = new ExplanationText(row.explanation, lineHeight, content);
+      auto* text = new ExplanationText(explanations[i], lineHeight, content);
       QRect r = toRect(*at.explanation);
       // The last line's descent reaches below the box's line grid.
       r.setHeight(r.height() + fontMetrics().descent());
