@@ -10,50 +10,15 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "core/session/app_context.h"
-#include "core/session/startup_sequence.h"
-#include "gui/app/c_ostrel_dlg.h"
+#include "dialog_test_session.h"
 #include "gui/config/c_advanced_form.h"
 #include "gui/support/qt_presenter.h"
 
 using namespace ostrel;
-namespace fs = std::filesystem;
-
-namespace {
-
-class SilentView final : public StartupView {
- public:
-  void statusText(const std::string&) override {}
-  void captionLine(const std::string&) override {}
-  void progress(int) override {}
-  void startButtons(bool) override {}
-  void troubleshootLink(bool) override {}
-};
-
-StartupOptions options(const QTemporaryDir& dir) {
-  StartupOptions o;
-  o.dataDir = fs::path(dir.path().toStdString()) / "data";
-  o.configRoot = fs::path(dir.path().toStdString()) / "config";
-  o.unattended = true;
-  o.simulate = "ultrasonic";
-  return o;
-}
-
-bool connectUnit(COstrelDlg& dlg) {
-  if (!dlg.initialise()) return false;
-  // The connect sequence runs here, not from the window's timer inside a
-  // dialog's event loop.
-  for (QTimer* t : dlg.findChildren<QTimer*>()) t->stop();
-  SilentView view;
-  StartupSequence sequence(dlg.context());
-  return sequence.ConnectSequence(view) == StartupSequence::Outcome::Identified;
-}
-
-}  // namespace
 
 class CAdvancedFormTest : public QObject {
   Q_OBJECT
@@ -62,16 +27,15 @@ class CAdvancedFormTest : public QObject {
   // KM30: 0 damping, 1 blanking distance (a length), 2 fixed temperature,
   // 3 echo lock (check box only), 4 loss of echo delay.
   void boxesFilterAndUpdateIntoTheConfiguration() {
-    QTemporaryDir dir;
-    COstrelDlg dlg(options(dir));
-    QVERIFY(connectUnit(dlg));
-    AppContext& ctx = dlg.context();
+    test::DialogSession session("ultrasonic");
+    QVERIFY(session.connect());
+    AppContext& ctx = session.ctx();
     ctx.Unit.heightUnits = 2;  // feet, 708 counts each
     ctx.Unit.advanced[0] = {true, 30};
     ctx.Unit.advanced[1] = {true, 1416};
     ctx.Unit.advanced[4] = {false, -1};
 
-    CAdvancedForm form(ctx, dlg.presenter());
+    CAdvancedForm form(ctx, session.presenter());
     form.show();
     QCOMPARE(form.windowTitle(), QString("Advanced"));
     QCOMPARE(form.checkBox(0)->text(), QString("Damping"));
@@ -110,11 +74,10 @@ class CAdvancedFormTest : public QObject {
   }
 
   void advancedButtonAsksFirstAndScrollsALongModel() {
-    QTemporaryDir dir;
-    COstrelDlg dlg(options(dir));
-    QVERIFY(connectUnit(dlg));
-    AppContext& ctx = dlg.context();
-    QtPresenter& presenter = dlg.presenter();
+    test::DialogSession session("ultrasonic");
+    QVERIFY(session.connect());
+    AppContext& ctx = session.ctx();
+    QtPresenter& presenter = session.presenter();
     const AdvancedInputList km30 = ctx.Database.AdvancedInputs;
 
     // No inputs: the message, no question, no dialog.

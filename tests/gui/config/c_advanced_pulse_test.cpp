@@ -10,14 +10,12 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
 #include "core/session/app_context.h"
-#include "core/session/startup_sequence.h"
-#include "gui/app/c_ostrel_dlg.h"
+#include "dialog_test_session.h"
 #include "gui/config/c_advanced_pulse.h"
 #include "gui/config/c_generic_form.h"
 #include "gui/support/c_busy_window.h"
@@ -27,19 +25,9 @@
 #include "sim/simulated_cable_driver.h"
 
 using namespace ostrel;
-namespace fs = std::filesystem;
 using S = RadarAdvancedState;
 
 namespace {
-
-class SilentView final : public StartupView {
- public:
-  void statusText(const std::string&) override {}
-  void captionLine(const std::string&) override {}
-  void progress(int) override {}
-  void startButtons(bool) override {}
-  void troubleshootLink(bool) override {}
-};
 
 // A radar whose advanced settings differ from the factory's: bulk solid,
 // the second first-echo choice, fast level change off, powder on, a 50 mm
@@ -54,35 +42,14 @@ std::shared_ptr<sim::PulseRadarUnit> radar() {
   return unit;
 }
 
-struct Session {
-  explicit Session(std::shared_ptr<sim::PulseRadarUnit> u) : unit(std::move(u)) {
-    StartupOptions o;
-    const fs::path root = dir.path().toStdString();
-    o.dataDir = root / "data";
-    o.configRoot = root / "config";
-    o.unattended = true;
-    UnitLink::Timing t;
-    t.listenMs = 1200;
-    t.framePhaseMs = 150;
-    t.wakeReplyMs = 200;
-    o.linkTiming = t;
-    o.makeDriver = [this]() -> std::unique_ptr<CableDriver> {
-      return std::make_unique<sim::SimulatedCableDriver>(unit);
-    };
-    dlg = std::make_unique<COstrelDlg>(o);
-  }
-  bool connect() {
-    if (!dlg->initialise()) return false;
-    // The connect sequence runs here, not from the window's timer inside a
-    // dialog's event loop.
-    for (QTimer* t : dlg->findChildren<QTimer*>()) t->stop();
-    SilentView view;
-    StartupSequence sequence(dlg->context());
-    return sequence.ConnectSequence(view) == StartupSequence::Outcome::Identified;
-  }
-  QTemporaryDir dir;
+// A session over one simulated radar.
+struct Session : test::DialogSession {
+  explicit Session(std::shared_ptr<sim::PulseRadarUnit> u)
+      : test::DialogSession("", [u]() -> std::unique_ptr<CableDriver> {
+          return std::make_unique<sim::SimulatedCableDriver>(u);
+        }),
+        unit(std::move(u)) {}
   std::shared_ptr<sim::PulseRadarUnit> unit;
-  std::unique_ptr<COstrelDlg> dlg;
 };
 
 // Acts on the advanced dialog once it is open (a timer may fire earlier,
@@ -109,8 +76,8 @@ class CAdvancedPulseTest : public QObject {
   void firstAdvancedReadsTheRadarAndOkFlagsOnlyChanges() {
     Session s(radar());
     QVERIFY(s.connect());
-    AppContext& ctx = s.dlg->context();
-    QtPresenter& presenter = s.dlg->presenter();
+    AppContext& ctx = s.ctx();
+    QtPresenter& presenter = s.presenter();
     CGenericForm page(PageServices{ctx, presenter, false});
     page.show();
     page.OnSetActive();
@@ -202,8 +169,8 @@ class CAdvancedPulseTest : public QObject {
   void aFailedReadShowsTheRadarReportAndNoDialog() {
     Session s(radar());
     QVERIFY(s.connect());
-    AppContext& ctx = s.dlg->context();
-    QtPresenter& presenter = s.dlg->presenter();
+    AppContext& ctx = s.ctx();
+    QtPresenter& presenter = s.presenter();
     CGenericForm page(PageServices{ctx, presenter, false});
     page.show();
     page.OnSetActive();

@@ -1,0 +1,66 @@
+#pragma once
+// A startup window over a simulated unit, connected the way the startup
+// sequence connects, for the tests of the configuration page's dialogs.
+
+#include <QTemporaryDir>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/session/startup_sequence.h"
+#include "gui/app/c_ostrel_dlg.h"
+
+namespace ostrel::test {
+
+class DialogSession {
+ public:
+  // kind: a simulated unit kind ("ultrasonic" ...); or a driver of the
+  // test's own, with link timings cut down.
+  explicit DialogSession(const std::string& kind,
+                         std::function<std::unique_ptr<CableDriver>()> driver = {}) {
+    StartupOptions o;
+    const std::filesystem::path root = dir_.path().toStdString();
+    o.dataDir = root / "data";
+    o.configRoot = root / "config";
+    o.unattended = true;
+    o.simulate = kind;
+    if (driver) {
+      o.makeDriver = std::move(driver);
+      UnitLink::Timing t;
+      t.listenMs = 1200;
+      t.framePhaseMs = 150;
+      t.wakeReplyMs = 200;
+      o.linkTiming = t;
+    }
+    dlg_ = std::make_unique<COstrelDlg>(o);
+  }
+
+  bool connect() {
+    if (!dlg_->initialise()) return false;
+    // The connect sequence runs here, not from the window's timer inside a
+    // dialog's event loop.
+    for (QTimer* t : dlg_->findChildren<QTimer*>()) t->stop();
+    SilentView view;
+    StartupSequence sequence(dlg_->context());
+    return sequence.ConnectSequence(view) == StartupSequence::Outcome::Identified;
+  }
+
+  AppContext& ctx() { return dlg_->context(); }
+  QtPresenter& presenter() { return dlg_->presenter(); }
+
+ private:
+  class SilentView final : public StartupView {
+   public:
+    void statusText(const std::string&) override {}
+    void captionLine(const std::string&) override {}
+    void progress(int) override {}
+    void startButtons(bool) override {}
+    void troubleshootLink(bool) override {}
+  };
+
+  QTemporaryDir dir_;
+  std::unique_ptr<COstrelDlg> dlg_;
+};
+
+}  // namespace ostrel::test
