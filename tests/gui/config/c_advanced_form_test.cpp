@@ -16,6 +16,7 @@
 #include "core/session/app_context.h"
 #include "dialog_test_session.h"
 #include "gui/config/c_advanced_form.h"
+#include "gui/support/context_help.h"
 #include "gui/support/qt_presenter.h"
 
 using namespace ostrel;
@@ -45,6 +46,9 @@ class CAdvancedFormTest : public QObject {
     QVERIFY(form.valueBox(3) == nullptr);
     QVERIFY(!form.valueBox(4)->isEnabled());
     QVERIFY(!form.scrollArea()->verticalScrollBar()->isVisible());
+    // Help anywhere in the dialog is the Advanced button's topic (HLPADV).
+    QCOMPARE(form.findChild<ContextHelp*>()->topicFor(form.checkBox(3)),
+             std::string("ADVANCED_ULTRASONIC.htm"));
 
     // Ticking enables the box; a second point and a stray hex digit go.
     form.checkBox(4)->click();

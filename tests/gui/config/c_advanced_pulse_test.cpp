@@ -19,6 +19,7 @@
 #include "gui/config/c_advanced_pulse.h"
 #include "gui/config/c_generic_form.h"
 #include "gui/support/c_busy_window.h"
+#include "gui/support/c_help_browser.h"
 #include "gui/support/qt_presenter.h"
 #include "sim/pulse_fault.h"
 #include "sim/pulse_radar_unit.h"
@@ -157,6 +158,8 @@ class CAdvancedPulseTest : public QObject {
 
     // Cancel changes nothing.
     whenOpen(&page, [](CAdvancedPulse& d) {
+      QTest::keyClick(&d, Qt::Key_F1);
+      QCOMPARE(CHelpBrowser::instance()->source().fileName(), QString("ADVANCED_INPUTS_PULSE.htm"));
       d.defaultsButton()->click();
       QCOMPARE(d.dampingTimeBox()->text(), QString("6"));
       d.reject();

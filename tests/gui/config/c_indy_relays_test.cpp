@@ -10,6 +10,7 @@
 #include "core/session/app_context.h"
 #include "dialog_test_session.h"
 #include "gui/config/c_indy_relays.h"
+#include "gui/support/c_help_browser.h"
 #include "gui/support/qt_presenter.h"
 
 using namespace ostrel;
@@ -68,6 +69,11 @@ class CIndyRelaysTest : public QObject {
     QCOMPARE(relays.result(), int(QDialog::Accepted));
     const std::array<float, 8> stored{12.5f, 0, 1.2f, 0, 3, 4.25f, 0.5f, 0};
     QCOMPARE(ctx.Unit.independentLevels, stored);
+
+    // Help opens the relays' own topic.
+    QTest::mouseClick(relays.helpButton(), Qt::LeftButton);
+    QVERIFY(CHelpBrowser::instance() != nullptr);
+    QCOMPARE(CHelpBrowser::instance()->source().fileName(), QString("Independent Relays.htm"));
 
     // Cancel leaves the points alone.
     CIndyRelays again(ctx, presenter, "Feet");
