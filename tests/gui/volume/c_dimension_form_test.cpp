@@ -147,6 +147,9 @@ class CDimensionFormTest : public QObject {
     QCOMPARE(dlg.fieldBox(2)->text(), QString("2.83"));
     ostrel::test::keepShot(dlg, "dimension_form_km50_distance");
 
+    QCOMPARE(QString::fromStdString(dlg.showHelp().filename().string()),
+             QString("DIMENSIONENTRY_GWR.htm"));
+
     // "Tanks": back to the picker, the page's table as it was.
     dlg.tanksButton()->click();
     QCOMPARE(dlg.result(), int(QDialog::Rejected));

@@ -65,6 +65,9 @@ class CFormulaEntryDlgTest : public QObject {
     QCOMPARE(dlg.maxFlowBox()->text(), QString("2007.29"));
     ostrel::test::keepShot(dlg, "formula_entry_km30");
 
+    QCOMPARE(QString::fromStdString(dlg.showHelp().filename().string()),
+             QString("OPENCHANNEL.htm"));
+
     dlg.okButton()->click();
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(dlg.shape(), std::uint16_t{kVNotch + 34});

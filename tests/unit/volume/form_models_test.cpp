@@ -165,6 +165,13 @@ TEST(DimensionFormModel, GuidedWaveLowestLevelAndMinimumCurrent) {
   ASSERT_FALSE(m.computeMinCurrent(s.table));
   EXPECT_EQ(m.minCurrent(), "5.830");
 
+  // A tank without volume has no current to show: told, not "nan" mA.
+  m.setField(5, "0");
+  const auto none = m.computeMinCurrent(s.table);
+  EXPECT_EQ(none ? none->key : "(none)", "ERROR_MESSAGE125");
+  EXPECT_EQ(m.minCurrent(), "5.830");
+  m.setField(5, "10");
+
   DimensionFormModel inverted(kCylinder, s.link(), {kCylinder, kFeet, kUsGallons, true}, s.table);
   ASSERT_FALSE(inverted.computeMinCurrent(s.table));
   EXPECT_EQ(inverted.minCurrent(), "18.000");
