@@ -230,12 +230,15 @@ void CDimensionForm::refresh() {
   setTextIfChanged(minCurrent_, m.minCurrent());
   setTextIfChanged(minVolume_, m.minVolume());
 
-  QPixmap pixmap;
   const std::string name = m.picture();
-  if (!name.empty() && pixmap.load(qs((services_.bitmapsFolder / name).string()))) {
-    picture_->setPixmap(pixmap);
-  } else {
-    picture_->clear();
+  if (name != pictureName_ || picture_->pixmap().isNull()) {
+    pictureName_ = name;
+    QPixmap pixmap;
+    if (!name.empty() && pixmap.load(qs((services_.bitmapsFolder / name).string()))) {
+      picture_->setPixmap(pixmap);
+    } else {
+      picture_->clear();
+    }
   }
   refreshing_ = false;
 }

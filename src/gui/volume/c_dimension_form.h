@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "core/volume/dimension_form_model.h"
 #include "gui/volume/volume_form_services.h"
@@ -105,6 +106,7 @@ class CDimensionForm : public QDialog {
   std::array<QLineEdit*, DimensionFormModel::kFields> fields_{};
   std::array<QLabel*, DimensionFormModel::kFields> labels_{};
   QLabel* picture_ = nullptr;
+  std::string pictureName_;  // the file the picture shows
   QGroupBox* volumeGroup_ = nullptr;
   QPushButton* capacityButton_ = nullptr;
   QLineEdit* capacityResult_ = nullptr;

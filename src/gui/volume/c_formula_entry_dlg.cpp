@@ -203,12 +203,15 @@ void CFormulaEntryDlg::refresh() {
   discharge_->setVisible(flow);
   setTextIfChanged(maxFlow_, m.maxFlowResult());
 
-  QPixmap pixmap;
   const std::string name = m.picture();
-  if (!name.empty() && pixmap.load(qs((services_.bitmapsFolder / name).string()))) {
-    picture_->setPixmap(pixmap);
-  } else {
-    picture_->clear();
+  if (name != pictureName_ || picture_->pixmap().isNull()) {
+    pictureName_ = name;
+    QPixmap pixmap;
+    if (!name.empty() && pixmap.load(qs((services_.bitmapsFolder / name).string()))) {
+      picture_->setPixmap(pixmap);
+    } else {
+      picture_->clear();
+    }
   }
   refreshing_ = false;
 }

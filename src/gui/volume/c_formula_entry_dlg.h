@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "core/volume/formula_form_model.h"
 #include "gui/volume/volume_form_services.h"
@@ -101,6 +102,7 @@ class CFormulaEntryDlg : public QDialog {
   QPushButton* maxFlowButton_ = nullptr;
   QLineEdit* maxFlow_ = nullptr;
   QLabel* picture_ = nullptr;
+  std::string pictureName_;  // the file the picture shows
   QPushButton* ok_ = nullptr;
   QPushButton* tanks_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -15,7 +15,7 @@ namespace ostrel {
 CNonLinear2::CNonLinear2(VolumeFormServices services, StructureData& structures,
                          std::filesystem::path modelsFolder, bool makerMode, int firstPage,
                          std::uint16_t candidate, QWidget* parent)
-    : QDialog(parent), services_(services), chosen_(candidate) {
+    : QDialog(parent), services_(services), candidate_(candidate), chosen_(candidate) {
   setWindowTitle(QString::fromStdString(services_.text("IDD_ALTERNATEPAGE")));
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
@@ -65,8 +65,9 @@ CNonLinear2::CNonLinear2(VolumeFormServices services, StructureData& structures,
 void CNonLinear2::pageActivated(int index) {
   if (index < 0 || index >= pageCount()) return;
   CAlternatePage* p = page(index);
-  // A page that could not load its structures offers nothing to choose.
-  ok_->setEnabled(p->activate(chosen_) && p->list()->count() > 0);
+  // Every page starts at the candidate's class when it lists it. A page
+  // that could not load its structures offers nothing to choose.
+  ok_->setEnabled(p->activate(candidate_) && p->list()->count() > 0);
 }
 
 }  // namespace ostrel

@@ -43,6 +43,7 @@ class CNonLinear2 : public QDialog {
   void pageActivated(int index);
 
   VolumeFormServices services_;
+  std::uint16_t candidate_;
   std::uint16_t chosen_;
   std::vector<CAlternatePage*> pages_;
   QTabWidget* tabs_ = nullptr;
