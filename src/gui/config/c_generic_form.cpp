@@ -35,6 +35,9 @@
 #include "gui/support/device_work.h"
 #include "gui/support/document_opener.h"
 #include "gui/support/qt_presenter.h"
+#include "gui/volume/c_dimension_form.h"
+#include "gui/volume/c_formula_entry_dlg.h"
+#include "gui/volume/c_non_linear2.h"
 #include "gui/volume/c_strapping_dlg.h"
 #include "gui/volume/volume_form_services.h"
 
@@ -825,19 +828,33 @@ void CGenericForm::openTanks() {
     const ConfigPageModel::TanksStart start = model_->beginTanks();
     std::uint16_t shape = start.shape;
     if (start.showPicker) {
-      notYet();  // the structure picker comes with its own change
-      return;
+      CNonLinear2 picker(VolumeFormServices::forPage(ctx, presenter(), *model_), ctx.Structures,
+                         ctx.Folders.Models, ctx.Values.MakerMode, start.firstPage, shape, this);
+      if (runDialog ? runDialog(picker) : picker.exec() == QDialog::Accepted) {
+        shape = picker.chosenShape();
+        model_->pickerChose(shape);
+      } else {
+        shape = 0;  // no form follows
+      }
     }
-    VolumeFormServices services = VolumeFormServices::forPage(ctx, presenter(), *model_);
+    const VolumeFormServices services = VolumeFormServices::forPage(ctx, presenter(), *model_);
     switch (ConfigPageModel::formFor(shape)) {
       case ConfigPageModel::TanksForm::Strapping: {
         CStrappingDlg form(shape, services, this);
         runTanksForm(form);
         break;
       }
-      default:
-        notYet();
-        return;
+      case ConfigPageModel::TanksForm::Tank: {
+        CDimensionForm form(shape, services, this);
+        runTanksForm(form);
+        break;
+      }
+      case ConfigPageModel::TanksForm::Flow: {
+        CFormulaEntryDlg form(shape, services, this);
+        runTanksForm(form);
+        break;
+      }
+      case ConfigPageModel::TanksForm::None: break;
     }
     model_->endTanks();
     afterModelChange();

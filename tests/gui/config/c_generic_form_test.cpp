@@ -10,6 +10,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QListWidget>
+#include <QProcess>
+#include <QRadioButton>
 #include <QTimer>
 #include <filesystem>
 
@@ -21,6 +27,9 @@
 #include "gui/config/c_level_picture.h"
 #include "gui/support/context_help.h"
 #include "gui/support/qt_presenter.h"
+#include "gui/volume/c_alternate_page.h"
+#include "gui/volume/c_dimension_form.h"
+#include "gui/volume/c_non_linear2.h"
 
 using namespace ostrel;
 namespace fs = std::filesystem;
@@ -270,6 +279,91 @@ class CGenericFormTest : public QObject {
     QCOMPARE(help->topicFor(page.itemList(kLoopSpan)), std::string("LOOP_SPAN.htm"));
     QCOMPARE(help->topicFor(page.sensorHeightBox()), std::string("TANK_LEVELS_GROUP.htm"));
     QVERIFY(dlg.presenter().shown().empty());
+  }
+
+  // Tanks to the unit: the structure picker, a horizontal cylinder with
+  // dished heads in US gallons, levels in gallons, Write to Unit; the unit's
+  // table page then holds what the command-line tool computes for the same
+  // tank.
+  void tankChosenOnThePageLandsOnTheUnitAsTheToolComputesIt() {
+    QTemporaryDir dir;
+    COstrelDlg dlg(options(dir));
+    QVERIFY(connectUnit(dlg));
+    AppContext& ctx = dlg.context();
+    CGenericForm page(PageServices{ctx, dlg.presenter(), false});
+    page.show();
+    page.OnSetActive();
+    const UnitMemory::Page before = ctx.Memory->Pages[UnitMemory::kHistory];
+
+    constexpr std::uint16_t kDished = 0x0300;
+    bool pickerShown = false, formShown = false;
+    page.runDialog = [&](QDialog& d) {
+      if (auto* picker = qobject_cast<CNonLinear2*>(&d)) {
+        pickerShown = true;
+        QListWidget* list = picker->page(0)->list();
+        for (int row = 0; row < list->count(); ++row) {
+          list->setCurrentRow(row);
+          if (picker->page(0)->selectedShape() == kDished) break;
+        }
+        picker->okButton()->click();
+        return picker->result() == QDialog::Accepted;
+      }
+      auto* form = qobject_cast<CDimensionForm*>(&d);
+      if (form == nullptr) return false;
+      formShown = true;
+      // Sensor 10 ft, full at 8 ft, no riser, 8 ft across, 20 ft long, 1 ft heads.
+      const char* fields[] = {"10", "8", "0", "8", "20", "1"};
+      for (int j = 0; j < 6; ++j) form->fieldBox(j)->setText(fields[j]);
+      form->volumeRadio()->click();
+      const int gallons = form->volumeUnitList()->findText("US Gallons");
+      form->volumeUnitList()->setCurrentIndex(gallons);
+      emit form->volumeUnitList()->activated(gallons);
+      form->okButton()->click();
+      return form->result() == QDialog::Accepted;
+    };
+    page.findChild<QPushButton*>("IDC_TANKS")->click();
+    QVERIFY(pickerShown && formShown);
+    QCOMPARE(page.model().config().shapeCode, kDished);
+    QCOMPARE(page.model().config().outputUnits, 32);
+    QVERIFY(page.capacityLine()->text().startsWith("Capacity: 8021"));
+    // The levels in feet meant nothing in gallons: entered anew.
+    const std::pair<int, const char*> levels[] = {{5, "7000"}, {4, "6000"}, {3, "3000"}, {2, "1000"}};
+    for (const auto& [level, text] : levels) {
+      QVERIFY(page.levelBox(level)->text().isEmpty());
+      page.levelBox(level)->setText(text);
+      emit page.levelBox(level)->textEdited(text);
+    }
+    QVERIFY(page.writeButton()->isEnabled());
+    dlg.presenter().clearShown();
+    dlg.presenter().queueAnswer(kResultNo);  // no further unit
+    QTest::mouseClick(page.writeButton(), Qt::LeftButton);
+    QVERIFY(page.lastWrite().has_value());
+    QCOMPARE(page.lastWrite()->status, WriteOutcome::Status::Written);
+
+    // The tool's table command, over the unit's table page as it was.
+    QProcess ctl;
+    ctl.start(OSTREL_CTL_BINARY,
+              {"table", "tank", "--json-in", "-", "--model",
+               QString(OSTREL_SOURCE_DATA_DIR) + "/Models/KM30_Ultrasonic.txt"});
+    QVERIFY(ctl.waitForStarted());
+    const QByteArray prior = QByteArray(reinterpret_cast<const char*>(before.data()),
+                                        static_cast<int>(before.size())).toHex().toUpper();
+    QJsonObject input;
+    input["shape"] = "0x0300";
+    input["dimension_unit"] = 2;
+    input["output_unit"] = 32;
+    input["dimensions"] = QJsonArray({10, 8, 0, 8, 20, 1});
+    input["prior_page"] = QString(prior);
+    ctl.write(QJsonDocument(input).toJson());
+    ctl.closeWriteChannel();
+    QVERIFY(ctl.waitForFinished(10000));
+    QCOMPARE(ctl.exitCode(), 0);
+    const QJsonObject computed = QJsonDocument::fromJson(ctl.readAllStandardOutput()).object();
+    UnitMemory::Page onUnit{};
+    QCOMPARE(ctx.Memory->ReadPage(UnitMemory::kHistory, onUnit.data()), 0);
+    const QByteArray unitHex = QByteArray(reinterpret_cast<const char*>(onUnit.data()),
+                                          static_cast<int>(onUnit.size())).toHex().toUpper();
+    QCOMPARE(QString(unitHex), computed.value("HistoryPage").toString());
   }
 };
 
