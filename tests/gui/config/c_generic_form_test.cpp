@@ -1,28 +1,27 @@
 // The configuration page as the user works it, offscreen, over the built-in
 // simulated unit: the lists the page offers and fills in by itself, the
-// status line, the level rows, and Write to Unit while the window keeps
-// painting.
+// status line, the level rows, the service tools, the sample program's
+// model choice, Write to Unit while the window keeps painting, and a tank
+// chosen through the Tanks dialogs landing on the unit.
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
-#include <filesystem>
 
 #include "core/config/customer_page.h"
 #include "core/session/app_context.h"
 #include "core/session/startup_sequence.h"
-#include "gui/app/c_ostrel_dlg.h"
+#include "dialog_test_session.h"
 #include "gui/config/c_generic_form.h"
 #include "gui/config/c_level_picture.h"
 #include "gui/support/context_help.h"
@@ -32,35 +31,8 @@
 #include "gui/volume/c_non_linear2.h"
 
 using namespace ostrel;
-namespace fs = std::filesystem;
 
 namespace {
-
-class SilentView final : public StartupView {
- public:
-  void statusText(const std::string&) override {}
-  void captionLine(const std::string&) override {}
-  void progress(int) override {}
-  void startButtons(bool) override {}
-  void troubleshootLink(bool) override {}
-};
-
-StartupOptions options(const QTemporaryDir& dir) {
-  StartupOptions o;
-  o.dataDir = fs::path(dir.path().toStdString()) / "data";
-  o.configRoot = fs::path(dir.path().toStdString()) / "config";
-  o.unattended = true;
-  o.simulate = "ultrasonic";
-  return o;
-}
-
-// The startup window's connect sequence, run here, to the identified unit.
-bool connectUnit(COstrelDlg& dlg) {
-  if (!dlg.initialise()) return false;
-  SilentView view;
-  StartupSequence sequence(dlg.context());
-  return sequence.ConnectSequence(view) == StartupSequence::Outcome::Identified;
-}
 
 // KM30 on the simulated unit: item 0 relay function, item 1 loop span.
 constexpr int kRelayFunction = 0, kLoopSpan = 1;
@@ -72,11 +44,10 @@ class CGenericFormTest : public QObject {
 
  private slots:
   void pageShowsTheUnitAndNarrowsItsLists() {
-    QTemporaryDir dir;
-    COstrelDlg dlg(options(dir));
-    QVERIFY(connectUnit(dlg));
+    test::DialogSession dlg("ultrasonic");
+    QVERIFY(dlg.connect());
 
-    CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
+    CGenericForm page(PageServices{dlg.ctx(), dlg.presenter(), false});
     page.show();
     QElapsedTimer activation;
     activation.start();
@@ -127,10 +98,9 @@ class CGenericFormTest : public QObject {
   }
 
   void writeToUnitLandsThePageWhileTheWindowPaints() {
-    QTemporaryDir dir;
-    COstrelDlg dlg(options(dir));
-    QVERIFY(connectUnit(dlg));
-    CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
+    test::DialogSession dlg("ultrasonic");
+    QVERIFY(dlg.connect());
+    CGenericForm page(PageServices{dlg.ctx(), dlg.presenter(), false});
     page.show();
     page.OnSetActive();
 
@@ -167,14 +137,14 @@ class CGenericFormTest : public QObject {
     QVERIFY(page.lastWrite().has_value());
     QCOMPARE(page.lastWrite()->status, WriteOutcome::Status::Written);
     QCOMPARE(page.lastWrite()->unitsWritten, 2);
-    const QString stillConnected = QString::fromStdString(dlg.context().text("ERROR_MESSAGE28"));
+    const QString stillConnected = QString::fromStdString(dlg.ctx().text("ERROR_MESSAGE28"));
     bool warned = false;
     for (const auto& shown : dlg.presenter().shown()) {
       warned = warned || QString::fromStdString(shown.text).contains(stillConnected);
     }
     QVERIFY(warned);
     // The unit holds it: its customer page read back anew.
-    AppContext& ctx = dlg.context();
+    AppContext& ctx = dlg.ctx();
     UnitMemory::Page customer{};
     QCOMPARE(ctx.Memory->ReadPage(UnitMemory::kCustomer, customer.data()), 0);
     const CustomerPageDecoding d = CustomerPage::decode(customer, ctx.Database, ctx.Unit);
@@ -187,11 +157,10 @@ class CGenericFormTest : public QObject {
   // drawings the counter's bits name, copying only their blue, so a model
   // file's overlay positions can be checked by eye.
   void viewTanksDrawsEachCombinationOfOverlays() {
-    QTemporaryDir dir;
-    COstrelDlg dlg(options(dir));
-    QVERIFY(connectUnit(dlg));
-    dlg.context().Values.MakerMode = true;
-    CGenericForm page(PageServices{dlg.context(), dlg.presenter(), false});
+    test::DialogSession dlg("ultrasonic");
+    QVERIFY(dlg.connect());
+    dlg.ctx().Values.MakerMode = true;
+    CGenericForm page(PageServices{dlg.ctx(), dlg.presenter(), false});
     page.show();
     page.OnSetActive();
     QVERIFY(page.viewTanksButton()->isHidden());
@@ -234,16 +203,10 @@ class CGenericFormTest : public QObject {
   // Sample mode: another model number reloads the page for that model, its
   // kind's boxes and the main form's pages with it.
   void sampleModelChoiceSwitchesKindLayoutAndPages() {
-    QTemporaryDir dir;
-    StartupOptions o = options(dir);
-    o.simulate.clear();
-    COstrelDlg dlg(o);
-    QVERIFY(dlg.initialise());
-    SilentView view;
-    StartupSequence sequence(dlg.context());
-    QCOMPARE(sequence.SampleProgram(view), StartupSequence::Outcome::Identified);
+    test::DialogSession dlg("");
+    QVERIFY(dlg.sample());
 
-    CGenericForm page(PageServices{dlg.context(), dlg.presenter(), true});
+    CGenericForm page(PageServices{dlg.ctx(), dlg.presenter(), true});
     MainFormPages pages;
     pages.update = true;
     page.presentPages = [&pages] { return pages; };
@@ -261,7 +224,7 @@ class CGenericFormTest : public QObject {
       emit page.modelList()->activated(at);
     };
     choose("KM50");
-    QCOMPARE(QString::fromStdString(dlg.context().Unit.modelFileName), QString("KM50_GuidedWave.txt"));
+    QCOMPARE(QString::fromStdString(dlg.ctx().Unit.modelFileName), QString("KM50_GuidedWave.txt"));
     QVERIFY(page.probeLengthBox()->isVisibleTo(&page));
     QVERIFY(!pages.liveDisplay && pages.diagnostics && pages.update);
     QCOMPARE(page.statusLine()->text(), QString("Valid Configuration #2"));  // its factory file
@@ -286,10 +249,9 @@ class CGenericFormTest : public QObject {
   // table page then holds what the command-line tool computes for the same
   // tank.
   void tankChosenOnThePageLandsOnTheUnitAsTheToolComputesIt() {
-    QTemporaryDir dir;
-    COstrelDlg dlg(options(dir));
-    QVERIFY(connectUnit(dlg));
-    AppContext& ctx = dlg.context();
+    test::DialogSession dlg("ultrasonic");
+    QVERIFY(dlg.connect());
+    AppContext& ctx = dlg.ctx();
     CGenericForm page(PageServices{ctx, dlg.presenter(), false});
     page.show();
     page.OnSetActive();

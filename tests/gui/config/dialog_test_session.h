@@ -1,6 +1,7 @@
 #pragma once
 // A startup window over a simulated unit, connected the way the startup
-// sequence connects, for the tests of the configuration page's dialogs.
+// sequence connects (or in the sample program), for the tests of the
+// configuration page and its dialogs.
 
 #include <QTemporaryDir>
 #include <QTimer>
@@ -44,6 +45,15 @@ class DialogSession {
     SilentView view;
     StartupSequence sequence(dlg_->context());
     return sequence.ConnectSequence(view) == StartupSequence::Outcome::Identified;
+  }
+
+  // The sample program instead of a unit: the first model of the family.
+  bool sample() {
+    if (!dlg_->initialise()) return false;
+    for (QTimer* t : dlg_->findChildren<QTimer*>()) t->stop();
+    SilentView view;
+    StartupSequence sequence(dlg_->context());
+    return sequence.SampleProgram(view) == StartupSequence::Outcome::Identified;
   }
 
   AppContext& ctx() { return dlg_->context(); }
