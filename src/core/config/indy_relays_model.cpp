@@ -5,6 +5,7 @@
 
 #include "core/support/plain_text.h"
 #include "core/volume/number_rules.h"
+#include "core/volume/number_text.h"
 
 namespace ostrel {
 
@@ -29,21 +30,6 @@ std::string IndyRelaysModel::show(float value) const {
   return NumberRules::display(static_cast<double>(value), outputUnits_, fineFeet_);
 }
 
-bool IndyRelaysModel::isNumber(std::string_view text) {
-  bool digit = false;
-  bool point = false;
-  for (char c : text) {
-    if (c >= '0' && c <= '9') {
-      digit = true;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  return digit;
-}
-
 std::optional<FormFailure> IndyRelaysModel::accept() {
   for (int k = 0; k < kRelays; ++k) {
     const std::string on = plaintext::trimmed(box(onBox(k)));
@@ -55,7 +41,7 @@ std::optional<FormFailure> IndyRelaysModel::accept() {
   for (int k = 0; k < kRelays; ++k) {
     for (const int i : {onBox(k), offBox(k)}) {
       const std::string& text = box(i);
-      if (!text.empty() && !isNumber(text)) return FormFailure::message("ERROR_MESSAGE121", {text});
+      if (!text.empty() && !NumberText::isOneNumber(text, false)) return FormFailure::message("ERROR_MESSAGE121", {text});
     }
   }
   for (int i = 0; i < kBoxes; ++i) {

@@ -38,9 +38,6 @@ class IndyRelaysModel {
   std::optional<FormFailure> accept();
   const Values& values() const { return values_; }
 
-  // One unsigned decimal number: digits with at most one point, and at
-  // least one digit.
-  static bool isNumber(std::string_view text);
 
  private:
   std::string show(float value) const;
