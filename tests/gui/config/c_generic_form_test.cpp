@@ -258,10 +258,15 @@ class CGenericFormTest : public QObject {
     const UnitMemory::Page before = ctx.Memory->Pages[UnitMemory::kHistory];
 
     constexpr std::uint16_t kDished = 0x0300;
-    bool pickerShown = false, formShown = false;
+    int pickerShown = 0, formShown = 0;
+    std::uint16_t shownAgain = 0;
     page.runDialog = [&](QDialog& d) {
       if (auto* picker = qobject_cast<CNonLinear2*>(&d)) {
-        pickerShown = true;
+        if (++pickerShown == 2) {
+          shownAgain = picker->page(0)->selectedShape();
+          picker->okButton()->click();
+          return picker->result() == QDialog::Accepted;
+        }
         QListWidget* list = picker->page(0)->list();
         for (int row = 0; row < list->count(); ++row) {
           list->setCurrentRow(row);
@@ -272,7 +277,10 @@ class CGenericFormTest : public QObject {
       }
       auto* form = qobject_cast<CDimensionForm*>(&d);
       if (form == nullptr) return false;
-      formShown = true;
+      if (++formShown == 1) {
+        form->tanksButton()->click();  // back to the structures first
+        return false;
+      }
       // Sensor 10 ft, full at 8 ft, no riser, 8 ft across, 20 ft long, 1 ft heads.
       const char* fields[] = {"10", "8", "0", "8", "20", "1"};
       for (int j = 0; j < 6; ++j) form->fieldBox(j)->setText(fields[j]);
@@ -284,7 +292,11 @@ class CGenericFormTest : public QObject {
       return form->result() == QDialog::Accepted;
     };
     page.findChild<QPushButton*>("IDC_TANKS")->click();
-    QVERIFY(pickerShown && formShown);
+    QCOMPARE(pickerShown, 2);
+    QCOMPARE(formShown, 2);
+    // Back from the form's own Tanks button, the picker showed the shape
+    // chosen before.
+    QCOMPARE(shownAgain, kDished);
     QCOMPARE(page.model().config().shapeCode, kDished);
     QCOMPARE(page.model().config().outputUnits, 32);
     QVERIFY(page.capacityLine()->text().startsWith("Capacity: 8021"));
