@@ -243,17 +243,10 @@ void CDimensionForm::refresh() {
   refreshing_ = false;
 }
 
-void CDimensionForm::showFailure(const FormFailure& failure) {
-  if (failure.key.empty()) return;
-  std::string message = formatText(services_.text(failure.key), failure.args);
-  if (!failure.leadKey.empty()) message = services_.text(failure.leadKey) + message;
-  services_.presenter.messageBox(message, failure.errorStyle ? kStyleError : kStylePlain);
-}
-
 void CDimensionForm::onOk() {
   const FormResult<VolumeTable> result = model_->ok(services_.table);
   if (!result.ok()) {
-    showFailure(*result.failure);
+    services_.showFailure(*result.failure);
     return;
   }
   services_.table = result.value;
@@ -261,18 +254,18 @@ void CDimensionForm::onOk() {
 }
 
 void CDimensionForm::onCapacity() {
-  if (auto failure = model_->computeCapacity(services_.table)) showFailure(*failure);
+  if (auto failure = model_->computeCapacity(services_.table)) services_.showFailure(*failure);
   refresh();
 }
 
 void CDimensionForm::onMinCurrent() {
-  if (auto failure = model_->computeMinCurrent(services_.table)) showFailure(*failure);
+  if (auto failure = model_->computeMinCurrent(services_.table)) services_.showFailure(*failure);
   refresh();
 }
 
 void CDimensionForm::onViewCurve() {
   const FormResult<VolumeTable> result = model_->preview(services_.table);
-  if (!result.ok()) showFailure(*result.failure);
+  if (!result.ok()) services_.showFailure(*result.failure);
   CViewCurve viewer(result.value, model_->topLevel(), dimensionUnits_->currentText(),
                     volumeUnits_->currentText(), &services_.records, &services_.presenter, this);
   if (model_->volumeMode() && result.ok()) {

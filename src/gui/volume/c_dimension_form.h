@@ -86,7 +86,6 @@ class CDimensionForm : public QDialog {
   QString text(const char* key, const char* fallback = "") const;
   void buildControls();
   void refresh();
-  void showFailure(const FormFailure& failure);
   void onOk();
   void onCapacity();
   void onMinCurrent();

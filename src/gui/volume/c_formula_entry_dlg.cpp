@@ -216,17 +216,10 @@ void CFormulaEntryDlg::refresh() {
   refreshing_ = false;
 }
 
-void CFormulaEntryDlg::showFailure(const FormFailure& failure) {
-  if (failure.key.empty()) return;
-  std::string message = formatText(services_.text(failure.key), failure.args);
-  if (!failure.leadKey.empty()) message = services_.text(failure.leadKey) + message;
-  services_.presenter.messageBox(message, failure.errorStyle ? kStyleError : kStylePlain);
-}
-
 void CFormulaEntryDlg::onOk() {
   const FormResult<FlowFormOutcome> result = model_->ok(services_.table);
   if (!result.ok()) {
-    showFailure(*result.failure);
+    services_.showFailure(*result.failure);
     return;
   }
   services_.table = result.value.table;
@@ -237,12 +230,12 @@ void CFormulaEntryDlg::onOk() {
 void CFormulaEntryDlg::onMaxFlow() {
   const auto failure = model_->computeMaxFlow(services_.table);
   refresh();
-  if (failure) showFailure(*failure);
+  if (failure) services_.showFailure(*failure);
 }
 
 void CFormulaEntryDlg::onViewCurve() {
   const FormResult<FlowFormOutcome> result = model_->preview(services_.table);
-  if (!result.ok()) showFailure(*result.failure);
+  if (!result.ok()) services_.showFailure(*result.failure);
   const VolumeTable& table = result.value.table;
   CViewCurve viewer(table, NumberRules::read(model_->field(0)), unitsBox_->text(),
                     flowUnits_->currentText(), &services_.records, &services_.presenter, this);

@@ -78,7 +78,6 @@ class CFormulaEntryDlg : public QDialog {
   void buildControls();
   void refresh();
   void refillSets();
-  void showFailure(const FormFailure& failure);
   void onOk();
   void onMaxFlow();
   void onViewCurve();

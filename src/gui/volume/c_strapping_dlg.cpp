@@ -275,7 +275,7 @@ void CStrappingDlg::cellEditEnds(int row, int column, const QString& t) {
   // The message waits until the editor has closed: a message box taking the
   // focus from an open editor would commit it a second time.
   if (failure && !failure->key.empty()) {
-    QMetaObject::invokeMethod(this, [this, f = *failure] { showFailure(f); },
+    QMetaObject::invokeMethod(this, [this, f = *failure] { services_.showFailure(f); },
                               Qt::QueuedConnection);
   }
 }
@@ -303,17 +303,10 @@ void CStrappingDlg::fieldEdited(Field f, const QString& t) {
   grid_->setField(f, t.trimmed().toStdString());
 }
 
-void CStrappingDlg::showFailure(const FormFailure& failure) {
-  if (failure.key.empty()) return;  // a red cell says it already
-  std::string message = formatText(services_.text(failure.key), failure.args);
-  if (!failure.leadKey.empty()) message = services_.text(failure.leadKey) + "\n" + message;
-  services_.presenter.messageBox(message, failure.errorStyle ? kStyleError : kStylePlain);
-}
-
 void CStrappingDlg::onOk() {
   const auto result = grid_->ok(services_.table);
   if (!result.ok()) {
-    showFailure(*result.failure);
+    services_.showFailure(*result.failure);
     return;
   }
   services_.strapping = result.value.rows;
@@ -323,7 +316,7 @@ void CStrappingDlg::onOk() {
 
 void CStrappingDlg::onViewCurve() {
   auto result = grid_->preview(services_.table);
-  if (!result.ok()) showFailure(*result.failure);
+  if (!result.ok()) services_.showFailure(*result.failure);
   const double top = NumberRules::read(grid_->field(Field::TankHeight));
   CViewCurve viewer(result.value.table, top, levelUnits_->currentText(),
                     volumeUnits_->currentText(), &services_.records, &services_.presenter, this);

@@ -82,7 +82,6 @@ class CStrappingDlg : public QDialog {
   void levelUnitChosen(int index);
   void volumeUnitChosen(int index);
   void fieldEdited(StrappingGrid::Field f, const QString& text);
-  void showFailure(const FormFailure& failure);
   void onOk();
   void onViewCurve();
 

@@ -18,6 +18,7 @@
 namespace ostrel {
 
 class QtPresenter;
+struct FormFailure;
 
 struct VolumeFormServices {
   const ModelRecords& records;
@@ -33,6 +34,10 @@ struct VolumeFormServices {
     return records.Language.Text(key, records.Values.LanguageNumber,
                                  fallback.empty() ? key : fallback);
   }
+
+  // A form check's failure as its message box; nothing for a failure the
+  // form already marks (a red cell).
+  void showFailure(const FormFailure& failure) const;
 
   // The configuration page's records and the session's folders.
   static VolumeFormServices forPage(AppContext& context, QtPresenter& presenter,
