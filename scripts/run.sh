@@ -18,7 +18,7 @@ cmake --build --preset dev --target ostrel ostrelctl ostrel-unitsim
 tool=build/dev/src/gui/ostrel
 unit=(--simulate "${OSTREL_SIMULATE:-ultrasonic}")
 for arg in "$@"; do
-  case "$arg" in --port | --port=* | --simulate | --simulate=*) unit=() ;; esac
+  case "$arg" in --port | --port=* | --simulate | --simulate=* | --sample) unit=() ;; esac
 done
 set -- "${unit[@]}" "$@"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
