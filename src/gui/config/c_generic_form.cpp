@@ -352,6 +352,7 @@ void CGenericForm::buildControls() {
   auto* service = new QHBoxLayout;
   page->addLayout(service);
   testConfigs_ = new QPushButton("Test Configs", this);
+  testConfigs_->setObjectName("IDC_TESTCONFIGS");
   viewTanks_ = new QPushButton("View Tanks", this);
   testCounter_ = new QLabel(this);
   testCounter_->setObjectName("IDC_COUNTER");

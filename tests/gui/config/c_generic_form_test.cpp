@@ -168,6 +168,10 @@ class CGenericFormTest : public QObject {
     emit page.fileNameBox()->textEdited(page.fileNameBox()->text());
     QTest::mouseClick(page.openButton(), Qt::LeftButton);
     QVERIFY(!page.viewTanksButton()->isHidden());
+    // The first test configuration: the tools stay for the next press.
+    QTest::mouseClick(page.findChild<QPushButton*>("IDC_TESTCONFIGS"), Qt::LeftButton);
+    QCOMPARE(page.serviceCounter()->text(), QString("1"));
+    QVERIFY(!page.viewTanksButton()->isHidden());
 
     auto blue = [&page] {
       const QImage& image = page.picture()->image();
