@@ -810,8 +810,7 @@ void CGenericForm::openRelaySetPoints() {
 
 // A structure form, then its outcome to the page: OK stores the shape and
 // its units; leaving through the form's "Tanks" button asks for the picker.
-template <typename Form>
-void CGenericForm::runTanksForm(Form& form) {
+void CGenericForm::runTanksForm(CStructureForm& form) {
   const bool ok = runDialog ? runDialog(form) : form.exec() == QDialog::Accepted;
   if (ok) {
     model_->applyStructure(form.shape(), form.outputUnit(), form.dimensionUnit());

@@ -26,6 +26,7 @@ class QPushButton;
 namespace ostrel {
 
 class CLevelPicture;
+class CStructureForm;
 
 // An item list that widens itself (offers every choice still compatible
 // with the other items) when it is dropped down.
@@ -130,8 +131,7 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   void openAdvanced();
   void openRelaySetPoints();
   void openTanks();
-  template <typename Form>
-  void runTanksForm(Form& form);
+  void runTanksForm(CStructureForm& form);
   void notYet();
   void runRequest(ConfigPageModel::Request request);
 

@@ -5,17 +5,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "core/model/help_locator.h"
 #include "core/support/text_format.h"
-#include "gui/support/c_help_browser.h"
 #include "gui/support/qt_presenter.h"
 #include "gui/volume/c_view_curve.h"
 
@@ -32,7 +28,7 @@ void setTextIfChanged(QLineEdit* box, const std::string& text) {
 }  // namespace
 
 CDimensionForm::CDimensionForm(std::uint16_t shape, VolumeFormServices services, QWidget* parent)
-    : QDialog(parent), shape_(shape), services_(services) {
+    : CStructureForm(shape, services, parent) {
   const ModelRecords& r = services_.records;
   DimensionFormStart start;
   start.storedShape = services_.config.shapeCode;
@@ -48,10 +44,6 @@ CDimensionForm::CDimensionForm(std::uint16_t shape, VolumeFormServices services,
 }
 
 CDimensionForm::~CDimensionForm() = default;
-
-QString CDimensionForm::text(const char* key, const char* fallback) const {
-  return qs(services_.text(key, fallback));
-}
 
 void CDimensionForm::buildControls() {
   auto* layout = new QVBoxLayout(this);
@@ -140,25 +132,9 @@ void CDimensionForm::buildControls() {
   right->addWidget(minGroup_);
   right->addStretch(1);
 
-  picture_ = new QLabel(this);
-  picture_->setObjectName("IDC_PICTURE");
-  picture_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-  top->addWidget(picture_, 0, Qt::AlignTop);
-
-  auto* buttons = new QHBoxLayout;
-  ok_ = new QPushButton(text("IDOK_APPLY", "OK"), this);
-  tanks_ = new QPushButton(text("IDC_CHANGESHAPEBTN", "Tanks"), this);
-  cancel_ = new QPushButton(text("IDCANCEL", "Cancel"), this);
-  help_ = new QPushButton(text("IDC_HELP_OPENCHANNEL", "Help"), this);
-  viewCurve_ = new QPushButton(text("IDC_VIEWCURVE", "View Curve"), this);
-  for (QPushButton* b : {ok_, tanks_, cancel_, help_, viewCurve_, capacityButton_, minButton_}) {
-    b->setAutoDefault(false);
-  }
-  for (QPushButton* b : {ok_, tanks_, cancel_, help_}) buttons->addWidget(b);
-  buttons->addStretch(1);
-  buttons->addWidget(viewCurve_);
-  layout->addLayout(buttons);
-  viewCurve_->setVisible(services_.records.Values.MakerMode);
+  top->addWidget(makePicture("IDC_PICTURE"), 0, Qt::AlignTop);
+  layout->addLayout(makeButtons("IDC_HELP_OPENCHANNEL", "Tanks"));
+  for (QPushButton* b : {capacityButton_, minButton_}) b->setAutoDefault(false);
 
   connect(distanceRadio_, &QRadioButton::clicked, this, [this] {
     model_->chooseVolumeMode(false);
@@ -190,14 +166,6 @@ void CDimensionForm::buildControls() {
   });
   connect(capacityButton_, &QPushButton::clicked, this, &CDimensionForm::onCapacity);
   connect(minButton_, &QPushButton::clicked, this, &CDimensionForm::onMinCurrent);
-  connect(ok_, &QPushButton::clicked, this, &CDimensionForm::onOk);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-  connect(tanks_, &QPushButton::clicked, this, [this] {
-    backToShapes_ = true;
-    reject();
-  });
-  connect(help_, &QPushButton::clicked, this, [this] { showHelp(); });
-  connect(viewCurve_, &QPushButton::clicked, this, &CDimensionForm::onViewCurve);
 }
 
 void CDimensionForm::refresh() {
@@ -230,16 +198,7 @@ void CDimensionForm::refresh() {
   setTextIfChanged(minCurrent_, m.minCurrent());
   setTextIfChanged(minVolume_, m.minVolume());
 
-  const std::string name = m.picture();
-  if (name != pictureName_ || picture_->pixmap().isNull()) {
-    pictureName_ = name;
-    QPixmap pixmap;
-    if (!name.empty() && pixmap.load(qs((services_.bitmapsFolder / name).string()))) {
-      picture_->setPixmap(pixmap);
-    } else {
-      picture_->clear();
-    }
-  }
+  showPicture(m.picture());
   refreshing_ = false;
 }
 
@@ -271,31 +230,9 @@ void CDimensionForm::onViewCurve() {
   if (model_->volumeMode() && result.ok()) {
     viewer.setMinMaxCapacity(0, 0, static_cast<double>(result.value.FullValue()));
   }
-  if (runCurveViewer) {
-    runCurveViewer(viewer);
-  } else {
-    viewer.exec();
-  }
+  runViewer(viewer);
 }
 
-std::filesystem::path CDimensionForm::showHelp() {
-  const auto folder = HelpLocator::helpFolder(services_.helpFolder,
-                                              services_.records.Database.NonLinearHelpFile);
-  const auto file = folder.empty() ? folder : HelpLocator::topicFile(folder, model_->helpTopic());
-  CHelpBrowser::setLanguage(&services_.records.Language, &services_.records.Values);
-  if (file.empty() || CHelpBrowser::show(file, this) == nullptr) {
-    services_.presenter.messageBox(services_.text(HelpLocator::kMissingMessage), kStyleError);
-    return {};
-  }
-  return file;
-}
-
-void CDimensionForm::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    showHelp();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
+std::string CDimensionForm::helpTopic() const { return model_->helpTopic(); }
 
 }  // namespace ostrel

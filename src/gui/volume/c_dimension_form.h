@@ -6,16 +6,13 @@
 // in DimensionFormModel; this dialog draws it and forwards the user's
 // actions. OK builds the page's table; Cancel and "Tanks" change nothing.
 
-#include <QDialog>
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "core/volume/dimension_form_model.h"
-#include "gui/volume/volume_form_services.h"
+#include "gui/volume/c_structure_form.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,10 +24,7 @@ class QRadioButton;
 
 namespace ostrel {
 
-class CViewCurve;
-struct FormFailure;
-
-class CDimensionForm : public QDialog {
+class CDimensionForm : public CStructureForm {
   Q_OBJECT
 
  public:
@@ -40,11 +34,8 @@ class CDimensionForm : public QDialog {
   ~CDimensionForm() override;
 
   // After OK: what the page stores as NLTYPE, UNITS and OUTPUT.
-  std::uint16_t shape() const { return shape_; }
-  int dimensionUnit() const { return model_->dimensionUnit(); }
-  int outputUnit() const { return model_->outputUnit(); }
-  // The dialog was left through "Tanks": the page shows the structure list.
-  bool backToShapes() const { return backToShapes_; }
+  int dimensionUnit() const override { return model_->dimensionUnit(); }
+  int outputUnit() const override { return model_->outputUnit(); }
 
   const DimensionFormModel& model() const { return *model_; }
 
@@ -56,7 +47,6 @@ class CDimensionForm : public QDialog {
   QComboBox* dimensionUnitList() const { return dimensionUnits_; }
   QLineEdit* fieldBox(int j) const { return fields_[static_cast<std::size_t>(j)]; }
   QLabel* fieldLabel(int j) const { return labels_[static_cast<std::size_t>(j)]; }
-  QLabel* picture() const { return picture_; }
   QGroupBox* volumeGroup() const { return volumeGroup_; }
   QPushButton* capacityButton() const { return capacityButton_; }
   QLineEdit* capacityResultBox() const { return capacityResult_; }
@@ -66,35 +56,17 @@ class CDimensionForm : public QDialog {
   QPushButton* minCurrentButton() const { return minButton_; }
   QLineEdit* minCurrentBox() const { return minCurrent_; }
   QLineEdit* minVolumeBox() const { return minVolume_; }
-  QPushButton* okButton() const { return ok_; }
-  QPushButton* tanksButton() const { return tanks_; }
-  QPushButton* cancelButton() const { return cancel_; }
-  QPushButton* helpButton() const { return help_; }
-  QPushButton* viewCurveButton() const { return viewCurve_; }
-
-  // Runs each curve viewer that "View Curve" opens (tests, screenshots);
-  // unset: the viewer runs modally.
-  std::function<void(CViewCurve&)> runCurveViewer;
-
-  // Opens the form's help topic; the page it opened, empty when none.
-  std::filesystem::path showHelp();
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  QString text(const char* key, const char* fallback = "") const;
   void buildControls();
   void refresh();
-  void onOk();
+  std::string helpTopic() const override;
+  void onOk() override;
   void onCapacity();
   void onMinCurrent();
-  void onViewCurve();
+  void onViewCurve() override;
 
-  std::uint16_t shape_;
-  VolumeFormServices services_;
   std::unique_ptr<DimensionFormModel> model_;
-  bool backToShapes_ = false;
   bool refreshing_ = false;
 
   QRadioButton* distanceRadio_ = nullptr;
@@ -104,8 +76,6 @@ class CDimensionForm : public QDialog {
   QComboBox* dimensionUnits_ = nullptr;
   std::array<QLineEdit*, DimensionFormModel::kFields> fields_{};
   std::array<QLabel*, DimensionFormModel::kFields> labels_{};
-  QLabel* picture_ = nullptr;
-  std::string pictureName_;  // the file the picture shows
   QGroupBox* volumeGroup_ = nullptr;
   QPushButton* capacityButton_ = nullptr;
   QLineEdit* capacityResult_ = nullptr;
@@ -116,11 +86,6 @@ class CDimensionForm : public QDialog {
   QPushButton* minButton_ = nullptr;
   QLineEdit* minCurrent_ = nullptr;
   QLineEdit* minVolume_ = nullptr;
-  QPushButton* ok_ = nullptr;
-  QPushButton* tanks_ = nullptr;
-  QPushButton* cancel_ = nullptr;
-  QPushButton* help_ = nullptr;
-  QPushButton* viewCurve_ = nullptr;
 };
 
 }  // namespace ostrel

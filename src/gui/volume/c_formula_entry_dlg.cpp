@@ -4,18 +4,14 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "core/model/help_locator.h"
 #include "core/support/text_format.h"
 #include "core/volume/number_rules.h"
-#include "gui/support/c_help_browser.h"
 #include "gui/support/qt_presenter.h"
 #include "gui/volume/c_view_curve.h"
 
@@ -33,7 +29,7 @@ void setTextIfChanged(QLineEdit* box, const std::string& text) {
 
 CFormulaEntryDlg::CFormulaEntryDlg(std::uint16_t shape, VolumeFormServices services,
                                    QWidget* parent)
-    : QDialog(parent), shape_(shape), services_(services) {
+    : CStructureForm(shape, services, parent) {
   const ModelRecords& r = services_.records;
   FormulaFormStart start;
   start.storedShape = services_.config.shapeCode;
@@ -49,10 +45,6 @@ CFormulaEntryDlg::CFormulaEntryDlg(std::uint16_t shape, VolumeFormServices servi
 }
 
 CFormulaEntryDlg::~CFormulaEntryDlg() = default;
-
-QString CFormulaEntryDlg::text(const char* key, const char* fallback) const {
-  return qs(services_.text(key, fallback));
-}
 
 void CFormulaEntryDlg::buildControls() {
   auto* layout = new QVBoxLayout(this);
@@ -117,25 +109,9 @@ void CFormulaEntryDlg::buildControls() {
   left->addWidget(discharge_);
   left->addStretch(1);
 
-  picture_ = new QLabel(this);
-  picture_->setObjectName("IDC_PICTURE");
-  picture_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-  top->addWidget(picture_, 0, Qt::AlignTop);
-
-  auto* buttons = new QHBoxLayout;
-  ok_ = new QPushButton(text("IDOK_APPLY", "OK"), this);
-  tanks_ = new QPushButton(text("IDC_CHANGESHAPEBTN", "Tanks, Flumes and Weirs"), this);
-  cancel_ = new QPushButton(text("IDCANCEL", "Cancel"), this);
-  help_ = new QPushButton(text("IDC_HELP_OPENCHANNEL", "Help"), this);
-  viewCurve_ = new QPushButton(text("IDC_VIEWCURVE", "View Curve"), this);
-  for (QPushButton* b : {ok_, tanks_, cancel_, help_, viewCurve_, maxFlowButton_}) {
-    b->setAutoDefault(false);
-  }
-  for (QPushButton* b : {ok_, tanks_, cancel_, help_}) buttons->addWidget(b);
-  buttons->addStretch(1);
-  buttons->addWidget(viewCurve_);
-  layout->addLayout(buttons);
-  viewCurve_->setVisible(services_.records.Values.MakerMode);
+  top->addWidget(makePicture("IDC_PICTURE"), 0, Qt::AlignTop);
+  layout->addLayout(makeButtons("IDC_HELP_OPENCHANNEL", "Tanks, Flumes and Weirs"));
+  maxFlowButton_->setAutoDefault(false);
 
   connect(distanceRadio_, &QRadioButton::clicked, this, [this] {
     model_->chooseFlowMode(false);
@@ -161,14 +137,6 @@ void CFormulaEntryDlg::buildControls() {
     refresh();
   });
   connect(maxFlowButton_, &QPushButton::clicked, this, &CFormulaEntryDlg::onMaxFlow);
-  connect(ok_, &QPushButton::clicked, this, &CFormulaEntryDlg::onOk);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-  connect(tanks_, &QPushButton::clicked, this, [this] {
-    backToShapes_ = true;
-    reject();
-  });
-  connect(help_, &QPushButton::clicked, this, [this] { showHelp(); });
-  connect(viewCurve_, &QPushButton::clicked, this, &CFormulaEntryDlg::onViewCurve);
 }
 
 void CFormulaEntryDlg::refillSets() {
@@ -203,16 +171,7 @@ void CFormulaEntryDlg::refresh() {
   discharge_->setVisible(flow);
   setTextIfChanged(maxFlow_, m.maxFlowResult());
 
-  const std::string name = m.picture();
-  if (name != pictureName_ || picture_->pixmap().isNull()) {
-    pictureName_ = name;
-    QPixmap pixmap;
-    if (!name.empty() && pixmap.load(qs((services_.bitmapsFolder / name).string()))) {
-      picture_->setPixmap(pixmap);
-    } else {
-      picture_->clear();
-    }
-  }
+  showPicture(m.picture());
   refreshing_ = false;
 }
 
@@ -245,32 +204,9 @@ void CFormulaEntryDlg::onViewCurve() {
     table.EmptyAndFullValues(NumberRules::read(model_->field(1)), empty, full);
     viewer.setMinMaxCapacity(empty, full, 0);
   }
-  if (runCurveViewer) {
-    runCurveViewer(viewer);
-  } else {
-    viewer.exec();
-  }
+  runViewer(viewer);
 }
 
-std::filesystem::path CFormulaEntryDlg::showHelp() {
-  const auto folder = HelpLocator::helpFolder(services_.helpFolder,
-                                              services_.records.Database.NonLinearHelpFile);
-  const auto file =
-      folder.empty() ? folder : HelpLocator::topicFile(folder, FormulaFormModel::helpTopic());
-  CHelpBrowser::setLanguage(&services_.records.Language, &services_.records.Values);
-  if (file.empty() || CHelpBrowser::show(file, this) == nullptr) {
-    services_.presenter.messageBox(services_.text(HelpLocator::kMissingMessage), kStyleError);
-    return {};
-  }
-  return file;
-}
-
-void CFormulaEntryDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    showHelp();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
+std::string CFormulaEntryDlg::helpTopic() const { return FormulaFormModel::helpTopic(); }
 
 }  // namespace ostrel

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "core/volume/formula_form_model.h"
-#include "gui/volume/volume_form_services.h"
+#include "gui/volume/c_structure_form.h"
 
 class QComboBox;
 class QGroupBox;
@@ -30,7 +30,7 @@ namespace ostrel {
 class CViewCurve;
 struct FormFailure;
 
-class CFormulaEntryDlg : public QDialog {
+class CFormulaEntryDlg : public CStructureForm {
   Q_OBJECT
 
  public:
@@ -40,10 +40,8 @@ class CFormulaEntryDlg : public QDialog {
   ~CFormulaEntryDlg() override;
 
   // After OK: NLTYPE (the set chosen in its low byte), UNITS and OUTPUT.
-  std::uint16_t shape() const { return shape_; }
-  int dimensionUnit() const { return model_->dimensionUnit(); }
-  int outputUnit() const { return model_->outputUnit(); }
-  bool backToShapes() const { return backToShapes_; }
+  int dimensionUnit() const override { return model_->dimensionUnit(); }
+  int outputUnit() const override { return model_->outputUnit(); }
 
   const FormulaFormModel& model() const { return *model_; }
 
@@ -59,33 +57,17 @@ class CFormulaEntryDlg : public QDialog {
   QGroupBox* dischargeGroup() const { return discharge_; }
   QPushButton* maxFlowButton() const { return maxFlowButton_; }
   QLineEdit* maxFlowBox() const { return maxFlow_; }
-  QLabel* picture() const { return picture_; }
-  QPushButton* okButton() const { return ok_; }
-  QPushButton* tanksButton() const { return tanks_; }
-  QPushButton* cancelButton() const { return cancel_; }
-  QPushButton* helpButton() const { return help_; }
-  QPushButton* viewCurveButton() const { return viewCurve_; }
-
-  std::function<void(CViewCurve&)> runCurveViewer;
-
-  std::filesystem::path showHelp();
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  QString text(const char* key, const char* fallback = "") const;
   void buildControls();
   void refresh();
   void refillSets();
-  void onOk();
+  std::string helpTopic() const override;
+  void onOk() override;
   void onMaxFlow();
-  void onViewCurve();
+  void onViewCurve() override;
 
-  std::uint16_t shape_;
-  VolumeFormServices services_;
   std::unique_ptr<FormulaFormModel> model_;
-  bool backToShapes_ = false;
   bool refreshing_ = false;
 
   QRadioButton* distanceRadio_ = nullptr;
@@ -100,13 +82,6 @@ class CFormulaEntryDlg : public QDialog {
   QGroupBox* discharge_ = nullptr;
   QPushButton* maxFlowButton_ = nullptr;
   QLineEdit* maxFlow_ = nullptr;
-  QLabel* picture_ = nullptr;
-  std::string pictureName_;  // the file the picture shows
-  QPushButton* ok_ = nullptr;
-  QPushButton* tanks_ = nullptr;
-  QPushButton* cancel_ = nullptr;
-  QPushButton* help_ = nullptr;
-  QPushButton* viewCurve_ = nullptr;
 };
 
 }  // namespace ostrel

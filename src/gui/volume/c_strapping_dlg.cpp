@@ -4,21 +4,17 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "core/model/help_locator.h"
 #include "core/support/text_format.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/structure_file.h"
-#include "gui/support/c_help_browser.h"
 #include "gui/support/qt_presenter.h"
 #include "gui/volume/c_view_curve.h"
 
@@ -53,7 +49,7 @@ class PairCellDelegate final : public QStyledItemDelegate {
 }  // namespace
 
 CStrappingDlg::CStrappingDlg(std::uint16_t shape, VolumeFormServices services, QWidget* parent)
-    : QDialog(parent), shape_(shape), services_(services) {
+    : CStructureForm(shape, services, parent) {
   const ModelRecords& r = services_.records;
   const int s = StructureFile::structureIndex(r.Structures, shape_);
   structure_ = s >= 0 && s < StructureData::kStructures ? s : -1;
@@ -71,10 +67,6 @@ CStrappingDlg::CStrappingDlg(std::uint16_t shape, VolumeFormServices services, Q
 }
 
 CStrappingDlg::~CStrappingDlg() = default;
-
-QString CStrappingDlg::text(const char* key, const char* fallback) const {
-  return qs(services_.text(key, fallback));
-}
 
 void CStrappingDlg::buildControls() {
   const bool guided = grid_->guidedWave();
@@ -167,44 +159,13 @@ void CStrappingDlg::buildControls() {
   connect(volumeUnits_, &QComboBox::activated, this, &CStrappingDlg::volumeUnitChosen);
   left->addWidget(table_, 1);
 
-  picture_ = new QLabel(this);
-  picture_->setObjectName("IDC_PICTURE_ST");
-  picture_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+  top->addWidget(makePicture("IDC_PICTURE_ST"), 0, Qt::AlignTop);
   if (structure_ >= 0) {
     const auto& images = guided ? services_.records.Structures.RadarNonLinearImages
                                 : services_.records.Structures.NonLinearImages;
-    const std::string& name = images[static_cast<std::size_t>(structure_)];
-    QPixmap pixmap;
-    if (!name.empty() && pixmap.load(qs((services_.bitmapsFolder / name).string()))) {
-      picture_->setPixmap(pixmap);
-    }
+    showPicture(images[static_cast<std::size_t>(structure_)]);
   }
-  top->addWidget(picture_, 0, Qt::AlignTop);
-
-  auto* buttons = new QHBoxLayout;
-  ok_ = new QPushButton(text("IDOK_APPLY", "OK"), this);
-  tanks_ = new QPushButton(text("IDC_CHANGESHAPEBTN", "Tanks"), this);
-  cancel_ = new QPushButton(text("IDCANCEL", "Cancel"), this);
-  help_ = new QPushButton(text("IDC_HELP_ST", "Help"), this);
-  viewCurve_ = new QPushButton(text("IDC_VIEWCURVE", "View Curve"), this);
-  viewCurve_->setVisible(services_.records.Values.MakerMode);
-  for (QPushButton* b : {ok_, tanks_, cancel_, help_}) {
-    b->setAutoDefault(false);
-    buttons->addWidget(b);
-  }
-  viewCurve_->setAutoDefault(false);
-  buttons->addStretch(1);
-  buttons->addWidget(viewCurve_);
-  layout->addLayout(buttons);
-
-  connect(ok_, &QPushButton::clicked, this, &CStrappingDlg::onOk);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-  connect(tanks_, &QPushButton::clicked, this, [this] {
-    backToShapes_ = true;
-    reject();
-  });
-  connect(help_, &QPushButton::clicked, this, [this] { showHelp(); });
-  connect(viewCurve_, &QPushButton::clicked, this, &CStrappingDlg::onViewCurve);
+  layout->addLayout(makeButtons("IDC_HELP_ST", "Tanks"));
 }
 
 void CStrappingDlg::refreshFields() {
@@ -320,30 +281,10 @@ void CStrappingDlg::onViewCurve() {
   const double top = NumberRules::read(grid_->field(Field::TankHeight));
   CViewCurve viewer(result.value.table, top, levelUnits_->currentText(),
                     volumeUnits_->currentText(), &services_.records, &services_.presenter, this);
-  if (runCurveViewer) {
-    runCurveViewer(viewer);
-  } else {
-    viewer.exec();
-  }
+  runViewer(viewer);
 }
 
-std::filesystem::path CStrappingDlg::showHelp() {
-  const auto folder = HelpLocator::helpFolder(services_.helpFolder, "StrappingTable.chm");
-  const auto file = folder.empty() ? folder : HelpLocator::topicFile(folder, "StrappingTable.htm");
-  CHelpBrowser::setLanguage(&services_.records.Language, &services_.records.Values);
-  if (file.empty() || CHelpBrowser::show(file, this) == nullptr) {
-    services_.presenter.messageBox(services_.text(HelpLocator::kMissingMessage), kStyleError);
-    return {};
-  }
-  return file;
-}
-
-void CStrappingDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    showHelp();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
+std::string CStrappingDlg::helpFile() const { return "StrappingTable.chm"; }
+std::string CStrappingDlg::helpTopic() const { return "StrappingTable.htm"; }
 
 }  // namespace ostrel

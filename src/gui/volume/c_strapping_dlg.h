@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "core/volume/strapping_grid.h"
-#include "gui/volume/volume_form_services.h"
+#include "gui/volume/c_structure_form.h"
 
 class QComboBox;
 class QLabel;
@@ -27,7 +27,7 @@ namespace ostrel {
 class CViewCurve;
 struct FormFailure;
 
-class CStrappingDlg : public QDialog {
+class CStrappingDlg : public CStructureForm {
   Q_OBJECT
 
  public:
@@ -37,11 +37,8 @@ class CStrappingDlg : public QDialog {
   ~CStrappingDlg() override;
 
   // After OK: the units the page stores as UNITS and OUTPUT.
-  int dimensionUnit() const { return grid_->dimensionUnit(); }
-  int outputUnit() const { return grid_->outputUnit(); }
-  std::uint16_t shape() const { return shape_; }
-  // The dialog was left through "Tanks": the page shows the structure list.
-  bool backToShapes() const { return backToShapes_; }
+  int dimensionUnit() const override { return grid_->dimensionUnit(); }
+  int outputUnit() const override { return grid_->outputUnit(); }
 
   const StrappingGrid& grid() const { return *grid_; }
 
@@ -53,25 +50,8 @@ class CStrappingDlg : public QDialog {
   QLineEdit* fieldBox(StrappingGrid::Field f) const { return fields_[static_cast<std::size_t>(f)]; }
   QLabel* fieldLabel(StrappingGrid::Field f) const { return labels_[static_cast<std::size_t>(f)]; }
   QLineEdit* unitsBox() const { return unitsBox_; }
-  QLabel* picture() const { return picture_; }
-  QPushButton* okButton() const { return ok_; }
-  QPushButton* tanksButton() const { return tanks_; }
-  QPushButton* cancelButton() const { return cancel_; }
-  QPushButton* helpButton() const { return help_; }
-  QPushButton* viewCurveButton() const { return viewCurve_; }
-
-  // Runs each curve viewer that "View Curve" opens (tests, screenshots);
-  // unset: the viewer runs modally.
-  std::function<void(CViewCurve&)> runCurveViewer;
-
-  // Opens the form's help topic; the page it opened, empty when none.
-  std::filesystem::path showHelp();
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  QString text(const char* key, const char* fallback = "") const;
   void buildControls();
   void refreshFields();
   void refreshGrid();
@@ -82,14 +62,13 @@ class CStrappingDlg : public QDialog {
   void levelUnitChosen(int index);
   void volumeUnitChosen(int index);
   void fieldEdited(StrappingGrid::Field f, const QString& text);
-  void onOk();
-  void onViewCurve();
+  std::string helpFile() const override;
+  std::string helpTopic() const override;
+  void onOk() override;
+  void onViewCurve() override;
 
-  std::uint16_t shape_;
-  VolumeFormServices services_;
   int structure_ = -1;
   std::unique_ptr<StrappingGrid> grid_;
-  bool backToShapes_ = false;
   bool refreshing_ = false;
 
   QTableWidget* table_ = nullptr;
@@ -99,12 +78,6 @@ class CStrappingDlg : public QDialog {
   std::array<QLineEdit*, StrappingGrid::kFields> fields_{};
   std::array<QLabel*, StrappingGrid::kFields> labels_{};
   QLineEdit* unitsBox_ = nullptr;
-  QLabel* picture_ = nullptr;
-  QPushButton* ok_ = nullptr;
-  QPushButton* tanks_ = nullptr;
-  QPushButton* cancel_ = nullptr;
-  QPushButton* help_ = nullptr;
-  QPushButton* viewCurve_ = nullptr;
 };
 
 }  // namespace ostrel
