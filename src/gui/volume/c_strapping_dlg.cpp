@@ -85,13 +85,13 @@ void CStrappingDlg::buildControls() {
   unitsBox_->setReadOnly(true);
   unitsBox_->setFocusPolicy(Qt::ClickFocus);
   form->addWidget(unitsBox_, line++, 1);
-  struct FieldSpec {
+  struct FieldRow {
     Field field;
     const char* key;
     const char* fallback;
     bool shown;
   };
-  const FieldSpec specs[] = {
+  const FieldRow rows[] = {
       {Field::SensorHeight, "IDC_SHLABEL_ST", "Sensor Height", true},
       {Field::FillHeight, guided ? "IDC_MAXFHLABEL_ST" : "IDC_FHLABEL_ST",
        guided ? "Max Fill Height (F)" : "Fill Height (F)", true},
@@ -100,16 +100,16 @@ void CStrappingDlg::buildControls() {
       {Field::ProbeLength, "IDC_PLLABEL_ST", "Probe Length (P)", guided},
       {Field::TankHeight, "IDC_THLABEL_ST", "Tank Height (H)", true},
   };
-  for (const FieldSpec& spec : specs) {
-    const auto i = static_cast<std::size_t>(spec.field);
-    labels_[i] = new QLabel(text(spec.key, spec.fallback), this);
+  for (const FieldRow& row : rows) {
+    const auto i = static_cast<std::size_t>(row.field);
+    labels_[i] = new QLabel(text(row.key, row.fallback), this);
     fields_[i] = new QLineEdit(this);
-    fields_[i]->setObjectName(QString::fromUtf8(spec.key));
+    fields_[i]->setObjectName(QString::fromUtf8(row.key));
     form->addWidget(labels_[i], line, 0);
     form->addWidget(fields_[i], line++, 1);
-    labels_[i]->setVisible(spec.shown);
-    fields_[i]->setVisible(spec.shown);
-    const Field f = spec.field;
+    labels_[i]->setVisible(row.shown);
+    fields_[i]->setVisible(row.shown);
+    const Field f = row.field;
     connect(fields_[i], &QLineEdit::textChanged, this,
             [this, f](const QString& t) { fieldEdited(f, t); });
   }
