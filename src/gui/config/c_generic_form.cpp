@@ -730,8 +730,7 @@ void CGenericForm::refreshLoopCurrent() {
 void CGenericForm::viewTanks() {
   const AppContext& ctx = context();
   const int overlays = model_->viewTanks();
-  logoFile_.clear();
-  pictureFile_.clear();
+  logoFile_.clear();  // the logo is read again; the picture is drawn below
   refreshPicture();
   std::vector<CLevelPicture::Overlay> parts;
   const ModelImages& images = ctx.Images;
