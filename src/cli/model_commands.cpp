@@ -89,10 +89,6 @@ int convert(const std::vector<std::string>& args, bool encipher, std::ostream& o
   return 0;
 }
 
-// Entries a list holds: appended lines can leave Count behind Last + 1.
-int used(std::int32_t count, std::int32_t last, int capacity) {
-  return std::clamp(std::max(count, last + 1), 0, capacity);
-}
 
 Node identityNode(const ProgramIdentity& id) {
   Node n = Node::object();
@@ -111,7 +107,7 @@ Node identityNode(const ProgramIdentity& id) {
 template <std::size_t N>
 Node textList(const BookkeptList<std::string, N>& list) {
   Node n = Node::array();
-  const int count = used(list.Count, list.Last, list.kCapacity);
+  const int count = usedLength(list.Count, list.Last, list.kCapacity);
   for (int i = 0; i < count; ++i) n.push(str(list[static_cast<std::size_t>(i)]));
   return n;
 }
@@ -127,7 +123,7 @@ Node databaseNode(const ModelDatabase& db) {
     node.add("label", str(item.Label));
     node.add("labelCode", num(item.LabelCode));
     Node choices = Node::array();
-    const int count = used(item.ChoiceCount, item.ChoiceLast, ConfigItem::kChoices);
+    const int count = usedLength(item.ChoiceCount, item.ChoiceLast, ConfigItem::kChoices);
     for (int k = 0; k < count; ++k) {
       Node choice = Node::object();
       choice.add("code", num(item.Codes[static_cast<std::size_t>(k)]));
@@ -141,7 +137,7 @@ Node databaseNode(const ModelDatabase& db) {
 
   Node configurations = Node::array();
   const int configCount =
-      used(db.Configurations.Count, db.Configurations.Last, ModelDatabase::kConfigurations);
+      usedLength(db.Configurations.Count, db.Configurations.Last, ModelDatabase::kConfigurations);
   for (int i = 0; i < configCount; ++i) {
     const ModelConfiguration& c = db.Configurations[static_cast<std::size_t>(i)];
     if (!c.Present) continue;
@@ -184,8 +180,8 @@ Node databaseNode(const ModelDatabase& db) {
 
   Node units = Node::array();
   const int unitCount =
-      std::max(used(db.UnitNames.Count, db.UnitNames.Last, ModelDatabase::kUnits),
-               used(db.UnitFactors.Count, db.UnitFactors.Last, ModelDatabase::kUnits));
+      std::max(usedLength(db.UnitNames.Count, db.UnitNames.Last, ModelDatabase::kUnits),
+               usedLength(db.UnitFactors.Count, db.UnitFactors.Last, ModelDatabase::kUnits));
   for (int i = 0; i < unitCount; ++i) {
     Node unit = Node::object();
     unit.add("name", str(db.UnitNames[static_cast<std::size_t>(i)]));
@@ -253,8 +249,8 @@ Node structureNode(const StructureData& s) {
   n.add("structures", std::move(structures));
 
   Node units = Node::array();
-  const int unitCount = std::max(used(s.SensorUnitCount, s.SensorUnitLast, StructureData::kUnits),
-                                 used(s.StrapUnitCount, s.StrapUnitLast, StructureData::kUnits));
+  const int unitCount = std::max(usedLength(s.SensorUnitCount, s.SensorUnitLast, StructureData::kUnits),
+                                 usedLength(s.StrapUnitCount, s.StrapUnitLast, StructureData::kUnits));
   for (int i = 0; i < unitCount; ++i) {
     const StructureUnit& u = s.Units[static_cast<std::size_t>(i)];
     Node unit = Node::object();
@@ -267,17 +263,17 @@ Node structureNode(const StructureData& s) {
 
   Node factors = Node::array();
   const int factorCount =
-      used(s.NonLinearUnitFactors.Count, s.NonLinearUnitFactors.Last, StructureData::kFactors);
+      usedLength(s.NonLinearUnitFactors.Count, s.NonLinearUnitFactors.Last, StructureData::kFactors);
   for (int i = 0; i < factorCount; ++i)
     factors.push(real(s.NonLinearUnitFactors[static_cast<std::size_t>(i)]));
   n.add("nonLinearUnitFactors", std::move(factors));
   Node cubic = Node::array();
-  const int cubicCount = used(s.CubicFactors.Count, s.CubicFactors.Last, StructureData::kFactors);
+  const int cubicCount = usedLength(s.CubicFactors.Count, s.CubicFactors.Last, StructureData::kFactors);
   for (int i = 0; i < cubicCount; ++i)
     cubic.push(real(s.CubicFactors[static_cast<std::size_t>(i)]));
   n.add("cubicFactors", std::move(cubic));
   Node types = Node::array();
-  const int typeCount = used(s.NlTypes.Count, s.NlTypes.Last, StructureData::kNlTypes);
+  const int typeCount = usedLength(s.NlTypes.Count, s.NlTypes.Last, StructureData::kNlTypes);
   for (int i = 0; i < typeCount; ++i) types.push(num(s.NlTypes[static_cast<std::size_t>(i)]));
   n.add("nlTypes", std::move(types));
   return n;

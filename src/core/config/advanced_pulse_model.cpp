@@ -12,7 +12,7 @@ namespace {
 
 template <typename List>
 std::vector<std::string> names(const List& list) {
-  const int n = std::clamp(std::max(list.Count, list.Last + 1), 0, List::kCapacity);
+  const int n = list.used();
   return std::vector<std::string>(list.Items.begin(), list.Items.begin() + n);
 }
 

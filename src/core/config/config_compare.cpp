@@ -7,17 +7,14 @@
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/strapping_rows.h"
+#include "core/volume/shape_class.h"
 
 namespace ostrel {
 namespace {
 
-bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
-bool isTank(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x1FFF; }
-bool isStrapping(std::uint16_t shape) { return (shape >> 8) == 7; }
-
-int used(std::int32_t count, std::int32_t last, int capacity) {
-  return std::clamp(std::max(count, last + 1), 0, capacity);
-}
+using shape::hasCurve;
+using shape::isStrapping;
+using shape::isTank;
 
 // Identity, file name and the flags a page derives say nothing about how
 // the unit is set up.
@@ -68,8 +65,7 @@ class Comparison {
     switch (f.id) {
       case FieldId::ConfigItem: return m_.ConfigItems[static_cast<std::size_t>(i)].Present;
       case FieldId::Advanced:
-        return !pulse() && i < used(m_.AdvancedInputs.Count, m_.AdvancedInputs.Last,
-                                    AdvancedInputList::kCapacity);
+        return !pulse() && i < m_.AdvancedInputs.used();
       case FieldId::MinFillHeight:
       case FieldId::ProbeLength: return m_.GuidedWaveRadar != 0;
       case FieldId::MaxRange:

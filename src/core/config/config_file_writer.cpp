@@ -13,15 +13,14 @@
 #include "core/volume/strapping_rows.h"
 #include "core/volume/structure_file.h"
 #include "core/volume/volume_table.h"
+#include "core/volume/shape_class.h"
 
 namespace ostrel {
 namespace {
 
 std::string key(FieldId id) { return std::string(ConfigFields::key(id)); }
 
-bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
-bool isTankShape(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x1FFF; }
-bool isStrappingTable(std::uint16_t shape) { return (shape >> 8) == 7; }
+using shape::hasCurve;
 
 template <typename List>
 std::string listText(const List& list, int index) {
@@ -195,7 +194,7 @@ class Writer {
                       {key(FieldId::Output), r_.outputUnits, *c_.structure.outputName}));
     }
     if (c_.volume != nullptr) dimensions(shape, *c_.volume);
-    if (isStrappingTable(shape) && c_.rows != nullptr) {
+    if (ostrel::shape::isStrapping(shape) && c_.rows != nullptr) {
       line("\n'Strapping Table \n");
       const int rows = std::clamp(c_.rows->RowCount, 0, StrappingRows::kCapacity);
       for (int r = 0; r < rows; ++r) {
@@ -208,7 +207,7 @@ class Writer {
   }
 
   void dimensions(std::uint16_t shape, const VolumeTable& volume) {
-    const bool tank = isTankShape(shape);
+    const bool tank = ostrel::shape::isTank(shape);
     const int lastLine = relayUnitsAreLength() ? (tank ? 2 : 1) : 10;
     for (int i = 0; i <= lastLine; ++i) {
       const std::string caption = dimensionCaption(c_.structure.dimensionCaptions, i);

@@ -9,14 +9,15 @@
 #include "core/volume/number_rules.h"
 #include "core/volume/strapping_rows.h"
 #include "core/volume/volume_table.h"
+#include "core/volume/shape_class.h"
 
 namespace ostrel {
 namespace {
 
-bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
-bool isTank(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x1FFF; }
-bool isFlow(std::uint16_t shape) { return shape >= 0x2000 && shape <= 0x5FFF; }
-bool isStrapping(std::uint16_t shape) { return (shape >> 8) == 7; }
+using shape::hasCurve;
+using shape::isFlow;
+using shape::isStrapping;
+using shape::isTank;
 
 // Field i of a comma-separated caption list, cut after a "-" the way the
 // configuration file cuts it, and trimmed.

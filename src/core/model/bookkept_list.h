@@ -14,6 +14,13 @@ namespace ostrel {
 // lies outside the list. A refused line leaves the counters untouched.
 int bookkeepIndex(std::int32_t& count, std::int32_t& last, int capacity, int index, bool append);
 
+// The entries a list holds: appended lines can leave Count behind Last + 1,
+// and neither may pass the capacity.
+inline int usedLength(std::int32_t count, std::int32_t last, int capacity) {
+  const int n = count > last + 1 ? count : last + 1;
+  return n < 0 ? 0 : n > capacity ? capacity : n;
+}
+
 template <typename T, std::size_t N>
 struct BookkeptList {
   static constexpr int kCapacity = static_cast<int>(N);
@@ -30,6 +37,8 @@ struct BookkeptList {
   int bookkeep(int index, bool append) {
     return bookkeepIndex(Count, Last, kCapacity, index, append);
   }
+
+  int used() const { return usedLength(Count, Last, kCapacity); }
 
   T& operator[](std::size_t i) { return Items[i]; }
   const T& operator[](std::size_t i) const { return Items[i]; }

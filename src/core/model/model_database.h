@@ -61,6 +61,8 @@ struct AdvancedInputList {
   std::int32_t TextCount = 0;  // ADVTEXT lines counted
   std::int32_t Last = -1;
 
+  int used() const { return usedLength(Count, Last, kCapacity); }
+
   AdvancedInput& operator[](std::size_t i) { return Items[i]; }
   const AdvancedInput& operator[](std::size_t i) const { return Items[i]; }
 };

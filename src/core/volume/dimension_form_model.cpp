@@ -5,6 +5,7 @@
 
 #include "core/model/model_database.h"
 #include "core/model/structure_data.h"
+#include "core/volume/guided_wave_span.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/number_text.h"
 #include "core/volume/structure_file.h"
@@ -165,11 +166,8 @@ void DimensionFormModel::convertFields(int from, int to) {
 }
 
 double DimensionFormModel::lowestLevel() const {
-  const ModelDatabase* m = link_.model();
-  if (m == nullptr) return 0.0;
-  auto model = [&](double x) { return NumberRules::modelValue(x, dimensionUnit_, link_); };
-  return NumberRules::read(field(0)) - (NumberRules::read(field(3)) + model(m->NutOffset)) +
-         model(m->LowerProbeDeadband);
+  return GuidedWaveSpan::lowestLevel(NumberRules::read(field(0)), NumberRules::read(field(3)),
+                                     dimensionUnit_, link_);
 }
 
 void DimensionFormModel::refreshLowestLevel() {
@@ -243,9 +241,7 @@ std::optional<FormFailure> DimensionFormModel::computeMinCurrent(const VolumeTab
   const double c = t.CapacityOrUserValue(shape_, dimensionUnit_, outputUnit_);
   // Without a capacity there is no current to show, only the reason.
   if (!(c > 0)) return FormFailure::message("ERROR_MESSAGE125");
-  double current = v / c * 16 + 4;
-  if (invertedLoop_) current = 24 - current;
-  minCurrent_ = threeDecimals(current);
+  minCurrent_ = threeDecimals(GuidedWaveSpan::currentAt(v, c, invertedLoop_));
   minVolume_ = threeDecimals(v);
   return std::nullopt;
 }

@@ -7,14 +7,6 @@
 #include "core/model/structure_data.h"
 
 namespace ostrel {
-namespace {
-
-// Entries a bookkept list holds: appended lines can leave Count behind Last + 1.
-int used(int count, int last, int capacity) {
-  return std::clamp(std::max(count, last + 1), 0, capacity);
-}
-
-}  // namespace
 
 double ModelLink::defaultFactor() const {
   return model_ != nullptr ? model_->DefaultUnitFactor : kDefaultFactor;
@@ -22,12 +14,12 @@ double ModelLink::defaultFactor() const {
 
 int ModelLink::unitNameCount() const {
   if (model_ == nullptr) return 0;
-  return used(model_->UnitNames.Count, model_->UnitNames.Last, ModelDatabase::kUnits);
+  return usedLength(model_->UnitNames.Count, model_->UnitNames.Last, ModelDatabase::kUnits);
 }
 
 int ModelLink::unitFactorCount() const {
   if (model_ == nullptr) return 0;
-  return used(model_->UnitFactors.Count, model_->UnitFactors.Last, ModelDatabase::kUnits);
+  return usedLength(model_->UnitFactors.Count, model_->UnitFactors.Last, ModelDatabase::kUnits);
 }
 
 std::optional<double> ModelLink::unitFactor(int index) const {
@@ -53,8 +45,8 @@ bool ModelLink::ugus() const { return model_ != nullptr && model_->Ugus != 0; }
 int ModelLink::unitListLength() const {
   if (structure_ == nullptr) return 0;
   const StructureData& s = *structure_;
-  return std::max(used(s.SensorUnitCount, s.SensorUnitLast, StructureData::kUnits),
-                  used(s.StrapUnitCount, s.StrapUnitLast, StructureData::kUnits));
+  return std::max(usedLength(s.SensorUnitCount, s.SensorUnitLast, StructureData::kUnits),
+                  usedLength(s.StrapUnitCount, s.StrapUnitLast, StructureData::kUnits));
 }
 
 int ModelLink::position(int code) const {
@@ -76,7 +68,7 @@ std::optional<double> ModelLink::outputUnitFactor(int code) const {
 std::optional<double> ModelLink::nonLinearUnitFactor(int p) const {
   if (structure_ == nullptr) return std::nullopt;
   const auto& list = structure_->NonLinearUnitFactors;
-  if (p < 0 || p >= used(list.Count, list.Last, StructureData::kFactors)) return std::nullopt;
+  if (p < 0 || p >= usedLength(list.Count, list.Last, StructureData::kFactors)) return std::nullopt;
   const double f = list[static_cast<std::size_t>(p)];
   // The table is divided by it: a hole in the list (0) converts nothing.
   if (!std::isfinite(f) || f == 0.0) return std::nullopt;
@@ -86,7 +78,7 @@ std::optional<double> ModelLink::nonLinearUnitFactor(int p) const {
 std::optional<double> ModelLink::cubicFactor(int index) const {
   if (structure_ == nullptr) return std::nullopt;
   const auto& list = structure_->CubicFactors;
-  if (index < 0 || index >= used(list.Count, list.Last, StructureData::kFactors)) {
+  if (index < 0 || index >= usedLength(list.Count, list.Last, StructureData::kFactors)) {
     return std::nullopt;
   }
   return list[static_cast<std::size_t>(index)];

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "core/volume/guided_wave_span.h"
 #include "core/support/text_format.h"
 #include "gui/support/qt_presenter.h"
 #include "gui/volume/c_view_curve.h"
@@ -34,7 +35,7 @@ CDimensionForm::CDimensionForm(std::uint16_t shape, VolumeFormServices services,
   start.storedShape = services_.config.shapeCode;
   start.dimensionUnit = services_.config.heightUnits;
   start.outputUnit = services_.config.outputUnits;
-  start.invertedLoop = services_.config.itemChoices[1] == 2;
+  start.invertedLoop = GuidedWaveSpan::invertedLoop(services_.config.itemChoices[1]);
   model_ = std::make_unique<DimensionFormModel>(
       shape_, ModelLink(&r.Database, &r.Structures), start, services_.table);
   setWindowTitle(qs(formatText(services_.text("IDD_DIMENSIONFORM", "Dimensional Inputs - %s"),

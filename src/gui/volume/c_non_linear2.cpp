@@ -23,7 +23,7 @@ CNonLinear2::CNonLinear2(VolumeFormServices services, StructureData& structures,
 
   const ModelDatabase& model = services_.records.Database;
   const auto& files = model.NonLinearFiles;
-  const int listed = std::clamp(std::max(files.Count, files.Last + 1), 0, files.kCapacity);
+  const int listed = files.used();
   const int count = makerMode ? listed : std::min(listed, 1);
   for (int i = 0; i < count; ++i) {
     const auto k = static_cast<std::size_t>(i);
