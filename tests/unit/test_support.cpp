@@ -57,14 +57,21 @@ std::vector<std::string> folderNames(const std::filesystem::path& folder) {
 
 std::filesystem::path sourceDataDir() { return OSTREL_SOURCE_DATA_DIR; }
 
+int RecordingPresenter::nextAnswer() {
+  if (answers.empty()) return answer;
+  const int next = answers.front();
+  answers.pop_front();
+  return next;
+}
+
 int RecordingPresenter::messageBox(const std::string& text, unsigned style) {
   messages.push_back({"box", text, {}, style});
-  return answer;
+  return nextAnswer();
 }
 
 int RecordingPresenter::platformMessageBox(const std::string& text, unsigned style) {
   messages.push_back({"platform", text, {}, style});
-  return answer;
+  return nextAnswer();
 }
 
 void RecordingPresenter::errorDetail(const std::string& message, const std::string& details) {

@@ -2,6 +2,7 @@
 // Helpers shared by the core tests: scratch folders, file contents, and a
 // presenter that records what the code under test asked to show.
 
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -62,7 +63,11 @@ class RecordingPresenter final : public Presenter {
 
   std::vector<RecordedMessage> messages;
   RecordingProgress progress;
-  int answer = kResultOk;  // what every message box returns
+  int answer = kResultOk;  // what every message box returns once `answers` is used up
+  std::deque<int> answers;  // the next boxes' answers, in turn
+
+ private:
+  int nextAnswer();
 };
 
 }  // namespace ostrel::test

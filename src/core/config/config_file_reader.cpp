@@ -13,11 +13,7 @@
 namespace ostrel {
 namespace {
 
-using Kind = ConfigReadEvent::Kind;
-
 std::string_view beforeDash(std::string_view s) { return s.substr(0, s.find('-')); }
-
-bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
 
 class Reader {
  public:
@@ -38,32 +34,26 @@ class Reader {
       result_.code = ConfigFileReader::kCannotOpen;
       return std::move(result_);
     }
-    event(Kind::UnitsRefreshed);
-    if (!heightUnitsValid(r_.heightUnits)) return unitsOutOfRange();
-    event(Kind::HeightsShown);
-    event(Kind::ItemsRematchedWithLevels);
-    event(Kind::LevelsChecked);
-    event(Kind::AdvancedRefreshed);
-    event(Kind::ModifiedCleared);
+    if (!heightUnitsValid(r_.heightUnits)) {
+      unitsOutOfRange();
+      return std::move(result_);
+    }
     result_.code = ConfigFileReader::kRead;
     return std::move(result_);
   }
 
  private:
-  void event(Kind kind, FieldId field = FieldId::Model, int index = 0) {
-    result_.events.push_back(ConfigReadEvent{kind, field, index});
-  }
-  void shown(FieldId field, int index = 0) { event(Kind::ValueShown, field, index); }
-
   // A UNITS index names an entry of the model's units list; anything else
   // would have the page read outside it.
   bool heightUnitsValid(int units) const { return units >= 0 && units < link_.unitNameCount(); }
 
-  ConfigReadResult unitsOutOfRange() {
+  // Marks the read as stopped by units the model does not have. (The
+  // result is handed out once, at the end of the run: taking it here would
+  // leave an emptied result for the run to return.)
+  void unitsOutOfRange() {
     result_.code = ConfigFileReader::kUnitsOutOfRange;
     result_.notices.push_back(Notice::message("ERROR_MESSAGE126", {}, kStyleError));
-    event(Kind::RestoredFromUnit);
-    return std::move(result_);
+    result_.unitsOutOfRange = true;
   }
 
   void resetNonLinear() {
@@ -75,7 +65,7 @@ class Reader {
       c_.records.volume->Reset();
     }
     if (c_.records.rows != nullptr) c_.records.rows->clear();
-    event(Kind::NonLinearReset);
+    result_.nonLinearReset = true;
   }
 
   bool model(const std::string& value) {
@@ -90,7 +80,7 @@ class Reader {
     if (c_.sampleMode && c_.loadModel && c_.loadModel(std::string(number))) {
       resetNonLinear();
       r_.model = m_.UnitTypes[0];
-      event(Kind::ModelLoaded);
+      result_.modelLoaded = true;
       return true;
     }
     result_.code = ConfigFileReader::kOtherModel;
@@ -123,25 +113,21 @@ class Reader {
       case FieldId::Model: return model(value);
       case FieldId::Serial:
         r_.fileSerial = configFileInt(value);
-        event(Kind::UnitLineRedrawn);
         return true;
       case FieldId::Firmware:
         r_.firmware = value;
-        event(Kind::HardwareLineRedrawn);
         return true;
       case FieldId::UnitDescription:
         r_.unitDescription = value;
-        event(Kind::DescriptionShown);
         return true;
       case FieldId::TankDescription:
         r_.tankDescription = value;
-        event(Kind::NotesShown);
         return true;
       case FieldId::ModelFileName:
         r_.modelFileName = value;
         return true;
       case FieldId::ConfigItem:
-        if (ConfigFields::set(records, f->id, i, integer)) event(Kind::ItemsRematched);
+        ConfigFields::set(records, f->id, i, integer);
         return true;
       case FieldId::Advanced:
         ConfigFields::set(records, f->id, i, AdvancedEntry{true, number});
@@ -149,32 +135,25 @@ class Reader {
       case FieldId::Units:
         r_.heightUnits = configFileInt(value);
         r_.outputUnits = r_.heightUnits;
-        event(Kind::UnitsSelected);
         return true;
       case FieldId::Level:
         // The mode follows item 0 as the lines so far have set it.
         if (ConfigFileReader::independentMode(m_, r_)) {
           ConfigFields::set(records, FieldId::IndependentLevel, i, number);
-        } else if (ConfigFields::set(records, FieldId::Level, i, number)) {
-          shown(FieldId::Level, i);
+        } else {
+          ConfigFields::set(records, FieldId::Level, i, number);
         }
         return true;
       case FieldId::FillHeight:
       case FieldId::MinFillHeight:
       case FieldId::MaxRange:
       case FieldId::DeadBand:
-        ConfigFields::set(records, f->id, 0, number);
-        shown(f->id);
-        return true;
       case FieldId::SensorHeight:
       case FieldId::ProbeLength:
         ConfigFields::set(records, f->id, 0, number);
         return true;
       case FieldId::ShapeCode:
         ConfigFields::set(records, f->id, 0, integer);
-        if (!m_.NonLinearButtonCaption.empty() && hasCurve(r_.shapeCode)) {
-          event(Kind::StructureListLoaded, f->id, r_.shapeCode);
-        }
         return true;
       case FieldId::Output:
         if (m_.NonLinearButtonCaption.empty() && !heightUnitsValid(static_cast<int>(integer))) {
@@ -182,7 +161,6 @@ class Reader {
           return false;
         }
         r_.outputUnits = static_cast<std::int32_t>(integer);
-        event(Kind::RelayUnitsShown);
         return true;
       case FieldId::Dimension:
         ConfigFields::set(records, f->id, i, number);
@@ -192,7 +170,9 @@ class Reader {
         return true;
       default:
         // The radar block's bytes and words.
-        ConfigFields::set(records, f->id, 0, integer);
+        if (ConfigFields::set(records, f->id, 0, integer) && f->id >= FieldId::TypeOfMedium) {
+          result_.radarSettings.push_back(f->id);
+        }
         return true;
     }
   }

@@ -17,39 +17,21 @@ namespace ostrel {
 class CStdioFileEx;
 struct ModelDatabase;
 
-struct ConfigReadEvent {
-  enum class Kind {
-    UnitLineRedrawn,      // SERIAL
-    HardwareLineRedrawn,  // FIRMWARE
-    DescriptionShown,     // UNIT DESCRIPTION
-    NotesShown,           // TANK DESCRIPTION
-    NonLinearReset,       // MODEL: shape, relay units, structure, table and rows emptied
-    ModelLoaded,          // sample mode: another model was loaded, its items need setting up
-    ItemsRematched,       // CONFIG: match again, levels not refreshed
-    UnitsSelected,        // UNITS: the units list and both units boxes
-    ValueShown,           // field (and index) shown in its box
-    StructureListLoaded,  // NLTYPE with a curve on a non-linear capable model (index: the code)
-    RelayUnitsShown,      // OUTPUT
-    // After the last line.
-    UnitsRefreshed,
-    HeightsShown,               // sensor height and probe length
-    ItemsRematchedWithLevels,
-    LevelsChecked,              // LEVELSVALID and the buttons
-    AdvancedRefreshed,
-    ModifiedCleared,
-    // Units out of range: the page goes back to the unit's customer page.
-    RestoredFromUnit,
-  };
-  Kind kind;
-  FieldId field = FieldId::Model;
-  int index = 0;
-
-  bool operator==(const ConfigReadEvent&) const = default;
-};
-
+// What a read found besides the values it stored in the records. The page
+// refreshes itself from the records and these findings.
 struct ConfigReadResult {
   int code = 0;  // ConfigFileReader::kRead ...
-  std::vector<ConfigReadEvent> events;
+  // Sample mode: a MODEL line loaded another model, whose items need setting
+  // up.
+  bool modelLoaded = false;
+  // A MODEL line emptied the shape, the relay units, the table and the rows:
+  // the structure list goes too.
+  bool nonLinearReset = false;
+  // UNITS or OUTPUT named no unit of the model: the page goes back to what
+  // the unit's own pages hold.
+  bool unitsOutOfRange = false;
+  // The radar's advanced settings the file set (TYPEOFMEDIUM ... DAMPINGTIME).
+  std::vector<FieldId> radarSettings;
   Notices notices;  // the messages of results 2 and 3
 };
 

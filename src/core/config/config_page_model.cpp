@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/config/config_save_name.h"
+#include "core/config/item_matcher.h"
 #include "core/config/pulse_configuration.h"
 #include "core/config/value_checks.h"
 #include "core/link/pulse_protocol.h"
@@ -21,38 +22,38 @@
 #include "core/support/text_codec.h"
 #include "core/support/settings_store.h"
 #include "core/support/text_format.h"
+#include "core/volume/guided_wave_span.h"
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
+#include "core/volume/shape_class.h"
 #include "core/volume/structure_file.h"
 #include "core/volume/table_page.h"
 
 namespace ostrel {
 namespace {
 
-int used(std::int32_t count, std::int32_t last, int capacity) {
-  return std::clamp(std::max<int>(count, last + 1), 0, capacity);
-}
-
-int choiceCount(const ConfigItem& item) {
-  return used(item.ChoiceCount, item.ChoiceLast, ConfigItem::kChoices);
-}
-
-int configurationCount(const ModelDatabase& m) {
-  return used(m.Configurations.Count, m.Configurations.Last, ModelDatabase::kConfigurations);
-}
-
 using plaintext::lowered;
 using plaintext::trimmed;
 using plaintext::equalsIgnoringCase;
+using shape::hasCurve;
 
-bool hasCurve(std::uint16_t shape) { return shape >= 0x0100 && shape <= 0x5FFF; }
-
-// One write at a time in the whole process.
-std::atomic<bool> g_writeInProgress{false};
-
-// A form left through its "Tanks" button: the structure picker comes back,
-// whichever page started it.
-std::atomic<bool> g_tanksBack{false};
+// The advanced radar parameter a configuration file's key sets.
+RadarAdvancedState::Parameter radarParameter(FieldId id) {
+  using A = RadarAdvancedState;
+  switch (id) {
+    case FieldId::TypeOfMedium: return A::kTypeOfMedium;
+    case FieldId::AdditionalAdjustment: return A::kFastLevelChange;
+    case FieldId::FirstEcho: return A::kFirstEcho;
+    case FieldId::Agitation: return A::kAgitation;
+    case FieldId::Foam: return A::kFoam;
+    case FieldId::PowderDust: return A::kPowderDust;
+    case FieldId::LargeResponseAngle: return A::kLargeResponseAngle;
+    case FieldId::LowDielectric: return A::kLowDielectric;
+    case FieldId::PipeDiameter: return A::kPipeDiameter;
+    case FieldId::DampingTime: return A::kDampingTime;
+    default: return A::kCount;
+  }
+}
 
 std::tm localNow() {
   const std::time_t t = std::time(nullptr);
@@ -64,7 +65,10 @@ std::tm localNow() {
 }  // namespace
 
 ConfigPageModel::ConfigPageModel(UnitConfiguration& config, ConfigPageServices services)
-    : config_(config), services_(std::move(services)) {}
+    : config_(config),
+      services_(std::move(services)),
+      tanks_({&services_.records->Database, &services_.records->Structures, &volume_, &strapping_,
+              services_.modelsFolder}) {}
 
 // --- Small helpers.
 
@@ -96,6 +100,7 @@ void show(Presenter* presenter, const ModelRecords& r, const Notice& notice) {
 double ConfigPageModel::readBox(const std::string& text) { return NumberRules::read(text); }
 
 std::string ConfigPageModel::showHeight(double value) const {
+  if (pulseRadar()) return PulseConfiguration::showLength(value, config_.heightUnits);
   return NumberRules::display(value, config_.heightUnits, guidedWave() || ugus());
 }
 
@@ -105,9 +110,8 @@ std::string ConfigPageModel::showLevel(double value) const {
 
 std::string ConfigPageModel::choiceText(int item, int choice) const {
   if (item < 0 || item >= UnitConfiguration::kConfigItems) return {};
-  const ConfigItem& it = model().ConfigItems[static_cast<std::size_t>(item)];
-  if (choice < 0 || choice >= choiceCount(it)) return {};
-  return it.Texts[static_cast<std::size_t>(choice)];
+  if (choice < 0 || choice >= ItemMatcher(model()).choiceCount(item)) return {};
+  return model().ConfigItems[static_cast<std::size_t>(item)].Texts[static_cast<std::size_t>(choice)];
 }
 
 std::string ConfigPageModel::unitLine() const {
@@ -131,13 +135,11 @@ std::string ConfigPageModel::hardwareLine() const {
 
 std::vector<std::string> ConfigPageModel::unitNames() const {
   const auto& names = model().UnitNames;
-  const int count = used(names.Count, names.Last, names.kCapacity);
-  return std::vector<std::string>(names.Items.begin(), names.Items.begin() + count);
+  return std::vector<std::string>(names.Items.begin(), names.Items.begin() + names.used());
 }
 
 bool ConfigPageModel::relayUnitsAreLength() const {
-  const auto& names = model().UnitNames;
-  return config_.outputUnits >= 0 && config_.outputUnits < used(names.Count, names.Last, names.kCapacity);
+  return config_.outputUnits >= 0 && config_.outputUnits < model().UnitNames.used();
 }
 
 std::string ConfigPageModel::heightUnitsText() const {
@@ -172,7 +174,7 @@ void ConfigPageModel::setupItems() {
     list.caption = it.Label;
     list.offered.clear();
     if (it.Present) {
-      for (int c = 0; c < choiceCount(it); ++c) list.offered.push_back(c);
+      for (int c = 0; c < ItemMatcher(model()).choiceCount(i); ++c) list.offered.push_back(c);
       if (list.offered.empty()) list.offered.push_back(0);
     }
     list.shown = it.Present ? 0 : -1;
@@ -182,68 +184,31 @@ void ConfigPageModel::setupItems() {
 }
 
 bool ConfigPageModel::readBack(int item) {
-  ItemList& list = items_[static_cast<std::size_t>(item)];
-  auto& choice = config_.itemChoices[static_cast<std::size_t>(item)];
-  const std::string shown = list.shown >= 0 ? choiceText(item, list.shown) : std::string();
-  if (list.shown >= 0 && shown == choiceText(item, 0)) {
-    choice = 0;
-    return true;
-  }
-  const ConfigItem& it = model().ConfigItems[static_cast<std::size_t>(item)];
-  for (int c = 1; c < choiceCount(it); ++c) {
-    if (it.Texts[static_cast<std::size_t>(c)] == shown && list.shown >= 0) {
-      choice = c;
-      return true;
-    }
-  }
-  choice = -1;
-  return false;
+  const ItemList& list = items_[static_cast<std::size_t>(item)];
+  int& choice = config_.itemChoices[static_cast<std::size_t>(item)];
+  choice = list.shown < 0 ? -1 : ItemMatcher(model()).readBack(item, choiceText(item, list.shown));
+  return choice >= 0;
+}
+
+std::array<bool, UnitConfiguration::kConfigItems> ConfigPageModel::presentFlags() const {
+  std::array<bool, UnitConfiguration::kConfigItems> present{};
+  for (std::size_t i = 0; i < present.size(); ++i) present[i] = items_[i].present;
+  return present;
 }
 
 void ConfigPageModel::match(bool refreshLevels) {
-  const ModelDatabase& m = model();
-  int matches = 0;
-  int found = -1;
-  const int count = configurationCount(m);
-  for (int c = 0; c < count; ++c) {
-    const ModelConfiguration& mc = m.Configurations[static_cast<std::size_t>(c)];
-    bool ok = mc.Present;
-    for (int j = 0; ok && j < UnitConfiguration::kConfigItems; ++j) {
-      const int chosen = config_.itemChoices[static_cast<std::size_t>(j)];
-      const int wanted = mc.ChoiceCodes[static_cast<std::size_t>(j)];
-      ok = chosen == 0 || wanted == -1 || wanted == chosen;
-    }
-    if (ok) {
-      ++matches;
-      found = c;
-    }
+  const ItemMatcher::Match m = ItemMatcher(model()).match(config_.itemChoices, presentFlags());
+  config_.configurationIndex = m.index;
+  config_.configurationValid = m.outcome == ItemMatcher::Outcome::Valid;
+  switch (m.outcome) {
+    case ItemMatcher::Outcome::None: status_ = text("STATUS_MESSAGE6"); break;
+    case ItemMatcher::Outcome::Incomplete: status_ = text("STATUS_MESSAGE7"); break;
+    case ItemMatcher::Outcome::Several: status_ = text("STATUS_MESSAGE8"); break;
+    case ItemMatcher::Outcome::Valid:
+      status_ = formatText("%s #%d", {text("IDC_VALIDCFG"), m.number});
+      break;
   }
-  config_.configurationIndex = -1;
-  config_.configurationValid = false;
-  if (matches == 0) {
-    status_ = text("STATUS_MESSAGE6");
-    config_.levelsValid = false;
-  } else if (matches == 1) {
-    bool complete = true;
-    for (int j = 0; j < UnitConfiguration::kConfigItems; ++j) {
-      if (items_[static_cast<std::size_t>(j)].present &&
-          config_.itemChoices[static_cast<std::size_t>(j)] == 0) {
-        complete = false;
-      }
-    }
-    if (complete) {
-      config_.configurationIndex = found;
-      config_.configurationValid = true;
-      status_ = formatText("%s #%d", {text("IDC_VALIDCFG"),
-                                      m.Configurations[static_cast<std::size_t>(found)].Number});
-    } else {
-      status_ = text("STATUS_MESSAGE7");
-      config_.levelsValid = false;
-    }
-  } else {
-    status_ = text("STATUS_MESSAGE8");
-    config_.levelsValid = false;
-  }
+  if (!config_.configurationValid) config_.levelsValid = false;
   notify(PagePart::Status);
   if (refreshLevels) {
     // The buttons see the levels of the configuration just matched, not
@@ -256,37 +221,11 @@ void ConfigPageModel::match(bool refreshLevels) {
 }
 
 void ConfigPageModel::refillLists() {
-  const ModelDatabase& m = model();
-  const int count = configurationCount(m);
+  const ItemMatcher matcher(model());
   for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
     ItemList& list = items_[static_cast<std::size_t>(i)];
     if (!list.present) continue;
-    const ConfigItem& it = m.ConfigItems[static_cast<std::size_t>(i)];
-    std::vector<bool> offer(static_cast<std::size_t>(std::max(choiceCount(it), 1)), false);
-    offer[0] = true;
-    for (int c = 0; c < count; ++c) {
-      const ModelConfiguration& mc = m.Configurations[static_cast<std::size_t>(c)];
-      if (!mc.Present) continue;
-      bool prefix = true;
-      for (int j = 0; prefix && j < i; ++j) {
-        const int chosen = config_.itemChoices[static_cast<std::size_t>(j)];
-        const int wanted = mc.ChoiceCodes[static_cast<std::size_t>(j)];
-        prefix = chosen == 0 || wanted == -1 || wanted == chosen;
-      }
-      if (!prefix) continue;
-      const int wanted = mc.ChoiceCodes[static_cast<std::size_t>(i)];
-      if (wanted == -1) {
-        std::fill(offer.begin(), offer.end(), true);
-        break;
-      }
-      if (wanted > 0 && wanted < static_cast<int>(offer.size())) {
-        offer[static_cast<std::size_t>(wanted)] = true;
-      }
-    }
-    list.offered.clear();
-    for (std::size_t c = 0; c < offer.size(); ++c) {
-      if (offer[c]) list.offered.push_back(static_cast<int>(c));
-    }
+    list.offered = matcher.offered(config_.itemChoices, i);
     // The current choice stays selected; one no longer offered leaves the
     // list without a selection, which reads back as no choice.
     const int current = config_.itemChoices[static_cast<std::size_t>(i)];
@@ -332,6 +271,10 @@ void ConfigPageModel::selectItem(int item, int choice) {
     notify(PagePart::Items);
     return;
   }
+  afterChoice(item);
+}
+
+void ConfigPageModel::afterChoice(int item) {
   if (item == 0) deriveIndependentMode();
   match(true);
   autoSelect(item, true);
@@ -339,6 +282,16 @@ void ConfigPageModel::selectItem(int item, int choice) {
   applyButtonsRule();
   // Item 1 may turn the loop current's scale round.
   refreshLoopCurrentShown();
+}
+
+void ConfigPageModel::listClosed(int item) {
+  if (item < 0 || item >= UnitConfiguration::kConfigItems) return;
+  const ItemList& list = items_[static_cast<std::size_t>(item)];
+  if (!list.present) return;
+  // Widening the list cleared its choice behind the choice it still shows:
+  // closing it without picking takes the shown choice back.
+  if (config_.itemChoices[static_cast<std::size_t>(item)] == list.shown) return;
+  selectItem(item, list.shown);
 }
 
 void ConfigPageModel::widenList(int item) {
@@ -368,13 +321,7 @@ void ConfigPageModel::typeInList(int item, const std::string& typed) {
     const int c = list.offered[(from + k) % list.offered.size()];
     if (lowered(choiceText(item, c)).rfind(prefix, 0) == 0) {
       list.shown = c;
-      if (readBack(item)) {
-        if (item == 0) deriveIndependentMode();
-        match(true);
-        autoSelect(item, true);
-        checkLevels();
-        applyButtonsRule();
-      }
+      if (readBack(item)) afterChoice(item);
       return;
     }
   }
@@ -482,12 +429,9 @@ void ConfigPageModel::editBox(std::string PageBoxes::*box, const std::string& va
 void ConfigPageModel::minimumFillRule() {
   if (!guidedWave()) return;
   if (relayUnitsAreLength()) {
-    const ModelLink link(&model(), nullptr);
-    const double nut = NumberRules::modelValue(model().NutOffset, config_.heightUnits, link);
-    const double deadband =
-        NumberRules::modelValue(model().LowerProbeDeadband, config_.heightUnits, link);
     config_.minFillHeight =
-        readBox(boxes_.sensorHeight) - (readBox(boxes_.probeLength) + nut) + deadband;
+        GuidedWaveSpan::lowestLevel(readBox(boxes_.sensorHeight), readBox(boxes_.probeLength),
+                                    config_.heightUnits, ModelLink(&model(), nullptr));
     boxes_.minFillHeight = showHeight(config_.minFillHeight);
   } else {
     config_.minFillHeight = readBox(boxes_.minFillHeight);
@@ -506,7 +450,7 @@ void ConfigPageModel::selectUnits(int units) {
   const ModelDatabase& m = model();
   auto factor = [&](int u) {
     const auto& f = m.UnitFactors;
-    return u >= 0 && u < used(f.Count, f.Last, f.kCapacity) && f.Items[static_cast<std::size_t>(u)] != 0.0
+    return u >= 0 && u < f.used() && f.Items[static_cast<std::size_t>(u)] != 0.0
                ? f.Items[static_cast<std::size_t>(u)]
                : m.DefaultUnitFactor;
   };
@@ -534,12 +478,12 @@ void ConfigPageModel::selectUnits(int units) {
     const double from = factor(old);
     const double to = factor(units);
     const int decimals = NumberRules::unitDecimals(units, guidedWave() || ugus());
-    auto convert = [&](const std::string& box) {
-      const double v = readBox(box);
+    auto convertValue = [&](double v) {
       if (nonLinearCapable()) return NumberRules::round(v * from / to, decimals);
       const auto raw = static_cast<std::uint16_t>(static_cast<std::int64_t>(v * from + 0.5));
       return raw / to;
     };
+    auto convert = [&](const std::string& box) { return convertValue(readBox(box)); };
     const double sensor = convert(boxes_.sensorHeight);
     const double fill = convert(boxes_.fillHeight);
     const double probe = convert(boxes_.probeLength);
@@ -554,6 +498,13 @@ void ConfigPageModel::selectUnits(int units) {
       rows_[i].text = showLevel(level);
       config_.levels[i] = level;
     }
+    // The relay set points are in the relay units, which are the height
+    // units here; an unset point (0) stays unset.
+    for (float& point : config_.independentLevels) {
+      if (point != 0.0f) point = static_cast<float>(convertValue(point));
+    }
+    // The lowest measurable level follows the converted heights.
+    minimumFillRule();
     const std::string name = names[static_cast<std::size_t>(units)];
     AppSettings& values = services_.records->Values;
     if (!equalsIgnoringCase(name, values.PreferredUnits)) {
@@ -577,12 +528,12 @@ void ConfigPageModel::refreshCapacity() {
   const std::uint16_t shape = config_.shapeCode;
   const int output = config_.outputUnits;
   auto number = [&](double v) { return NumberRules::display(v, output, false); };
-  if (hasCurve(shape) && (shape >> 8) == 7) {
+  if (ostrel::shape::isStrapping(shape)) {
     capacity_ = formatText(text("STATUS_MESSAGE53"), {number(strapping_.lastVolume())});
-  } else if (hasCurve(shape) && output >= 32 && output <= 63) {
+  } else if (hasCurve(shape) && output::isVolume(output)) {
     capacity_ = formatText(text("STATUS_MESSAGE53"),
                            {number(volume_.CapacityOrUserValue(shape, config_.heightUnits, output))});
-  } else if (hasCurve(shape) && output >= 64 && output <= 127) {
+  } else if (hasCurve(shape) && output::isFlow(output)) {
     capacity_ = formatText(text("STATUS_MESSAGE54"),
                            {number(volume_.FlowAt(shape, volume_.Dimensions[1]))});
   }
@@ -594,7 +545,7 @@ void ConfigPageModel::refreshLoopCurrent() {
   loopCurrent_ = LoopCurrentPanel{};
   const std::uint16_t shape = config_.shapeCode;
   const int output = config_.outputUnits;
-  if (!guidedWave() || !hasCurve(shape) || output < 32 || output > 63) return;
+  if (!guidedWave() || !hasCurve(shape) || !output::isVolume(output)) return;
   // The table as a write would prepare it from the boxes, on copies: the
   // panel only shows what the heights give.
   UnitConfiguration c = config_;
@@ -606,15 +557,12 @@ void ConfigPageModel::refreshLoopCurrent() {
   table.Link = ModelLink(&model(), &services_.records->Structures);
   CustomerPage::prepareVolumeTable(c, model(), table, strapping_);
 
-  const ModelLink limits(&model(), nullptr);
-  const double nut = NumberRules::modelValue(model().NutOffset, c.heightUnits, limits);
-  const double deadband =
-      NumberRules::modelValue(model().LowerProbeDeadband, c.heightUnits, limits);
-  const double lowest = c.sensorHeight - (c.probeLength + nut) + deadband;
+  const double lowest = GuidedWaveSpan::lowestLevel(c.sensorHeight, c.probeLength, c.heightUnits,
+                                                    ModelLink(&model(), nullptr));
   const double low = std::max(lowest, c.minFillHeight);
   const double high = c.fillHeight;
   double vmin = 0, vmax = 0, vfull = 0;
-  if ((shape >> 8) == 7) {
+  if (ostrel::shape::isStrapping(shape)) {
     vmin = table.ValueAtDimensionLevel(low);
     vmax = table.ValueAtDimensionLevel(high);
     vfull = strapping_.lastVolume();
@@ -628,10 +576,9 @@ void ConfigPageModel::refreshLoopCurrent() {
   loopCurrent_.maxVolume = NumberRules::display(vmax, output, true);
   // Without a full volume there is no current scale to show.
   if (vfull > 0) {
-    const double span = vmin / vfull * 16.0;
-    const bool reversed = config_.itemChoices[1] == 2;
-    loopCurrent_.minCurrent = formatText("%.3f", {reversed ? 20.0 - span : span + 4.0});
-    loopCurrent_.maxCurrent = formatText("%.3f", {reversed ? 4.0 : 20.0});
+    const bool inverted = GuidedWaveSpan::invertedLoop(config_.itemChoices[1]);
+    loopCurrent_.minCurrent = formatText("%.3f", {GuidedWaveSpan::currentAt(vmin, vfull, inverted)});
+    loopCurrent_.maxCurrent = formatText("%.3f", {GuidedWaveSpan::fullCurrent(inverted)});
   }
 }
 
@@ -695,7 +642,17 @@ const std::array<UnitMemory::Page, 4>* ConfigPageModel::images() const {
 
 void ConfigPageModel::markRadarAdvancedRead() {
   radar_.readThisActivation = true;
-  if (services_.pulse != nullptr) radar_.values = services_.pulse->Parameters();
+  if (services_.pulse == nullptr) return;
+  // The radar's own block, except the settings a file or the dialog set:
+  // they keep the values that are to go to the radar.
+  PulseParameters renewed = services_.pulse->Parameters();
+  for (int p = 0; p < RadarAdvancedState::kCount; ++p) {
+    const auto parameter = static_cast<RadarAdvancedState::Parameter>(p);
+    if (radar_.fromFile[static_cast<std::size_t>(p)] || radar_.changed[static_cast<std::size_t>(p)]) {
+      RadarAdvancedState::copyValue(parameter, radar_.values, renewed);
+    }
+  }
+  radar_.values = renewed;
 }
 
 CustomerPageDecoding ConfigPageModel::decodeImages() {
@@ -829,71 +786,47 @@ void ConfigPageModel::loadStructureList(std::uint16_t shape) {
   StructureFile::load(model(), services_.modelsFolder, shape, services_.records->Structures);
 }
 
-void ConfigPageModel::applyReadEvents(const ConfigReadResult& result) {
-  using Kind = ConfigReadEvent::Kind;
-  for (const ConfigReadEvent& e : result.events) {
-    switch (e.kind) {
-      case Kind::UnitLineRedrawn:
-      case Kind::HardwareLineRedrawn:
-      case Kind::DescriptionShown: notify(PagePart::Identity); break;
-      case Kind::NotesShown:
-        boxes_.notes = config_.tankDescription;
-        notify(PagePart::Boxes);
-        break;
-      case Kind::NonLinearReset:
-        ResetStructureData(services_.records->Structures);
-        notify(PagePart::Capacity);
-        break;
-      case Kind::ModelLoaded: setupItems(); break;
-      case Kind::ItemsRematched:
-        for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
-          if (items_[static_cast<std::size_t>(i)].present) {
-            items_[static_cast<std::size_t>(i)].shown = config_.itemChoices[static_cast<std::size_t>(i)];
-          }
-        }
-        match(false);
-        break;
-      case Kind::UnitsSelected:
-        unitsSelection_ = config_.heightUnits;
-        notify(PagePart::Units);
-        break;
-      case Kind::ValueShown:
-        switch (e.field) {
-          case FieldId::FillHeight: boxes_.fillHeight = showHeight(config_.fillHeight); break;
-          case FieldId::MinFillHeight: boxes_.minFillHeight = showHeight(config_.minFillHeight); break;
-          case FieldId::MaxRange: boxes_.maxRange = showHeight(config_.maxRange); break;
-          case FieldId::DeadBand: boxes_.deadBand = showHeight(config_.deadBand); break;
-          case FieldId::Level:
-            if (e.index >= 0 && e.index < UnitConfiguration::kLevels) {
-              rows_[static_cast<std::size_t>(e.index)].text =
-                  NumberRules::formatTrimmed(config_.levels[static_cast<std::size_t>(e.index)], 3);
-            }
-            break;
-          default: break;
-        }
-        notify(PagePart::Boxes);
-        break;
-      case Kind::StructureListLoaded: loadStructureList(static_cast<std::uint16_t>(e.index)); break;
-      case Kind::RelayUnitsShown:
-      case Kind::UnitsRefreshed: refreshUnits(); break;
-      case Kind::HeightsShown:
-        boxes_.sensorHeight = showHeight(config_.sensorHeight);
-        boxes_.probeLength = showHeight(config_.probeLength);
-        notify(PagePart::Boxes);
-        break;
-      case Kind::ItemsRematchedWithLevels: match(true); break;
-      case Kind::LevelsChecked:
-        checkLevels();
-        applyButtonsRule();
-        break;
-      case Kind::AdvancedRefreshed: notify(PagePart::Buttons); break;
-      case Kind::ModifiedCleared: modified_ = false; break;
-      case Kind::RestoredFromUnit:
-        if (!sample_ && images() != nullptr) decodeUnitPages();
-        refreshUnits();
-        break;
-    }
+void ConfigPageModel::applyRead(const ConfigReadResult& result) {
+  if (result.modelLoaded) setupItems();
+  if (result.nonLinearReset) {
+    ResetStructureData(services_.records->Structures);
+    notify(PagePart::Capacity);
   }
+  notify(PagePart::Identity);
+  boxes_.notes = config_.tankDescription;
+  if (result.unitsOutOfRange) {
+    // Back to what the unit holds (the sample program has no unit).
+    if (!sample_ && images() != nullptr) decodeUnitPages();
+    refreshUnits();
+    notify(PagePart::Boxes);
+    return;
+  }
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    ItemList& list = items_[static_cast<std::size_t>(i)];
+    if (list.present) list.shown = config_.itemChoices[static_cast<std::size_t>(i)];
+  }
+  unitsSelection_ = config_.heightUnits;
+  if (result.code != ConfigFileReader::kRead) {
+    // A read stopped part-way: the lines before the stop stay applied.
+    match(false);
+    refreshUnits();
+    notify(PagePart::Boxes);
+    return;
+  }
+  if (nonLinearCapable() && hasCurve(config_.shapeCode)) loadStructureList(config_.shapeCode);
+  refreshUnits();
+  boxes_.sensorHeight = showHeight(config_.sensorHeight);
+  boxes_.fillHeight = showHeight(config_.fillHeight);
+  boxes_.minFillHeight = showHeight(config_.minFillHeight);
+  boxes_.probeLength = showHeight(config_.probeLength);
+  boxes_.deadBand = showHeight(config_.deadBand);
+  boxes_.maxRange = showHeight(config_.maxRange);
+  notify(PagePart::Boxes);
+  match(true);
+  checkLevels();
+  applyButtonsRule();
+  // A file just read holds nothing the user changed.
+  modified_ = false;
 }
 
 int ConfigPageModel::readConfigFile(const std::filesystem::path& path, bool showMessages) {
@@ -905,8 +838,16 @@ int ConfigPageModel::readConfigFile(const std::filesystem::path& path, bool show
   // The file's radar lines go over the page's copy of the radar's block.
   radarAdvanced_ = RadarAdvanced::from(radar_.values);
   ConfigReadResult result = ConfigFileReader::read(path, context);
-  applyReadEvents(result);
+  applyRead(result);
   radarAdvanced_.applyTo(radar_.values);
+  // A file's advanced settings count for the next write where they differ
+  // from the radar's own.
+  if (pulseRadar() && !sample_) {
+    for (const FieldId id : result.radarSettings) {
+      const RadarAdvancedState::Parameter p = radarParameter(id);
+      if (p != RadarAdvancedState::kCount) radar_.fromFile[static_cast<std::size_t>(p)] = true;
+    }
+  }
   if (showMessages && services_.presenter != nullptr) {
     const ModelRecords& r = *services_.records;
     showNotices(*services_.presenter, result.notices, &r.Language, r.Values.LanguageNumber);
@@ -966,7 +907,7 @@ void ConfigPageModel::clearScreen() {
 void ConfigPageModel::testConfigs() {
   clearItems();
   const ModelDatabase& m = model();
-  const int count = configurationCount(m);
+  const int count = ItemMatcher(m).configurationCount();
   if (count > 0) {
     const int at = std::clamp(testCounter_ - 1, 0, count - 1);
     const ModelConfiguration& mc = m.Configurations[static_cast<std::size_t>(at)];
@@ -980,6 +921,9 @@ void ConfigPageModel::testConfigs() {
     }
   }
   match(true);
+  // The test configuration's relay function decides the mode, as a choice
+  // in list 0 would.
+  deriveIndependentMode();
   serviceCounter_ = testCounter_;
   testCounter_ = testCounter_ + 1 > count ? 1 : testCounter_ + 1;
   notify(PagePart::Service);
@@ -1001,7 +945,37 @@ bool ConfigPageModel::advancedFramed() const {
 }
 
 bool ConfigPageModel::tanksFramed() const {
-  return config_.outputUnits >= 32 && config_.outputUnits <= 63;
+  return output::isVolume(config_.outputUnits);
+}
+
+ConfigPageModel::LevelPicture ConfigPageModel::levelPicture() const {
+  const ModelRecords& r = *services_.records;
+  LevelPicture picture{r.Images.Image, r.Images.ImageCaption, false};
+  if (!nonLinearCapable() || !hasCurve(config_.shapeCode)) return picture;
+  const StructureData& s = r.Structures;
+  const int k = StructureFile::structureIndex(s, config_.shapeCode);
+  if (k < 0) {
+    picture.keep = true;
+    return picture;
+  }
+  const auto at = static_cast<std::size_t>(k);
+  if (guidedWave()) {
+    picture.file =
+        relayUnitsAreLength() ? s.RadarFrontImagesDistance[at] : s.RadarFrontImagesVolume[at];
+  } else {
+    picture.file = s.FrontImages[at];
+  }
+  picture.caption = s.TitleCaptions[at];
+  return picture;
+}
+
+bool ConfigPageModel::heightsEditable() const {
+  return config_.outputUnits == config_.heightUnits;
+}
+
+std::string ConfigPageModel::fillCaption() const {
+  if (shape::isFlow(config_.shapeCode)) return model().MaxHead;
+  return guidedWave() ? text("IDC_GWRMAXFILLHEIGHT_LABEL") : text("IDC_FHLABEL");
 }
 
 MainFormPages ConfigPageModel::pagesByKind(MainFormPages present) const {
@@ -1042,43 +1016,23 @@ std::string ConfigPageModel::fileDateText(const std::filesystem::path& path) con
                                               local.tm_hour, local.tm_min});
 }
 
-ConfigPageModel::Request ConfigPageModel::serviceCommand(const std::string& typed, bool& handled) {
-  handled = true;
-  const AppSettings& values = services_.records->Values;
-  const std::string command = lowered(typed);
-  const std::tm today = services_.now ? services_.now() : localNow();
-  Request request = Request::None;
-  if (command == "test configurations" && values.MakerMode) {
+std::optional<ConfigPageModel::Request> ConfigPageModel::serviceCommand(const std::string& typed) {
+  ServiceCommands::Context context;
+  context.settings = &services_.records->Values;
+  context.today = services_.now ? services_.now() : localNow();
+  context.programId = services_.records->Identity.ProgramId;
+  context.toolVersion = services_.toolVersion;
+  const std::optional<ServiceCommand> command = ServiceCommands::recognise(typed, context);
+  if (!command) return std::nullopt;
+  if (command->showServiceTools) {
     serviceTools_ = true;
     notify(PagePart::Service);
-  } else if (command == "info memory" && values.MakerMode) {
-    request = Request::OpenInfoMemory;
-  } else if (command == "tech support" && values.MakerMode) {
-    show(services_.presenter, *services_.records,
-         Notice::message("STATUS_MESSAGE40", {supportCode(today)}, kStyleInformation));
-  } else if (command == "cal pages") {
-    request = Request::OpenCalPages;
-  } else if (command == "direct entry") {
-    request = Request::OpenDirectEntry;
-  } else if (command.rfind("ts", 0) == 0 && values.TechSupport) {
-    if (equalsIgnoringCase(typed, supportCode(today))) request = Request::OpenTechSupport;
-  } else if (command == "code revision") {
-    const auto& v = services_.toolVersion;
-    show(services_.presenter, *services_.records,
-         Notice::message("STATUS_MESSAGE41",
-                         {services_.records->Identity.ProgramId, v[0], v[1], v[2], v[3]},
-                         kStyleInformation));
-  } else if (command == "restart") {
-    services_.records->Values.ShowGuide = false;
-    request = Request::Restart;
-  } else {
-    handled = false;
   }
-  if (handled) {
-    boxes_.fileName.clear();
-    notify(PagePart::Boxes);
-  }
-  return request;
+  if (command->clearGuide) services_.records->Values.ShowGuide = false;
+  if (command->notice) show(services_.presenter, *services_.records, *command->notice);
+  boxes_.fileName.clear();
+  notify(PagePart::Boxes);
+  return command->request;
 }
 
 ConfigPageModel::Request ConfigPageModel::openConfigFile() {
@@ -1088,10 +1042,7 @@ ConfigPageModel::Request ConfigPageModel::openConfigFile() {
 }
 
 std::optional<ConfigPageModel::Request> ConfigPageModel::serviceCommandInBox() {
-  bool handled = false;
-  const Request request = serviceCommand(boxes_.fileName, handled);
-  if (!handled) return std::nullopt;
-  return request;
+  return serviceCommand(boxes_.fileName);
 }
 
 bool ConfigPageModel::openFile(const std::string& name) {
@@ -1177,49 +1128,31 @@ bool ConfigPageModel::chooseModel(const std::string& modelNumber) {
 }
 
 ConfigPageModel::TanksStart ConfigPageModel::beginTanks() {
-  TanksStart start;
-  const std::uint16_t current = config_.shapeCode;
-  const int cls = current >> 8;
-  start.firstPage = cls >= 0x20 && cls <= 0x3F ? 2 : cls >= 0x40 && cls <= 0x5F ? 1 : 0;
-  const bool back = g_tanksBack.exchange(false);
-  start.shape = back && lastPick_ != 0 ? lastPick_ : current;
-  start.showPicker = back || !hasCurve(current);
-  if (!start.showPicker) loadStructureList(current);
-  // The form starts from the heights the boxes hold now.
-  volume_.Dimensions[0] = static_cast<float>(readBox(boxes_.sensorHeight));
-  volume_.Dimensions[1] = static_cast<float>(readBox(boxes_.fillHeight));
+  TanksSequence::Heights heights;
+  heights.sensor = readBox(boxes_.sensorHeight);
+  heights.fill = readBox(boxes_.fillHeight);
   if (guidedWave()) {
-    volume_.Dimensions[2] = static_cast<float>(readBox(boxes_.minFillHeight));
-    volume_.Dimensions[3] = static_cast<float>(readBox(boxes_.probeLength));
+    heights.third = readBox(boxes_.minFillHeight);
+    heights.fourth = readBox(boxes_.probeLength);
   } else if (pulseRadar()) {
-    volume_.Dimensions[2] = static_cast<float>(readBox(boxes_.deadBand));
-    volume_.Dimensions[3] = static_cast<float>(readBox(boxes_.maxRange));
+    heights.third = readBox(boxes_.deadBand);
+    heights.fourth = readBox(boxes_.maxRange);
   }
-  volume_.Link = ModelLink(&model(), &services_.records->Structures);
-  return start;
+  return tanks_.begin(config_.shapeCode, heights);
 }
 
-void ConfigPageModel::pickerChose(std::uint16_t shape) {
-  lastPick_ = shape;
-  loadStructureList(shape);
-  volume_.Link = ModelLink(&model(), &services_.records->Structures);
-}
+void ConfigPageModel::pickerChose(std::uint16_t shape) { tanks_.pickerChose(shape); }
 
 ConfigPageModel::TanksForm ConfigPageModel::formFor(std::uint16_t shape) {
-  const int cls = shape >> 8;
-  if (cls == 7) return TanksForm::Strapping;
-  if (cls >= 0x01 && cls <= 0x1F) return TanksForm::Tank;
-  if (cls >= 0x20 && cls <= 0x5F) return TanksForm::Flow;
-  return TanksForm::None;
+  return TanksSequence::formFor(shape);
 }
 
-void ConfigPageModel::tanksCancelled(bool backToShapes) {
-  if (backToShapes) g_tanksBack = true;
-}
+void ConfigPageModel::tanksCancelled(bool backToShapes) { tanks_.cancelled(backToShapes); }
 
-bool ConfigPageModel::tanksAgain() const { return g_tanksBack.load(); }
+bool ConfigPageModel::tanksAgain() const { return tanks_.again(); }
 
 void ConfigPageModel::endTanks() {
+  tanks_.end();
   refreshCapacity();
   refreshUnits();
 }
@@ -1238,14 +1171,18 @@ void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int d
   if (StructureFile::structureIndex(services_.records->Structures, shape) < 0) {
     loadStructureList(shape);
   }
+  tanks_.applied();
   boxes_.sensorHeight = showHeight(volume_.Dimensions[0]);
   boxes_.fillHeight = showHeight(volume_.Dimensions[1]);
-  if (guidedWave()) {
-    boxes_.minFillHeight = showHeight(volume_.Dimensions[2]);
-    boxes_.probeLength = showHeight(volume_.Dimensions[3]);
-  } else if (pulseRadar()) {
-    boxes_.deadBand = showHeight(volume_.Dimensions[2]);
-    boxes_.maxRange = showHeight(volume_.Dimensions[3]);
+  // On a weir or flume dimensions 2 and 3 are coefficients, not heights.
+  if (TanksSequence::tableCarriesHeights(shape)) {
+    if (guidedWave()) {
+      boxes_.minFillHeight = showHeight(volume_.Dimensions[2]);
+      boxes_.probeLength = showHeight(volume_.Dimensions[3]);
+    } else if (pulseRadar()) {
+      boxes_.deadBand = showHeight(volume_.Dimensions[2]);
+      boxes_.maxRange = showHeight(volume_.Dimensions[3]);
+    }
   }
   refreshUnits();
   refreshCapacity();
@@ -1369,7 +1306,7 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
                          verified = CustomerPage::decode(bytes, model(), config_);
                          return verified->result;
                        },
-                       g_writeInProgress,
+                       writing_,
                        radarActive};
   WriteOutcome outcome;
   auto work = [&] { outcome = WriteProcedure(request).run(); };
@@ -1389,15 +1326,8 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
   return outcome;
 }
 
-// The support code: the date as the number yymmdd, mixed by a fixed
-// arithmetic so that the code cannot be told from the date alone, then
-// kept to six digits.
 std::string ConfigPageModel::supportCode(const std::tm& day) {
-  const long long date =
-      (day.tm_year % 100) * 10000LL + (day.tm_mon + 1) * 100LL + day.tm_mday;
-  long long code = (date * 7919 + 104729) % 999983;
-  code = (code + (date % 97) * 3571 + 271828) % 1000000;
-  return formatText("TS%06d", {static_cast<int>(code)});
+  return ServiceCommands::supportCode(day);
 }
 
 }  // namespace ostrel

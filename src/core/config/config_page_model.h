@@ -11,6 +11,7 @@
 // a value from a box and showing a value in one are this model's own rules.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -25,6 +26,8 @@
 #include "core/config/customer_page.h"
 #include "core/config/main_form_pages.h"
 #include "core/config/radar_command_list.h"
+#include "core/config/service_commands.h"
+#include "core/config/tanks_sequence.h"
 #include "core/config/unit_configuration.h"
 #include "core/config/value_checks.h"
 #include "core/config/write_procedure.h"
@@ -132,15 +135,8 @@ struct ConfigPageServices {
 
 class ConfigPageModel {
  public:
-  // What a finished action asks of the caller.
-  enum class Request {
-    None,
-    Restart,         // "restart": close the main form and start again
-    OpenInfoMemory,  // "info memory": the caller opens its dialog
-    OpenCalPages,    // "cal pages"
-    OpenDirectEntry, // "direct entry"
-    OpenTechSupport, // a support code was typed
-  };
+  // What a finished action asks of the caller (see ServiceRequest).
+  using Request = ServiceRequest;
 
   ConfigPageModel(UnitConfiguration& config, ConfigPageServices services);
 
@@ -184,6 +180,21 @@ class ConfigPageModel {
   // pulse radar), Tanks while the relay units are a volume.
   bool advancedFramed() const;
   bool tanksFramed() const;
+  // The picture beside the levels and its caption: the model's, or the
+  // structure's for a shape with a curve. `keep`: the shape is not in the
+  // loaded structure list, so the picture and caption stay as they are.
+  struct LevelPicture {
+    std::string file;  // in the Bitmaps folder; empty for none
+    std::string caption;
+    bool keep = false;
+  };
+  LevelPicture levelPicture() const;
+  // The height boxes take typing only while the relay units are the height
+  // units (a volume or flow output takes its heights from the Tanks forms).
+  bool heightsEditable() const;
+  // The fill height's caption: the model's MAXHEAD on weirs and flumes, the
+  // highest fill level on guided-wave radar, else "Fill Height".
+  std::string fillCaption() const;
   // Which of the main form's pages the model's kind wants, given those
   // there now (a page the rule does not mention stays as it is).
   MainFormPages pagesByKind(MainFormPages present) const;
@@ -207,6 +218,9 @@ class ConfigPageModel {
   // Algorithms of the item lists: a selection, a list dropped down.
   void selectItem(int item, int choice);
   void widenList(int item);
+  // The list was closed: without a pick (Escape, a click outside) the
+  // choice it shows is taken back, since widening cleared it.
+  void listClosed(int item);
   // Text typed into list `item`: the list is widened, then the first
   // offered entry after the shown one that begins with the text is chosen.
   void typeInList(int item, const std::string& text);
@@ -270,21 +284,19 @@ class ConfigPageModel {
   // shows, on which of its pages and with which shape; with the picker
   // skipped the structure list of the current shape is loaded. The table's
   // dimensions 0..3 then hold the boxes' heights for the form.
-  struct TanksStart {
-    bool showPicker = false;
-    int firstPage = 0;  // 2 weirs, 1 flumes, 0 otherwise
-    std::uint16_t shape = 0;
-  };
-  enum class TanksForm { Tank, Strapping, Flow, None };
+  using TanksStart = TanksSequence::Start;
+  using TanksForm = TanksSequence::Form;
   TanksStart beginTanks();
   // The picker's choice: its class's structure list is loaded.
   void pickerChose(std::uint16_t shape);
   static TanksForm formFor(std::uint16_t shape);
-  // The form was left without OK; `backToShapes` (its "Tanks" button)
-  // brings the picker back: tanksAgain() then answers true.
+  // The picker or form was left without OK; `backToShapes` (a form's
+  // "Tanks" button) brings the picker back: tanksAgain() then answers true.
   void tanksCancelled(bool backToShapes);
   bool tanksAgain() const;
-  // After the form, whatever its outcome: the capacity line and the units.
+  // After each pass, whatever its outcome: the capacity line and the units.
+  // A sequence that ends without OK leaves the table, the strapping rows and
+  // the structure list as they were before it.
   void endTanks();
   // The Tanks dialog's OK: the chosen shape code, output and dimension
   // units, with the table's dimensions already set.
@@ -318,6 +330,9 @@ class ConfigPageModel {
   // text matches no choice.
   bool readBack(int item);
   void match(bool refreshLevels);
+  std::array<bool, UnitConfiguration::kConfigItems> presentFlags() const;
+  // After a choice was read back: re-match, auto-select, levels, buttons.
+  void afterChoice(int item);
   void refillLists();
   void autoSelect(int except, bool refreshLevels);
   void layoutLevels();
@@ -330,11 +345,13 @@ class ConfigPageModel {
   void refreshLoopCurrentShown();
   void activationStep(const char* messageKey, int percent);
   void refreshUnits();
-  void applyReadEvents(const ConfigReadResult& result);
+  // The page refreshed from a file just read into the records.
+  void applyRead(const ConfigReadResult& result);
   int readConfigFile(const std::filesystem::path& path, bool showMessages);
   void refreshAfterLoad();
   void clearItems();
-  Request serviceCommand(const std::string& typed, bool& handled);
+  // Runs the service command the text names; none when it names none.
+  std::optional<Request> serviceCommand(const std::string& typed);
   const std::array<UnitMemory::Page, 4>* images() const;
   // The table page into the volume table, and the customer page decoded.
   CustomerPageDecoding decodeImages();
@@ -373,7 +390,10 @@ class ConfigPageModel {
   int viewTanksCounter_ = 0;
   int serviceCounter_ = 0;
   LoopCurrentPanel loopCurrent_;
-  std::uint16_t lastPick_ = 0;  // the picker's last choice
+  TanksSequence tanks_;
+  // Set while a write runs, so a second one (a timer, a re-entered slot)
+  // cannot start.
+  std::atomic<bool> writing_{false};
   int decodeResult_ = 0;
   std::string lastError_;
 };

@@ -12,7 +12,7 @@ namespace ostrel {
 namespace {
 
 int choiceCount(const ConfigItem& item) {
-  return std::clamp(std::max(item.ChoiceCount, item.ChoiceLast + 1), 0, ConfigItem::kChoices);
+  return usedLength(item.ChoiceCount, item.ChoiceLast, ConfigItem::kChoices);
 }
 
 bool contains(const std::string& caption, const char* word) {
@@ -20,6 +20,10 @@ bool contains(const std::string& caption, const char* word) {
 }
 
 }  // namespace
+
+std::string PulseConfiguration::showLength(double value, int units) {
+  return NumberRules::formatTrimmed(value, decimals(units));
+}
 
 PulseConfigurationDecoding PulseConfiguration::decode(const PulseParameters& radar,
                                                       const ModelDatabase& model,

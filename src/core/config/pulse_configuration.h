@@ -36,6 +36,9 @@ class PulseConfiguration {
                                            const UnitConfiguration& current);
   // Decimals a radar length shows with in `units`.
   static int decimals(int units) { return units == 0 ? 2 : 3; }
+  // A radar length as every height box of the page shows it: the radar's
+  // decimals, so that what a box (or a file) holds is what the radar gets.
+  static std::string showLength(double value, int units);
 };
 
 }  // namespace ostrel

@@ -31,6 +31,46 @@ float RadarCommandList::radarLength(double value, int heightUnits, const ModelDa
   return static_cast<float>(value);
 }
 
+bool RadarAdvancedState::anyFromFile() const {
+  for (const bool f : fromFile) {
+    if (f) return true;
+  }
+  return false;
+}
+
+int RadarAdvancedState::valueOf(Parameter p, const PulseParameters& b) {
+  switch (p) {
+    case kTypeOfMedium: return b.TypeOfMedium;
+    case kFirstEcho: return b.FirstEcho;
+    case kFastLevelChange: return b.FastLevelChange;
+    case kAgitation: return b.Agitation;
+    case kFoam: return b.Foam;
+    case kPowderDust: return b.PowderDust;
+    case kLargeResponseAngle: return b.LargeResponseAngle;
+    case kLowDielectric: return b.LowDielectric;
+    case kPipeDiameter: return b.PipeDiameter;
+    case kDampingTime: return b.DampingTime;
+    case kCount: break;
+  }
+  return 0;
+}
+
+void RadarAdvancedState::copyValue(Parameter p, const PulseParameters& from, PulseParameters& to) {
+  switch (p) {
+    case kTypeOfMedium: to.TypeOfMedium = from.TypeOfMedium; break;
+    case kFirstEcho: to.FirstEcho = from.FirstEcho; break;
+    case kFastLevelChange: to.FastLevelChange = from.FastLevelChange; break;
+    case kAgitation: to.Agitation = from.Agitation; break;
+    case kFoam: to.Foam = from.Foam; break;
+    case kPowderDust: to.PowderDust = from.PowderDust; break;
+    case kLargeResponseAngle: to.LargeResponseAngle = from.LargeResponseAngle; break;
+    case kLowDielectric: to.LowDielectric = from.LowDielectric; break;
+    case kPipeDiameter: to.PipeDiameter = from.PipeDiameter; break;
+    case kDampingTime: to.DampingTime = from.DampingTime; break;
+    case kCount: break;
+  }
+}
+
 PulseCfgSet RadarCommandList::build(const UnitConfiguration& c, const ModelDatabase& model,
                                     const PulseParameters& radar,
                                     const RadarAdvancedState& advanced, bool laterUnit) {
@@ -73,7 +113,8 @@ PulseCfgSet RadarCommandList::build(const UnitConfiguration& c, const ModelDatab
   using A = RadarAdvancedState;
   const PulseParameters& v = advanced.values;
   auto wanted = [&](A::Parameter p) {
-    return advanced.changed[p] || (laterUnit && advanced.readThisActivation);
+    if (advanced.changed[p] || (laterUnit && advanced.readThisActivation)) return true;
+    return advanced.fromFile[p] && A::valueOf(p, v) != A::valueOf(p, radar);
   };
   const struct {
     A::Parameter which;

@@ -30,7 +30,15 @@ struct RadarAdvancedState {
   };
   bool readThisActivation = false;  // read from the radar since the page became active
   std::array<bool, kCount> changed{};
-  PulseParameters values;  // the page's copy, with the dialog's values
+  // A configuration file set the parameter: its value in `values` goes to
+  // the radar when it differs from the radar's own.
+  std::array<bool, kCount> fromFile{};
+  PulseParameters values;  // the page's copy, with the file's and the dialog's values
+
+  bool anyFromFile() const;
+  // The parameter's value in a block, as one number.
+  static int valueOf(Parameter p, const PulseParameters& block);
+  static void copyValue(Parameter p, const PulseParameters& from, PulseParameters& to);
 };
 
 class RadarCommandList {

@@ -74,12 +74,8 @@ std::optional<ValueCheckResult> check(double v, Range range, const std::string& 
 
 bool blank(std::string_view text) { return keyvalue::trimSpace(text).empty(); }
 
-// A box's number as the C library reads it; text that is no number, and
-// "nan", give 0.
-double readBox(std::string_view text) {
-  const double v = keyvalue::readDouble(text);
-  return std::isnan(v) ? 0.0 : v;
-}
+// A box's number, read as the page reads it.
+double readBox(std::string_view text) { return NumberRules::read(text); }
 
 const ModelConfiguration* matchedConfiguration(const ModelDatabase& m, int index) {
   const int used = std::max(m.Configurations.Count, m.Configurations.Last + 1);

@@ -1,12 +1,14 @@
 #pragma once
 // The checks "Write to Unit" runs on the configuration page before anything
 // goes to the unit: heights against the model's limits, and each level set
-// point against its neighbours. A pure function over the page's state; it
-// stores and reshows what it checked and returns the first finding.
+// point against its neighbours. One function over the page's state: it
+// stores each value it checked into the record, reshows it (quantised) in its
+// box, and returns the first finding (or every finding, with `all`). It
+// neither shows nor asks anything.
 //
 // Typical use by the page:
 //
-//   ValueCheckInput in{&model, &config, &boxes, &table, &rows, independentMode, radarActive};
+//   ValueCheckInput in{&model, &config, &boxes, &table, &rows, independentMode, radarActive, all};
 //   ValueCheckResult r = runValueChecks(in);
 //   // copy boxes back into the edit boxes, then:
 //   if (r.outcome == CheckOutcome::Error) { r.show(presenter, &language, column); stop; }

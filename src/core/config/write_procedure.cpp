@@ -239,6 +239,16 @@ int WriteProcedure::pulseWrite(bool firstUnit) {
     }
   }
 
+  // A file's advanced settings go where they differ from the radar's own,
+  // which are read first when nothing has read them yet.
+  if (firstUnit && r_.radar.anyFromFile() && !r_.radar.readThisActivation) {
+    const int r = pulse.ReadAdvancedSet(r_.link, nullptr);
+    if (r != 0) {
+      radarReport(r);
+      return kRadarRefused;
+    }
+    r_.radar.readThisActivation = true;
+  }
   const PulseCfgSet set =
       RadarCommandList::build(r_.config, r_.model, pulse.Parameters(), r_.radar, !firstUnit);
   if (!set.empty()) {
@@ -267,6 +277,7 @@ int WriteProcedure::pulseWrite(bool firstUnit) {
   }
 
   r_.radar.changed.fill(false);
+  r_.radar.fromFile.fill(false);
   r_.radar.values = pulse.Parameters();
   busy("BUSY_MESSAGE11", 100);
   std::this_thread::sleep_for(r_.radarSettle);

@@ -15,7 +15,7 @@
 // value checks, emptying its file-name box and file date line and showing the
 // button pressed:
 //
-//   WriteRequest request{.memory = memory, .link = link, .pulse = pulse, ...};
+//   WriteRequest request{memory, link, pulse, presenter, ..., writing_, radarActive};
 //   const WriteOutcome out = WriteProcedure(request).run();
 //   if (out.serialChanged) redraw the unit and hardware lines from config.serial;
 //   release the button; out.buttonEnabled or the buttons rule decides its state.
@@ -92,7 +92,8 @@ struct WriteRequest {
   // Decodes the customer page read back from the first unit into the page
   // (boxes, lists, levels); non-zero means it could not, and the run fails.
   std::function<int(const UnitMemory::Page& verified)> decodeVerified;
-  // One per process: set while a run goes on, so a second one cannot start.
+  // The writer's own flag (the page model's): set while a run goes on, so a
+  // second one cannot start.
   std::atomic<bool>& writeInProgress;
   // The unit is a pulse radar (PulseProtocol::IsPulse() of the connect).
   bool radarActive = false;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/support/key_value_file.h"
 #include "core/volume/model_link.h"
 
 namespace ostrel {
@@ -77,10 +78,8 @@ bool NumberRules::isSignedNumber(std::string_view text) {
 }
 
 double NumberRules::read(std::string_view text) {
-  double v = 0.0;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (r.ec != std::errc() || !std::isfinite(v)) return 0.0;
-  return v;
+  const double v = keyvalue::readDouble(text);
+  return std::isnan(v) ? 0.0 : v;
 }
 
 }  // namespace ostrel

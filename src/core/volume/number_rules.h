@@ -39,8 +39,11 @@ class NumberRules {
   static bool isUnsignedNumber(std::string_view text);
   // Flow formula fields: digits, "." and "-".
   static bool isSignedNumber(std::string_view text);
-  // The number a field holds, read as far as it reads (an empty or
-  // unreadable text is 0).
+  // The number a box or field holds: blanks before it and one sign are
+  // taken, the number is read as far as it reads, an empty or unreadable
+  // text (or "nan") is 0, and a number too large for a double is infinite
+  // so that a range check refuses it. The page, its value checks and the
+  // forms all read boxes with this one rule.
   static double read(std::string_view text);
 };
 

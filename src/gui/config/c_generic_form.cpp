@@ -62,6 +62,11 @@ void ItemCombo::showPopup() {
   QComboBox::showPopup();
 }
 
+void ItemCombo::hidePopup() {
+  QComboBox::hidePopup();
+  if (afterPopup) afterPopup();
+}
+
 CGenericForm::CGenericForm(PageServices services, QWidget* parent)
     : CPropertyPage("IDD_GENERICFORM", "Configuration", services, parent) {
   AppContext& ctx = context();
@@ -92,7 +97,14 @@ CGenericForm::CGenericForm(PageServices services, QWidget* parent)
   buildControls();
 }
 
-CGenericForm::~CGenericForm() { model_->setView(nullptr); }
+CGenericForm::~CGenericForm() {
+  model_->setView(nullptr);
+  // The lists close their pop-ups while the widgets go, after the model.
+  for (ItemCombo* list : items_) {
+    list->beforePopup = nullptr;
+    list->afterPopup = nullptr;
+  }
+}
 
 void CGenericForm::buildControls() {
   QVBoxLayout* page = pageLayout();
@@ -127,6 +139,9 @@ void CGenericForm::buildControls() {
     items_[static_cast<std::size_t>(i)] = list;
     list->beforePopup = [this, i] {
       if (!refreshing_) model_->widenList(i);
+    };
+    list->afterPopup = [this, i] {
+      if (!refreshing_) model_->listClosed(i);
     };
     connect(list, &QComboBox::activated, this, [this, i](int row) {
       if (refreshing_) return;
@@ -340,7 +355,9 @@ void CGenericForm::buildControls() {
 
   auto* notesRow = new QHBoxLayout;
   page->addLayout(notesRow);
-  notesRow->addWidget(new QLabel(text("IDC_DSLABEL", "Notes"), this));
+  notesCaption_ = new QLabel(text("IDC_DSLABEL", "Notes"), this);
+  notesCaption_->setObjectName("IDC_DSLABEL");
+  notesRow->addWidget(notesCaption_);
   notes_ = new QPlainTextEdit(this);
   notes_->setMaximumHeight(fontMetrics().lineSpacing() * 3 + 12);
   notesRow->addWidget(notes_, 1);
@@ -398,6 +415,7 @@ void CGenericForm::installContextHelp() {
             {write_, HelpControl::WriteToUnitButton},
             {wiring_, HelpControl::WiringDiagramButton},
             {notes_, HelpControl::NotesBox},
+            {notesCaption_, HelpControl::NotesCaption},
             {description_, HelpControl::DescriptionLine},
             {status_, HelpControl::ConfigStatusLine},
             {fileDate_, HelpControl::FileDateLine},
@@ -643,18 +661,12 @@ void CGenericForm::refreshLayout() {
   }
   tanksFrame_->setVisible(!m.NonLinearButtonCaption.empty());
   tanks_->setText(qs(m.NonLinearButtonCaption));
-  const UnitConfiguration& c = model_->config();
-  const bool heightsEditable = c.outputUnits == c.heightUnits;
+  const bool heightsEditable = model_->heightsEditable();
   sensor_->setEnabled(heightsEditable);
   fill_->setEnabled(heightsEditable);
   probe_->setEnabled(heightsEditable);
-  const bool flow = c.shapeCode >= 0x2000 && c.shapeCode <= 0x5FFF;
-  // Guided-wave radar: the fill row holds the highest fill level, the probe
-  // its own row.
   refreshPicture();
-  fillCaption_->setText(flow      ? qs(m.MaxHead)
-                        : guided ? text("IDC_GWRMAXFILLHEIGHT_LABEL", "Max Fill Height")
-                                 : text("IDC_FHLABEL", "Fill Height"));
+  fillCaption_->setText(qs(model_->fillCaption()));
 }
 
 // The model's picture, or the structure's for a shape with a curve; the
@@ -676,31 +688,18 @@ void CGenericForm::refreshPicture() {
       logoFile_ = logo;
     }
   }
-  const ModelDatabase& m = ctx.Database;
-  const UnitConfiguration& c = model_->config();
-  std::string file = ctx.Images.Image;
-  std::string caption = ctx.Images.ImageCaption;
-  const bool curve = c.shapeCode >= 0x0100 && c.shapeCode <= 0x5FFF;
-  if (!m.NonLinearButtonCaption.empty() && curve) {
-    const StructureData& s = ctx.Structures;
-    const int k = StructureFile::structureIndex(s, c.shapeCode);
-    if (k >= 0) {
-      const auto at = static_cast<std::size_t>(k);
-      if (m.GuidedWaveRadar != 0) {
-        file = model_->relayUnitsAreLength() ? s.RadarFrontImagesDistance[at]
-                                             : s.RadarFrontImagesVolume[at];
-      } else {
-        file = s.FrontImages[at];
-      }
-      caption = s.TitleCaptions[at];
-    }
-  }
-  pictureCaption_->setText(qs(caption));
-  const QString path = qs((ctx.Folders.Bitmaps / file).string());
-  if (file.empty() || path == pictureFile_) return;
+  const ConfigPageModel::LevelPicture picture = model_->levelPicture();
+  if (picture.keep) return;
+  pictureCaption_->setText(qs(picture.caption));
+  const QString path = qs((ctx.Folders.Bitmaps / picture.file).string());
+  if (picture.file.empty() || path == pictureFile_) return;
+  // A picture that cannot be read is reported once; the previous one stays.
+  if (path == failedPicture_) return;
   if (picture_->load(path)) {
     pictureFile_ = path;
+    failedPicture_.clear();
   } else {
+    failedPicture_ = path;
     showPictureError(path);
   }
   refreshMarkers();
@@ -834,6 +833,7 @@ void CGenericForm::openTanks() {
         model_->pickerChose(shape);
       } else {
         shape = 0;  // no form follows
+        model_->tanksCancelled(false);
       }
     }
     const VolumeFormServices services = VolumeFormServices::forPage(ctx, presenter(), *model_);

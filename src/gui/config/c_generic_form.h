@@ -36,7 +36,9 @@ class ItemCombo final : public QComboBox {
  public:
   using QComboBox::QComboBox;
   std::function<void()> beforePopup;
+  std::function<void()> afterPopup;
   void showPopup() override;
+  void hidePopup() override;
 };
 
 class CGenericForm : public CPropertyPage, public ConfigPageView {
@@ -177,6 +179,8 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QLabel* pictureCaption_ = nullptr;
   CLevelPicture* picture_ = nullptr;
   QString pictureFile_;  // the picture shown; a failed load keeps it
+  QString failedPicture_;  // a picture that could not be read: reported once
+  QLabel* notesCaption_ = nullptr;
   QPushButton* write_ = nullptr;
   QPushButton* wiring_ = nullptr;
   QPushButton* advanced_ = nullptr;

@@ -77,6 +77,15 @@ class CGenericFormTest : public QObject {
     QCOMPARE(help->topicFor(page.levelBox(5)), std::string("TANK_LEVELS_GROUP.htm"));
     QCOMPARE(help->topicFor(page.writeButton()), std::string("WRITE_TO_UNIT.htm"));
     QCOMPARE(help->topicFor(page.itemList(kLoopSpan)), std::string("LOOP_SPAN.htm"));  // the model's HLPCFG[2]
+    QCOMPARE(help->topicFor(page.findChild<QLabel*>("IDC_DSLABEL")), std::string("DESCRIPTION.htm"));
+
+    // A list dropped down and closed with Escape keeps its choice.
+    ItemCombo* relayList = page.itemList(kRelayFunction);
+    relayList->showPopup();
+    QTest::keyClick(relayList->view(), Qt::Key_Escape);
+    QCOMPARE(relayList->currentText(), QString("Alarms and Pump Down"));
+    QCOMPARE(page.statusLine()->text(), QString("Valid Configuration #4"));
+    QVERIFY(page.writeButton()->isEnabled());
 
     // Independent relays fix the loop span: the list offers one real choice
     // and takes it; the configuration has no level rows.
@@ -246,6 +255,21 @@ class CGenericFormTest : public QObject {
     QCOMPARE(help->topicFor(page.itemList(kLoopSpan)), std::string("LOOP_SPAN.htm"));
     QCOMPARE(help->topicFor(page.sensorHeightBox()), std::string("TANK_LEVELS_GROUP.htm"));
     QVERIFY(dlg.presenter().shown().empty());
+
+    // A level picture that cannot be read is reported once, however often
+    // the page is redrawn after it.
+    const QImage shownBefore = page.picture()->image();
+    dlg.ctx().Images.Image = "no_such_picture.bmp";
+    for (int units : {3, 2, 3}) {
+      page.unitsList()->setCurrentIndex(units);
+      emit page.unitsList()->activated(units);
+    }
+    int reported = 0;
+    for (const auto& shown : dlg.presenter().shown()) {
+      reported += QString::fromStdString(shown.text).contains("The picture cannot be loaded") ? 1 : 0;
+    }
+    QCOMPARE(reported, 1);
+    QCOMPARE(page.picture()->image(), shownBefore);
   }
 
   // Tanks to the unit: the structure picker, a horizontal cylinder with

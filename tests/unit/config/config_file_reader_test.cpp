@@ -18,12 +18,6 @@ namespace ostrel {
 namespace {
 
 using test::ConfigSet;
-using Kind = ConfigReadEvent::Kind;
-
-bool hasEvent(const ConfigReadResult& r, Kind kind, FieldId field = FieldId::Model, int index = 0) {
-  return std::find(r.events.begin(), r.events.end(), ConfigReadEvent{kind, field, index}) !=
-         r.events.end();
-}
 
 class RoundTrip : public ::testing::Test {
  protected:
@@ -285,8 +279,6 @@ TEST_F(ReadFile, TakesOnlyWhatBelongsToTheRecord) {
   EXPECT_EQ(c.independentLevels[2], 7.5f);
   EXPECT_EQ(c.independentLevels[7], 1.25f);
   EXPECT_EQ(c.independentLevels[0], 0.0f) << "relay points start unset";
-  EXPECT_TRUE(hasEvent(r, Kind::ValueShown, FieldId::Level, 3));
-  EXPECT_FALSE(hasEvent(r, Kind::ValueShown, FieldId::Level, 2));
   EXPECT_EQ(c.advanced[1].set, true);
   EXPECT_DOUBLE_EQ(c.advanced[1].value, 3.5);
   EXPECT_FALSE(c.advanced[3].set) << "set flags are cleared before the first line";
@@ -306,9 +298,8 @@ TEST_F(ReadFile, TakesOnlyWhatBelongsToTheRecord) {
   EXPECT_EQ(set.rows.Levels[1], 3.5f);
   EXPECT_EQ(set.rows.Volumes[1], 700.25f);
   EXPECT_FALSE(c.configurationValid);
-  EXPECT_EQ(r.events.back(), (ConfigReadEvent{Kind::ModifiedCleared}));
-  EXPECT_TRUE(hasEvent(r, Kind::UnitLineRedrawn));
-  EXPECT_TRUE(hasEvent(r, Kind::NonLinearReset));
+  EXPECT_TRUE(r.nonLinearReset);
+  EXPECT_FALSE(r.unitsOutOfRange || r.modelLoaded);
 }
 
 TEST_F(ReadFile, EightBitFilesAndTheThirtyThirdRow) {
@@ -350,7 +341,7 @@ TEST_F(ReadFile, AnotherModelStopsTheRead) {
   context.loadModel = [](const std::string&) { return true; };
   const ConfigReadResult loaded = read("  MODEL = KM99-X\n");
   EXPECT_EQ(loaded.code, ConfigFileReader::kRead);
-  EXPECT_TRUE(hasEvent(loaded, Kind::ModelLoaded));
+  EXPECT_TRUE(loaded.modelLoaded);
   EXPECT_EQ(set.config.model, "KM30");
 }
 
@@ -360,7 +351,7 @@ TEST_F(ReadFile, UnitsTheModelDoesNotHave) {
     EXPECT_EQ(r.code, ConfigFileReader::kUnitsOutOfRange) << units;
     ASSERT_EQ(r.notices.size(), 1u);
     EXPECT_EQ(r.notices[0].key, "ERROR_MESSAGE126");
-    EXPECT_EQ(r.events.back(), (ConfigReadEvent{Kind::RestoredFromUnit}));
+    EXPECT_TRUE(r.unitsOutOfRange);
   }
   // A model without a curve takes OUTPUT only as a height unit; the read
   // stops at once.
@@ -369,6 +360,9 @@ TEST_F(ReadFile, UnitsTheModelDoesNotHave) {
   set.config.heightUnits = 0;  // the page went back to the unit's units
   const ConfigReadResult r = read("  MODEL = KM70\n  OUTPUT = 2\n  FIRMWARE = late\n");
   EXPECT_EQ(r.code, ConfigFileReader::kUnitsOutOfRange);
+  EXPECT_TRUE(r.unitsOutOfRange);
+  ASSERT_EQ(r.notices.size(), 1u) << "the page must say why it went back to the unit";
+  EXPECT_EQ(r.notices[0].key, "ERROR_MESSAGE126");
   EXPECT_NE(set.config.firmware, "late");
   EXPECT_EQ(read("  MODEL = KM70\n  OUTPUT = 1\n").code, ConfigFileReader::kRead);
   EXPECT_EQ(set.config.outputUnits, 1);

@@ -462,6 +462,127 @@ TEST(ConfigPageModel, SampleModeStartsFromTheFactoryFileAndTakesATank) {
   EXPECT_TRUE(m.boxes().fileName.empty());
 }
 
+// The sample program's page of a shipped model, started from its factory
+// file.
+struct SamplePage {
+  explicit SamplePage(const std::string& modelFile) : records(test::shippedModel(modelFile)) {
+    config.model = modelFile.substr(0, 4);
+    ConfigPageServices s;
+    s.records = records.get();
+    s.presenter = &presenter;
+    s.configsFolder = test::sourceDataDir() / "Configs";
+    s.modelsFolder = test::sourceDataDir() / "Models";
+    model = std::make_unique<ConfigPageModel>(config, s);
+    model->setSampleMode(true);
+    activated = model->activate();
+  }
+  std::unique_ptr<ModelRecords> records;
+  test::RecordingPresenter presenter;
+  UnitConfiguration config;
+  std::unique_ptr<ConfigPageModel> model;
+  bool activated = false;
+};
+
+// Roads by which the page once changed values the user never touched.
+TEST(ConfigPageModel, ListsBoxesAndTestConfigsKeepWhatTheUserChose) {
+  SamplePage p("KM30_Ultrasonic.txt");
+  ASSERT_TRUE(p.activated);
+  ConfigPageModel& m = *p.model;
+  ASSERT_TRUE(m.config().configurationValid);
+
+  // A list dropped down and closed without a pick keeps its choice: the
+  // configuration stays valid and can still be saved and written.
+  const int relayFunction = m.config().itemChoices[kRelayFunction];
+  m.widenList(kRelayFunction);
+  EXPECT_FALSE(m.config().configurationValid);  // widened: nothing chosen behind it
+  m.listClosed(kRelayFunction);
+  EXPECT_EQ(m.config().itemChoices[kRelayFunction], relayFunction);
+  EXPECT_TRUE(m.config().configurationValid);
+  EXPECT_TRUE(m.saveEnabled() && m.writeEnabled());
+
+  // The page reads a box as its checks do: blanks and a plus sign included.
+  m.editLevel(5, " +16.5");
+  EXPECT_EQ(m.config().levels[5], 16.5);
+  m.editLevel(5, "16.0");
+
+  // Test Configs sets configuration #1, the independent relays: the Relay
+  // Set Points button follows.
+  EXPECT_FALSE(m.independentMode());
+  m.testConfigs();
+  EXPECT_EQ(m.statusLine(), p.records->Language.Text("IDC_VALIDCFG", 0) + " #1");
+  EXPECT_TRUE(m.independentMode());
+
+  // A units change converts the relay set points, which are in the height
+  // units; an unset point stays unset.
+  p.config.independentLevels = {2.0f, 1.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+  m.selectUnits(3);  // feet to metres
+  EXPECT_NEAR(p.config.independentLevels[0], 0.610, 1e-6);
+  EXPECT_NEAR(p.config.independentLevels[1], 0.457, 1e-6);
+  EXPECT_EQ(p.config.independentLevels[2], 0.0f);
+}
+
+// Guided-wave radar: the minimum fill height follows a units change, and the
+// Tanks forms of a weir keep their coefficients in the table's dimensions 2
+// and 3, where a tank has the minimum fill height and probe length. A
+// sequence that ends without OK leaves the table and the structure list as
+// they were.
+TEST(ConfigPageModel, GuidedWaveHeightsStayHeightsAndCancelledTanksChangeNothing) {
+  SamplePage p("KM50_GuidedWave.txt");
+  ASSERT_TRUE(p.activated);
+  ConfigPageModel& m = *p.model;
+  m.selectUnits(2);  // feet
+  m.editSensorHeight("20");
+  m.editProbeLength("19");
+  // 20 - (19 + 6 in nut) + 3.96 in dead band
+  EXPECT_EQ(m.boxes().minFillHeight, "0.83");
+  m.selectUnits(3);  // metres: 6.096 - (5.791 + 0.152) + 0.101
+  EXPECT_NEAR(m.config().minFillHeight, 0.254, 0.002);
+  m.selectUnits(2);
+  EXPECT_EQ(m.boxes().minFillHeight, "0.83");
+
+  // The page's table holds a weir's coefficients where a tank keeps its
+  // heights.
+  VolumeTable& table = m.volume();
+  table.Dimensions[2] = 2.5f;
+  table.Dimensions[3] = 0.75f;
+  const VolumeTable before = table;
+  const std::string relayUnits = m.relayUnitsText();
+  const std::string capacity = m.capacityLine();
+  const int loadedBefore = p.records->Structures.NlTypes.used();
+
+  ConfigPageModel::TanksStart start = m.beginTanks();
+  if (!start.showPicker) {  // a shape with a curve: the form's "Tanks" button
+    m.tanksCancelled(true);
+    m.endTanks();
+    start = m.beginTanks();
+  }
+  ASSERT_TRUE(start.showPicker);
+  constexpr std::uint16_t kVNotch = 0x2000;
+  m.pickerChose(kVNotch);
+  EXPECT_EQ(ConfigPageModel::formFor(kVNotch), ConfigPageModel::TanksForm::Flow);
+  EXPECT_EQ(table.Dimensions[2], 2.5f);
+  EXPECT_EQ(table.Dimensions[3], 0.75f);
+  EXPECT_EQ(table.Dimensions[0], 20.0f);
+  m.tanksCancelled(false);
+  m.endTanks();
+  EXPECT_FALSE(m.tanksAgain());
+  EXPECT_EQ(table.Dimensions, before.Dimensions);
+  EXPECT_EQ(p.records->Structures.NlTypes.used(), loadedBefore);
+  EXPECT_EQ(m.relayUnitsText(), relayUnits);
+  EXPECT_EQ(m.capacityLine(), capacity);
+
+  // With OK the weir's coefficients stay coefficients: the heights keep
+  // their boxes.
+  m.beginTanks();
+  m.pickerChose(kVNotch);
+  table.Dimensions[2] = 3.0f;
+  m.applyStructure(kVNotch, 64, 2);
+  m.endTanks();
+  EXPECT_EQ(m.boxes().minFillHeight, "0.83");
+  EXPECT_EQ(m.boxes().probeLength, "19.0");
+  EXPECT_EQ(table.Dimensions[2], 3.0f);
+}
+
 // A guided-wave radar in volume units shows the volumes at the lowest level
 // the probe can measure and at the fill height, and the loop currents they
 // give; the Tanks button is framed while the relay units are a volume.
