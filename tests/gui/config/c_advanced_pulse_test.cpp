@@ -118,7 +118,9 @@ class CAdvancedPulseTest : public QObject {
     probe.start();
     QVERIFY(CAdvancedPulse::run(&page, ctx, presenter, page.model()));
 
-    QVERIFY2(longest < 100, qPrintable(QString("no paint for %1 ms").arg(longest)));
+    if (!test::sanitized()) {
+      QVERIFY2(longest < 100, qPrintable(QString("no paint for %1 ms").arg(longest)));
+    }
     QCOMPARE(busyText, QString("Reading Advanced Settings..."));
     QCOMPARE(s.unit->requests(0x510), 1u);
     QVERIFY(page.model().radar().readThisActivation);

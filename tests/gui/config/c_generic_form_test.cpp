@@ -141,7 +141,8 @@ class CGenericFormTest : public QObject {
     QTest::mouseClick(page.writeButton(), Qt::LeftButton);
     probe.stop();
     qInfo("write took %lld ms; longest pause between ticks %lld ms", clock.elapsed(), longest);
-    QVERIFY(longest < 100);
+    // A sanitizer's run is slower than the window's 100 ms bound.
+    if (!test::sanitized()) QVERIFY(longest < 100);
 
     QVERIFY(page.lastWrite().has_value());
     QCOMPARE(page.lastWrite()->status, WriteOutcome::Status::Written);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPrintPreviewDialog>
 #include <QTimer>
 #include <QFile>
@@ -159,13 +160,26 @@ class ConfigPrintTest : public QObject {
     QVERIFY(p.loaded);
     QtPresenter presenter(&p.records.Language, &p.records.Values, true);
     const fs::path bitmaps = kData / "Bitmaps";
+    // The preview is closed as soon as it shows, however long it takes to
+    // come up; anything else modal that shows instead is closed after 10 s,
+    // so the test fails rather than hangs.
     bool previewed = false;
-    QTimer::singleShot(200, [&] {
-      auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
-      previewed = preview != nullptr;
-      if (preview != nullptr) preview->reject();
+    QElapsedTimer waited;
+    waited.start();
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
+        previewed = true;
+        preview->reject();
+      } else if (modal != nullptr && waited.elapsed() > 10000) {
+        modal->close();
+      }
     });
+    poll.start();
     QVERIFY(printConfiguration(nullptr, *p.page, p.records, bitmaps, presenter));
+    poll.stop();
     QVERIFY(previewed);
     QVERIFY(presenter.shown().empty());
 

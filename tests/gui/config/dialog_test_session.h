@@ -14,6 +14,16 @@
 
 namespace ostrel::test {
 
+// Whether this build runs under a sanitizer, whose slowness the tool's
+// timing bounds (no window unpainted for 100 ms) are not made for.
+constexpr bool sanitized() {
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+  return true;
+#else
+  return false;
+#endif
+}
+
 class DialogSession {
  public:
   // kind: a simulated unit kind ("ultrasonic" ...); or a driver of the
