@@ -135,6 +135,16 @@ class Checker {
     return v;
   }
 
+  // A level on a model with a curve reaches the unit as a table count worked
+  // out from the double (its float copy aside): made a float first, 142.6
+  // would be 142.60000610 and could land one count higher.
+  double takeLevel(std::string& box, int unitCode) const {
+    const double typed = readBox(box);
+    const double v = floatHeights_ && std::isfinite(typed) ? typed : quantised(typed);
+    box = NumberRules::display(v, unitCode, fine_);
+    return v;
+  }
+
   // A finding ends the run, unless every finding is wanted: then it is
   // kept and the run goes on.
   std::optional<ValueCheckResult> keep(std::optional<ValueCheckResult> f) const {
@@ -243,7 +253,7 @@ std::optional<ValueCheckResult> Checker::levels() {
   const Range outer = outerBounds();
   for (int i = UnitConfiguration::kLevels - 1; i >= 0; --i) {
     std::string& box = boxes_.levels[static_cast<std::size_t>(i)];
-    const double v = blank(box) ? 0.0 : take(box, config_.outputUnits);
+    const double v = blank(box) ? 0.0 : takeLevel(box, config_.outputUnits);
     if (auto f = levelOrder(i, v, *matched, outer)) {
       if (all_ == nullptr) return f;
       all_->push_back(std::move(*f));

@@ -86,8 +86,10 @@ struct ValueCheckInput {
 // relays, LEVEL[5] down to LEVEL[0] are quantised, reshown in the relay units,
 // checked against their neighbours by caption ("Hi"/"Lo" alarm, "On"/"Off"
 // relay, case-sensitive; neither: not checked) and stored (an empty box stores
-// 0 and stays empty). In independent mode the eight INDYLEVEL points are
-// checked against the outer bounds. A value is stored only once it passed.
+// 0 and stays empty); on models with a curve a level keeps the double typed,
+// as its table count is worked out from it. In independent mode the eight
+// INDYLEVEL points are checked against the outer bounds. A value is stored
+// only once it passed.
 //
 // Pulse radar: the four height boxes are checked as they read; nothing is
 // stored or reshown.
