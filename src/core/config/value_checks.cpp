@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "core/config/advanced_form_model.h"
 #include "core/model/model_database.h"
 #include "core/support/key_value_file.h"
 #include "core/support/language_table.h"
@@ -198,7 +199,8 @@ std::optional<ValueCheckResult> Checker::pageModel() {
     if (auto f = keep(check(sensorHeight_, {probe + nut, kNoCeiling}, "Sensor Height"))) return f;
   }
 
-  return levels();
+  if (auto f = levels()) return f;
+  return keep(AdvancedFormModel::checkStored(model_, config_));
 }
 
 Range Checker::outerBounds() const {

@@ -89,7 +89,8 @@ struct ValueCheckInput {
 // 0 and stays empty); on models with a curve a level keeps the double typed,
 // as its table count is worked out from it. In independent mode the eight
 // INDYLEVEL points are checked against the outer bounds. A value is stored
-// only once it passed.
+// only once it passed. After the levels, an advanced value beyond what its
+// word holds is refused (ERROR_MESSAGE47).
 //
 // Pulse radar: the four height boxes are checked as they read; nothing is
 // stored or reshown.

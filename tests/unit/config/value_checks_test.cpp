@@ -362,5 +362,23 @@ TEST(ValueChecks, LevelsOnACurveKeepTheDoubleForTheirTableCount) {
   EXPECT_EQ(page[2 * word] | (page[2 * word + 1] << 8), 35901);
 }
 
+// What the unit cannot hold stops a write. An advanced value beyond 65534
+// would wrap (0xFFFF is "no value").
+TEST(ValueChecks, WhatTheUnitCannotHoldIsRefused) {
+  constexpr int kCentimetres = 1;
+  Page p(kKm30);
+  p.units(kCentimetres, kCentimetres);
+  p.match({"", "", "Alarm Low", "Relay 3 Off", "Relay 3 On", "Alarm High"});
+  p.boxes.sensorHeight = "300";
+  p.boxes.fillHeight = "250";
+  p.boxes.levels = {"", "", "10", "20", "30", "142.6"};
+  p.config.advanced[0] = {true, 65534};
+  expectPass(p.run());
+  p.config.advanced[0] = {true, 70000};
+  expectFinding(p.run(), CheckOutcome::Error, "ERROR_MESSAGE47", "Damping", 65534.0);
+  p.config.advanced[0] = {false, 70000};  // not written without its tick
+  expectPass(p.run());
+}
+
 }  // namespace
 }  // namespace ostrel
