@@ -15,6 +15,7 @@
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/strapping_rows.h"
+#include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
 
 namespace ostrel {
@@ -157,6 +158,7 @@ class Checker {
   bool lengthRelayUnits() const { return config_.outputUnits < link_.unitNameCount(); }
   Range outerBounds() const;
   Range volumeBounds() const;
+  std::optional<ValueCheckResult> tableFits() const;
   std::optional<ValueCheckResult> levels();
   std::optional<ValueCheckResult> levelOrder(int i, double v, const ModelConfiguration& matched,
                                              Range outer) const;
@@ -199,8 +201,22 @@ std::optional<ValueCheckResult> Checker::pageModel() {
     if (auto f = keep(check(sensorHeight_, {probe + nut, kNoCeiling}, "Sensor Height"))) return f;
   }
 
+  if (auto f = keep(tableFits())) return f;
   if (auto f = levels()) return f;
   return keep(AdvancedFormModel::checkStored(model_, config_));
+}
+
+// A table whose scale or offset the table page cannot hold would go to the
+// unit as 0 (every value read as 0), and its read-back would still match.
+std::optional<ValueCheckResult> Checker::tableFits() const {
+  if (table_ == nullptr || TablePage::fits(*table_)) return std::nullopt;
+  ValueCheckResult r;
+  r.outcome = CheckOutcome::Error;
+  r.headingKey = "ERROR_MESSAGE46";
+  const std::string value =
+      NumberRules::display(TablePage::tooLargeValue(*table_), config_.outputUnits, fine_);
+  r.notice = Notice::message("ERROR_MESSAGE140", {value}, kStyleError);
+  return r;
 }
 
 Range Checker::outerBounds() const {

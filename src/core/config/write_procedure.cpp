@@ -14,6 +14,8 @@
 #include "core/support/log_file.h"
 #include "core/support/notice.h"
 #include "core/support/presenter.h"
+#include "core/volume/model_link.h"
+#include "core/volume/number_rules.h"
 #include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
 
@@ -182,11 +184,20 @@ bool WriteProcedure::writePages(bool firstUnit) {
       if (read != 0) return fail("ERROR_MESSAGE34", read);
     }
   }
-  // The page's checks refuse this before a run; should it reach here all
-  // the same, nothing goes out wrapped, not even the customer page.
+  // The page's checks refuse both before a run; should either reach here
+  // all the same, nothing goes out wrapped or zeroed, not even the
+  // customer page that comes first.
   if (const auto refused = AdvancedFormModel::checkStored(r_.model, r_.config)) {
     details_ = refused->text(&r_.language, r_.languageColumn);
     return fail("ERROR_MESSAGE34", kValueNotHeld);
+  }
+  if (!TablePage::fits(r_.volume)) {
+    const ModelLink link(&r_.model, nullptr);
+    details_ = formatText(text("ERROR_MESSAGE140"),
+                          {NumberRules::display(TablePage::tooLargeValue(r_.volume),
+                                                r_.config.outputUnits,
+                                                link.guidedWave() || link.ugus())});
+    return fail("ERROR_MESSAGE38", kValueNotHeld);
   }
   int r = CustomerPage::encode(r_.config, r_.model, r_.volume, r_.rows,
                                m.Pages[UnitMemory::kCustomer], m.WriteBuffer);

@@ -275,6 +275,33 @@ TEST(ConfigCli, ATankUnitsFileCarriesItsShapeAndDiffSeesItsDimensions) {
   const CliRun r = config(port(sim), {"config", "diff", (dir / "wider.txt").string()});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "LEVEL[5]: file 9100.0, unit 9000.0\nD[4]: file 10.5, unit 10.0\n");
+
+  // 1550 ft across: some 254 million gallons, a Scale the table page cannot
+  // hold (it would go out as 0 and every volume read 0). Check names it,
+  // encode makes no pages, write leaves the unit as it was.
+  std::string huge = read.out;
+  huge.replace(huge.find("D[4] = 10.0"), 11, "D[4] = 1550");
+  test::writeBytes(dir / "huge.txt", huge);
+  const CliRun checked = config(LinkOptions{}, {"config", "check", (dir / "huge.txt").string()});
+  EXPECT_EQ(checked.status, 1);
+  EXPECT_EQ(checked.out.rfind("error: Value out of range:\nThe full value ", 0), 0u) << checked.out;
+  EXPECT_NE(checked.out.find("is too large for the table of the unit.\nChoose a larger volume or "
+                             "flow unit.\n"),
+            std::string::npos)
+      << checked.out;
+  const CliRun encoded =
+      config(LinkOptions{}, {"config", "encode", (dir / "huge.txt").string(), "--customer",
+                             (dir / "x.bin").string(), "--table", (dir / "y.bin").string()});
+  EXPECT_EQ(encoded.status, 1);
+  EXPECT_FALSE(fs::exists(dir / "y.bin"));
+  const std::string tableBefore = (dir / "before.bin").string();
+  ASSERT_EQ(linkCommand(port(sim), {"read-page", "history", "--out", tableBefore}).status, 0);
+  ASSERT_EQ(setenv("OSTREL_HOME", dir.path().c_str(), 1), 0);  // the write's log
+  EXPECT_EQ(config(port(sim), {"config", "write", (dir / "huge.txt").string()}).status, 1);
+  unsetenv("OSTREL_HOME");
+  const std::string tableAfter = (dir / "after.bin").string();
+  ASSERT_EQ(linkCommand(port(sim), {"read-page", "history", "--out", tableAfter}).status, 0);
+  EXPECT_EQ(test::readBytes(tableAfter), test::readBytes(tableBefore));
   EXPECT_EQ(sim.finish(SIGTERM), 0);
 }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "core/config/customer_page.h"
 #include "core/model/structure_data.h"
@@ -362,8 +363,10 @@ TEST(ValueChecks, LevelsOnACurveKeepTheDoubleForTheirTableCount) {
   EXPECT_EQ(page[2 * word] | (page[2 * word + 1] << 8), 35901);
 }
 
-// What the unit cannot hold stops a write. An advanced value beyond 65534
-// would wrap (0xFFFF is "no value").
+// What the unit cannot hold stops a write. A Scale beyond 2147483647 /
+// 655350 = 3276.8 (a tank of some 215 million gallons) would go to the
+// table page as 0. An advanced value beyond 65534 would wrap (0xFFFF is
+// "no value").
 TEST(ValueChecks, WhatTheUnitCannotHoldIsRefused) {
   constexpr int kCentimetres = 1;
   Page p(kKm30);
@@ -372,6 +375,32 @@ TEST(ValueChecks, WhatTheUnitCannotHoldIsRefused) {
   p.boxes.sensorHeight = "300";
   p.boxes.fillHeight = "250";
   p.boxes.levels = {"", "", "10", "20", "30", "142.6"};
+  for (const auto& [scale, offset, fits] : {std::tuple{3276.8f, 0.0f, true},
+                                           std::tuple{3276.9f, 0.0f, false},
+                                           std::tuple{1.0f, -3300.0f, false}}) {
+    SCOPED_TRACE(scale);
+    p.table.Scale = scale;
+    p.table.Offset = offset;
+    const ValueCheckResult r = p.run();
+    if (fits) {
+      expectPass(r);
+      continue;
+    }
+    ASSERT_EQ(r.outcome, CheckOutcome::Error);
+    EXPECT_EQ(r.notice->key, "ERROR_MESSAGE140");
+    EXPECT_NE(p.message(r).find("is too large for the table of the unit"), std::string::npos)
+        << p.message(r);
+    // The table page is not written with a zeroed scale either.
+    TablePage::Bytes before{};
+    before.fill(0xAB);
+    TablePage::Bytes after = before;
+    EXPECT_FALSE(TablePage::encode(p.table, std::nullopt, after));
+    EXPECT_EQ(after, before);
+  }
+  p.table.Scale = 1.0f;
+  p.table.Offset = 0.0f;
+  expectPass(p.run());
+
   p.config.advanced[0] = {true, 65534};
   expectPass(p.run());
   p.config.advanced[0] = {true, 70000};
