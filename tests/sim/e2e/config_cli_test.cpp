@@ -306,6 +306,33 @@ TEST(ConfigCli, ATankUnitsFileCarriesItsShapeAndDiffSeesItsDimensions) {
 }
 
 
+// A level read from a file reaches the table count as the double it is:
+// KM30 in centimetres, sensor at 284.7 cm over MINRANGE 24.4 cm gives the
+// linear table Scale 260.3 / 65535 (2603 / 655350 on the table page), and
+// the high alarm at 142.6 cm is point 35901 (as a float, 35902).
+TEST(ConfigCli, ALevelFromAFileKeepsItsDoubleToTheTableCount) {
+  test::TempDir dir;
+  test::writeBytes(dir / "level.txt",
+                   "  MODEL = KM30\r\n  FIRMWARE = KM30-U\r\n  MDL FILE NAME = KM30_Ultrasonic.txt\r\n"
+                   "  CONFIG[0] = 1\r\n  CONFIG[1] = 1\r\n  CONFIG[2] = 1\r\n  CONFIG[3] = 1\r\n"
+                   "  UNITS = 1\r\n  SENSORHEIGHT = 284.7\r\n  FILLHEIGHT = 250.0\r\n"
+                   "  LEVEL[5] = 142.6\r\n  LEVEL[4] = 120.0\r\n  LEVEL[3] = 50.0\r\n"
+                   "  LEVEL[2] = 30.0\r\n'End of File\r\n");
+  const CliRun r = config(LinkOptions{}, {"config", "encode", (dir / "level.txt").string(),
+                                          "--customer", (dir / "c.bin").string(), "--table",
+                                          (dir / "t.bin").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string table = test::readBytes(dir / "t.bin");
+  const std::string customer = test::readBytes(dir / "c.bin");
+  ASSERT_EQ(table.size(), 512u);
+  ASSERT_EQ(customer.size(), 512u);
+  const auto byte = [](const std::string& b, std::size_t i) {
+    return static_cast<unsigned>(static_cast<unsigned char>(b[i]));
+  };
+  EXPECT_EQ(byte(table, 4) | byte(table, 5) << 8 | byte(table, 6) << 16, 2603u);
+  EXPECT_EQ(byte(customer, 52) | byte(customer, 53) << 8, 35901u);  // word 26, Alarm High
+}
+
 // Each model's factory file written to a unit of its kind: the unit then
 // holds exactly the pages config encode makes from the file over what the
 // unit held before, config diff finds nothing between unit and file, and
