@@ -16,8 +16,10 @@
 
 #include "cli/document.h"
 #include "cli/json_value.h"
+#include "cli/unit_session.h"
 #include "core/model/model_records.h"
 #include "core/platform/atomic_file.h"
+#include "core/support/text_format.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/strapping_rows.h"
 #include "core/volume/structure_file.h"
@@ -40,7 +42,8 @@ constexpr const char* kTableUsage =
     "--model FILE takes the length units, the kind flags and (from the structure\n"
     "file of the shape's category) the unit list and factors from a model file;\n"
     "keys given in the input override them.\n"
-    "Exit status: 0 built, 1 not built (height not usable), 2 bad usage or input.\n";
+    "Exit status: 0 built, 1 not built (height not usable, or a full value too large\n"
+    "for the unit's table: no HistoryPage then), 2 bad usage or input.\n";
 
 constexpr std::size_t kMaxInputBytes = 1 << 20;
 
@@ -330,8 +333,9 @@ int usageError(std::ostream& err, const std::string& message) {
   return 2;
 }
 
+// tooLarge: the full value shown, for a table the page cannot hold.
 int compute(Kind kind, const std::string& inFile, const std::string& modelFile, std::istream& in,
-            std::string& output) {
+            std::string& output, std::optional<std::string>& tooLarge) {
   std::string bytes;
   if (inFile == "-") {
     if (!readAll(in, bytes)) throw InputError("cannot read the input (or it passes 1 MiB)");
@@ -399,7 +403,13 @@ int compute(Kind kind, const std::string& inFile, const std::string& modelFile, 
   TablePage::Bytes page = input.priorPage.value_or(TablePage::Bytes{});
   const std::optional<float> fullScale =
       TablePage::fullScaleValue(table, shape, dimensionUnit, outputUnit, rows);
-  TablePage::encode(table, fullScale, page);
+  // A scale or offset the page cannot hold would go into it as 0: the
+  // figures are shown, but no page to write.
+  const bool held = TablePage::encode(table, fullScale, page);
+  if (!held) {
+    const bool fine = table.Link.guidedWave() || table.Link.ugus();
+    tooLarge = NumberRules::display(TablePage::tooLargeValue(table), outputUnit, fine);
+  }
 
   Node doc_out = Node::object();
   doc_out.add("result", num(result));
@@ -416,7 +426,7 @@ int compute(Kind kind, const std::string& inFile, const std::string& modelFile, 
   Node points = Node::array();
   for (std::uint16_t p : table.Points) points.push(num(p));
   doc_out.add("Points", std::move(points));
-  doc_out.add("HistoryPage", str(hexText(page)));
+  if (held) doc_out.add("HistoryPage", str(hexText(page)));
   if (result == VolumeTable::kBuilt) doc_out.add("FullValue", finite(table.FullValue(), true));
   if (kind == Kind::Tank) {
     const bool factors = table.Link.checkVolumeFactors(dimensionUnit, outputUnit, true).ok();
@@ -431,7 +441,7 @@ int compute(Kind kind, const std::string& inFile, const std::string& modelFile, 
   std::ostringstream text;
   writeDocument(text, doc_out, true);
   output = text.str();
-  return result == VolumeTable::kBuilt ? 0 : 1;
+  return result == VolumeTable::kBuilt && held ? 0 : 1;
 }
 
 }  // namespace
@@ -468,9 +478,10 @@ int runTableCommand(const std::vector<std::string>& args, std::istream& in, std:
   if (inFile.empty()) return usageError(err, "--json-in FILE is required ('-' for stdin)");
 
   std::string output;
+  std::optional<std::string> tooLarge;
   int status = 0;
   try {
-    status = compute(kind, inFile, modelFile, in, output);
+    status = compute(kind, inFile, modelFile, in, output, tooLarge);
   } catch (const InputError& e) {
     err << "ostrelctl table: " << e.what() << '\n';
     return 2;
@@ -483,7 +494,11 @@ int runTableCommand(const std::vector<std::string>& args, std::istream& in, std:
   } else {
     out << output;
   }
-  if (status != 0) {
+  if (tooLarge) {
+    const Texts texts;
+    err << "ostrelctl table: "
+        << formatText(texts.text("ERROR_MESSAGE140", "ERROR_MESSAGE140"), {*tooLarge}) << '\n';
+  } else if (status != 0) {
     err << "ostrelctl table: the table cannot be built: its height in level counts is not "
            "positive or passes 65535\n";
   }

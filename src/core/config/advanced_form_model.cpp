@@ -51,6 +51,25 @@ std::string upper(std::string_view s) {
 
 bool leadingHex(std::string_view upperText) { return upperText.substr(0, 2) == "0X"; }
 
+// A count the input's word cannot hold, refused with the range message in
+// the units the dialog shows (a length in the height units).
+std::optional<ValueCheckResult> countFinding(double counts, const std::string& caption,
+                                             bool length, double countsPerUnit) {
+  if (!(std::trunc(counts) > AdvancedFormModel::kLargestCount)) return std::nullopt;
+  const double largest = length && countsPerUnit > 0
+                             ? AdvancedFormModel::kLargestCount / countsPerUnit
+                             : AdvancedFormModel::kLargestCount;
+  ValueCheckResult r;
+  r.outcome = CheckOutcome::Error;
+  r.headingKey = "ERROR_MESSAGE46";
+  r.notice = Notice::message("ERROR_MESSAGE47", {caption, largest}, kStyleError);
+  return r;
+}
+
+double toCounts(double value, double countsPerUnit) {
+  return std::trunc(value * countsPerUnit + 0.5);
+}
+
 }  // namespace
 
 AdvancedFormModel::AdvancedFormModel(const ModelDatabase& model, const UnitConfiguration& config) {
@@ -78,6 +97,8 @@ AdvancedFormModel::AdvancedFormModel(const ModelDatabase& model, const UnitConfi
     rows_.push_back(std::move(row));
     valueTypes_.push_back(in.UnitsMode);
     entries_.push_back(entry);
+    read_.push_back(stored);
+    edited_.push_back(false);
   }
 }
 
@@ -183,18 +204,53 @@ void AdvancedFormModel::update(const std::vector<bool>& ticked,
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     AdvancedEntry& e = entries_[i];
     e.set = i < ticked.size() && ticked[i];
-    e.value = rows_[i].hasValue && i < texts.size() ? readValue(texts[i]) : -1.0;
+    const std::string text = i < texts.size() ? texts[i] : std::string();
+    edited_[i] = rows_[i].hasValue && text != rows_[i].valueText;
+    e.value = rows_[i].hasValue ? readValue(text) : -1.0;
   }
+}
+
+std::optional<ValueCheckResult> AdvancedFormModel::check() const {
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const AdvancedEntry& e = entries_[i];
+    if (!rows_[i].hasValue || !e.set) continue;
+    const bool length = valueTypes_[i] == kLengthType;
+    // An unedited value is checked as it will be stored: as read.
+    const double value = edited_[i] ? e.value : read_[i].value;
+    if (value < 0) continue;
+    const double counts = edited_[i] && length ? toCounts(value, countsPerUnit_) : value;
+    if (auto f = countFinding(counts, rows_[i].caption, length, countsPerUnit_)) return f;
+  }
+  return std::nullopt;
 }
 
 void AdvancedFormModel::store(UnitConfiguration& config) const {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     AdvancedEntry e = entries_[i];
-    if (valueTypes_[i] == kLengthType && e.value >= 0) {
-      e.value = std::trunc(e.value * countsPerUnit_ + 0.5);
+    if (!edited_[i]) {
+      e.value = read_[i].value;
+    } else if (valueTypes_[i] == kLengthType && e.value >= 0) {
+      e.value = toCounts(e.value, countsPerUnit_);
     }
     config.advanced[i] = e;
   }
+}
+
+std::optional<ValueCheckResult> AdvancedFormModel::checkStored(const ModelDatabase& model,
+                                                               const UnitConfiguration& config) {
+  const ModelLink link(&model, nullptr);
+  const double countsPerUnit = link.levelCountsPerUnit(config.heightUnits);
+  const int count = std::min(inputCount(model.AdvancedInputs), UnitConfiguration::kAdvanced);
+  for (int i = 0; i < count; ++i) {
+    const AdvancedInput& in = model.AdvancedInputs[static_cast<std::size_t>(i)];
+    const AdvancedEntry& e = config.advanced[static_cast<std::size_t>(i)];
+    // Only a value that goes into a word is written.
+    if (in.ValueWord < 0 || !e.set || e.value < 0) continue;
+    if (auto f = countFinding(e.value, in.Caption, in.UnitsMode == kLengthType, countsPerUnit)) {
+      return f;
+    }
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> AdvancedFormModel::noticeText(const std::filesystem::path& file) {

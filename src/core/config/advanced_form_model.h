@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/config/unit_configuration.h"
+#include "core/config/value_checks.h"
 
 namespace ostrel {
 
@@ -99,11 +100,26 @@ class AdvancedFormModel {
   static double readValue(std::string_view text);
 
   // "Update": the boxes as the user left them, in row order. Rows without
-  // a value box take -1. Then store() puts the copy into the configuration.
+  // a value box take -1. A box whose text is still the one it opened with
+  // was not edited: its value goes back exactly as it was read, not from
+  // the rounded text. Then check(), and store() when it passed.
   void update(const std::vector<bool>& ticked, const std::vector<std::string>& texts);
   const std::vector<AdvancedEntry>& entries() const { return entries_; }
-  // Set flags as they are; lengths become raw counts; a missing value stays -1.
+  // The first ticked value its word cannot hold, as the range finding the
+  // page's checks give (ERROR_MESSAGE47 under ERROR_MESSAGE46) with the
+  // input's caption and the largest value in the units the box shows.
+  std::optional<ValueCheckResult> check() const;
+  // Set flags as they are; lengths become raw counts; a missing value stays
+  // -1; an unedited value is the one read.
   void store(UnitConfiguration& config) const;
+
+  // The largest value an input's word holds: 0xFFFF on the page stands for
+  // "no value", so it cannot be a value too.
+  static constexpr double kLargestCount = 65534.0;
+  // check() over ADVANCED as a configuration holds it (raw counts): what a
+  // write must refuse rather than wrap to 16 bits.
+  static std::optional<ValueCheckResult> checkStored(const ModelDatabase& model,
+                                                     const UnitConfiguration& config);
 
   // The notice shown before the dialog: the file's lines, each followed by
   // a line break; nothing when it is missing or cannot be read.
@@ -113,6 +129,8 @@ class AdvancedFormModel {
   std::vector<AdvancedRow> rows_;
   std::vector<int> valueTypes_;
   std::vector<AdvancedEntry> entries_;  // values in the units the boxes show
+  std::vector<AdvancedEntry> read_;     // as the configuration held them (raw counts)
+  std::vector<bool> edited_;            // the box's text differs from what it opened with
   double countsPerUnit_ = 1.0;          // UNITCONV[UNITS]
 };
 

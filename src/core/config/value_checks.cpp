@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "core/config/advanced_form_model.h"
 #include "core/model/model_database.h"
 #include "core/support/key_value_file.h"
 #include "core/support/language_table.h"
@@ -14,6 +15,7 @@
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/strapping_rows.h"
+#include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
 
 namespace ostrel {
@@ -131,6 +133,16 @@ class Checker {
     return v;
   }
 
+  // A level on a model with a curve reaches the unit as a table count worked
+  // out from the double (its float copy aside): made a float first, 142.6
+  // would be 142.60000610 and could land one count higher.
+  double takeLevel(std::string& box, int unitCode) const {
+    const double typed = readBox(box);
+    const double v = floatHeights_ && std::isfinite(typed) ? typed : quantised(typed);
+    box = NumberRules::display(v, unitCode, fine_);
+    return v;
+  }
+
   // A finding ends the run, unless every finding is wanted: then it is
   // kept and the run goes on.
   std::optional<ValueCheckResult> keep(std::optional<ValueCheckResult> f) const {
@@ -142,6 +154,7 @@ class Checker {
   bool lengthRelayUnits() const { return config_.outputUnits < link_.unitNameCount(); }
   Range outerBounds() const;
   Range volumeBounds() const;
+  std::optional<ValueCheckResult> tableFits() const;
   std::optional<ValueCheckResult> levels();
   std::optional<ValueCheckResult> levelOrder(int i, double v, const ModelConfiguration& matched,
                                              Range outer) const;
@@ -184,7 +197,22 @@ std::optional<ValueCheckResult> Checker::pageModel() {
     if (auto f = keep(check(sensorHeight_, {probe + nut, kNoCeiling}, "Sensor Height"))) return f;
   }
 
-  return levels();
+  if (auto f = keep(tableFits())) return f;
+  if (auto f = levels()) return f;
+  return keep(AdvancedFormModel::checkStored(model_, config_));
+}
+
+// A table whose scale or offset the table page cannot hold would go to the
+// unit as 0 (every value read as 0), and its read-back would still match.
+std::optional<ValueCheckResult> Checker::tableFits() const {
+  if (table_ == nullptr || TablePage::fits(*table_)) return std::nullopt;
+  ValueCheckResult r;
+  r.outcome = CheckOutcome::Error;
+  r.headingKey = "ERROR_MESSAGE46";
+  const std::string value =
+      NumberRules::display(TablePage::tooLargeValue(*table_), config_.outputUnits, fine_);
+  r.notice = Notice::message("ERROR_MESSAGE140", {value}, kStyleError);
+  return r;
 }
 
 Range Checker::outerBounds() const {
@@ -239,7 +267,7 @@ std::optional<ValueCheckResult> Checker::levels() {
   const Range outer = outerBounds();
   for (int i = UnitConfiguration::kLevels - 1; i >= 0; --i) {
     std::string& box = boxes_.levels[static_cast<std::size_t>(i)];
-    const double v = blank(box) ? 0.0 : take(box, config_.outputUnits);
+    const double v = blank(box) ? 0.0 : takeLevel(box, config_.outputUnits);
     if (auto f = levelOrder(i, v, *matched, outer)) {
       if (all_ == nullptr) return f;
       all_->push_back(std::move(*f));

@@ -66,8 +66,9 @@ struct ValueCheckInput {
   const ModelDatabase* model = nullptr;  // required
   UnitConfiguration* config = nullptr;   // required; SENSORHEIGHT, FILLHEIGHT, LEVEL[] are stored
   CheckedBoxes* boxes = nullptr;         // required; reshown in place
-  // The page's table (prepared for this write) and strapping rows. Read only
-  // for volume or flow relay units; may be null otherwise.
+  // The page's table (prepared for this write) and strapping rows. The table
+  // must fit the unit's table page; it and the rows bound the levels of
+  // volume or flow relay units. Either may be null: not checked.
   const VolumeTable* table = nullptr;
   const StrappingRows* rows = nullptr;
   bool independentMode = false;  // item 0 selects independent relays
@@ -88,8 +89,12 @@ struct ValueCheckInput {
 // relays, LEVEL[5] down to LEVEL[0] are quantised, reshown in the relay units,
 // checked against their neighbours by caption ("Hi"/"Lo" alarm, "On"/"Off"
 // relay, case-sensitive; neither: not checked) and stored (an empty box stores
-// 0 and stays empty). In independent mode the eight INDYLEVEL points are
-// checked against the outer bounds. A value is stored only once it passed.
+// 0 and stays empty); on models with a curve a level keeps the double typed,
+// as its table count is worked out from it. In independent mode the eight
+// INDYLEVEL points are checked against the outer bounds. A value is stored
+// only once it passed. Before the levels, a table whose Offset or Scale the
+// table page cannot hold is refused (ERROR_MESSAGE140); after them, an
+// advanced value beyond what its word holds (ERROR_MESSAGE47).
 //
 // Pulse radar: the four height boxes are checked as they read; nothing is
 // stored or reshown.

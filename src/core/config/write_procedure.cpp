@@ -3,6 +3,7 @@
 #include <string_view>
 #include <thread>
 
+#include "core/config/advanced_form_model.h"
 #include "core/config/config_file_writer.h"
 #include "core/config/customer_page.h"
 #include "core/config/unit_configuration.h"
@@ -13,6 +14,8 @@
 #include "core/support/log_file.h"
 #include "core/support/notice.h"
 #include "core/support/presenter.h"
+#include "core/volume/model_link.h"
+#include "core/volume/number_rules.h"
 #include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
 
@@ -24,6 +27,9 @@ namespace {
 constexpr std::int32_t kSecondGeneration = 500;
 constexpr std::uint16_t kModelNumber = 0x50;
 constexpr int kRadarRefused = -4;
+// The configuration holds a value the unit cannot (the step result of a
+// refused write; CustomerPage::encode's own results are 0 and 1).
+constexpr int kValueNotHeld = 2;
 
 // Gives the process's write flag back however the run ends.
 class WriteClaim {
@@ -177,6 +183,21 @@ bool WriteProcedure::writePages(bool firstUnit) {
       showMemoryNotices();
       if (read != 0) return fail("ERROR_MESSAGE34", read);
     }
+  }
+  // The page's checks refuse both before a run; should either reach here
+  // all the same, nothing goes out wrapped or zeroed, not even the
+  // customer page that comes first.
+  if (const auto refused = AdvancedFormModel::checkStored(r_.model, r_.config)) {
+    details_ = refused->text(&r_.language, r_.languageColumn);
+    return fail("ERROR_MESSAGE34", kValueNotHeld);
+  }
+  if (!TablePage::fits(r_.volume)) {
+    const ModelLink link(&r_.model, nullptr);
+    details_ = formatText(text("ERROR_MESSAGE140"),
+                          {NumberRules::display(TablePage::tooLargeValue(r_.volume),
+                                                r_.config.outputUnits,
+                                                link.guidedWave() || link.ugus())});
+    return fail("ERROR_MESSAGE38", kValueNotHeld);
   }
   int r = CustomerPage::encode(r_.config, r_.model, r_.volume, r_.rows,
                                m.Pages[UnitMemory::kCustomer], m.WriteBuffer);

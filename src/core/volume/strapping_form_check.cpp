@@ -3,11 +3,18 @@
 #include <algorithm>
 
 #include "core/volume/number_rules.h"
+#include "core/volume/number_text.h"
 
 namespace ostrel {
 namespace {
 
 using Outcome = FormResult<StrappingFormOutcome>;
+
+// A field or cell may be left empty; anything typed must be one number, so
+// that "10.1.5" is refused rather than read as 10.1.
+bool emptyOrOneNumber(const std::string& text) {
+  return text.empty() || NumberText::isOneNumber(text, false);
+}
 
 float asFloat(const std::string& text) { return static_cast<float>(NumberRules::read(text)); }
 
@@ -15,7 +22,7 @@ float asFloat(const std::string& text) { return static_cast<float>(NumberRules::
 
 std::optional<FormFailure> StrappingFormCheck::cell(const std::string& text, int column,
                                                     const std::string& tankHeight) {
-  if (!NumberRules::isUnsignedNumber(text)) return FormFailure::error("");
+  if (!emptyOrOneNumber(text)) return FormFailure::error("");
   const double tank = NumberRules::read(tankHeight);
   if (column == 1 && NumberRules::read(text) > tank) {
     return FormFailure::error("ERROR_MESSAGE47", {std::string(), tank});
@@ -58,9 +65,11 @@ Outcome StrappingFormCheck::ok(const StrappingFormInput& input, const VolumeTabl
   if (NumberRules::read(input.tankHeight) < NumberRules::read(input.fillHeight)) {
     return Outcome::fail(FormFailure::message("ERROR_MESSAGE127"));
   }
+  // The guided-wave fields feed D2 and D3 just the same.
   for (const std::string* field :
-       {&input.sensorHeight, &input.fillHeight, &input.riserHeight, &input.tankHeight}) {
-    if (!NumberRules::isUnsignedNumber(*field)) {
+       {&input.sensorHeight, &input.fillHeight, &input.riserHeight, &input.tankHeight,
+        &input.minFillHeight, &input.probeLength}) {
+    if (!emptyOrOneNumber(*field)) {
       return Outcome::fail(FormFailure::message("ERROR_MESSAGE121", {*field}));
     }
   }
@@ -71,7 +80,7 @@ Outcome StrappingFormCheck::ok(const StrappingFormInput& input, const VolumeTabl
     const auto& [level, volume] = input.rows[r];
     if (level.empty() || pairs == StrappingRows::kCapacity) break;
     if (volume.empty()) return Outcome::fail(FormFailure::message("ERROR_MESSAGE120"));
-    if (!NumberRules::isUnsignedNumber(level) || !NumberRules::isUnsignedNumber(volume)) {
+    if (!NumberText::isOneNumber(level, false) || !NumberText::isOneNumber(volume, false)) {
       return Outcome::fail(FormFailure::error(""));  // the cell is already red
     }
     const double l = NumberRules::read(level);

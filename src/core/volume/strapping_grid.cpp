@@ -6,6 +6,7 @@
 #include "core/model/model_database.h"
 #include "core/model/structure_data.h"
 #include "core/volume/number_rules.h"
+#include "core/volume/number_text.h"
 
 namespace ostrel {
 namespace {
@@ -129,12 +130,14 @@ void StrappingGrid::chooseLevelUnit(const std::string& name) {
   dimensionUnit_ = to;
   const double factor = link_.levelCountsPerUnit(from) / link_.levelCountsPerUnit(to);
   for (std::string& f : fields_) {
+    // A field that is not one number stays as typed, for OK to refuse.
+    if (!f.empty() && !NumberText::isOneNumber(f, false)) continue;
     f = NumberRules::display(NumberRules::read(f) * factor, to, fineUnits());
   }
   for (int row = 2; row <= pairRows(); ++row) {
     Cell& c = at(row, kLevelColumn);
     // A text that is no number stays as typed (and red).
-    if (c.text.empty() || !NumberRules::isUnsignedNumber(c.text)) continue;
+    if (!NumberText::isOneNumber(c.text, false)) continue;
     c.text = levelText(NumberRules::read(c.text) * factor);
   }
 }

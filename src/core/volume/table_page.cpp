@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/volume/count_conversion.h"
 #include "core/volume/strapping_rows.h"
@@ -55,13 +56,35 @@ std::int32_t TablePage::fixedPoint(float value) {
   return truncateOrZero<std::int32_t>(static_cast<double>(product));
 }
 
-void TablePage::encode(const VolumeTable& table, std::optional<float> fullScale, Bytes& page) {
+bool TablePage::holds(float value) {
+  const auto product = static_cast<double>(value * static_cast<float>(kFixedPoint));
+  if (!std::isfinite(product)) return false;
+  const double t = std::trunc(product);
+  return t >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
+         t <= static_cast<double>(std::numeric_limits<std::int32_t>::max());
+}
+
+bool TablePage::fits(const VolumeTable& table) {
+  return holds(table.Offset) && holds(table.Scale);
+}
+
+double TablePage::tooLargeValue(const VolumeTable& table) {
+  const auto full = static_cast<double>(table.FullValue());
+  const auto offset = static_cast<double>(table.Offset);
+  return std::fabs(offset) > std::fabs(full) ? offset : full;
+}
+
+bool TablePage::encode(const VolumeTable& table, std::optional<float> fullScale, Bytes& page) {
+  // A count that does not fit would go out as 0, and the unit would read
+  // every value as 0.
+  if (!fits(table)) return false;
   put32(page, 0, static_cast<std::uint32_t>(fixedPoint(table.Offset)));
   put32(page, 4, static_cast<std::uint32_t>(fixedPoint(table.Scale)));
   put16(page, 8, table.MaxLevel);
   put16(page, 10, table.Step);
   if (fullScale) put32(page, 12, floatBits(*fullScale));
   for (std::size_t i = 0; i < VolumeTable::kPoints; ++i) put16(page, 16 + 2 * i, table.Points[i]);
+  return true;
 }
 
 void TablePage::decode(const Bytes& page, VolumeTable& table) {

@@ -19,8 +19,9 @@ class TablePage {
   using Bytes = std::array<std::uint8_t, kSize>;
 
   // Writes the table into page (a copy of the write buffer). Bytes 12-15
-  // take fullScale, or keep what the page held when it is empty.
-  static void encode(const VolumeTable& table, std::optional<float> fullScale, Bytes& page);
+  // take fullScale, or keep what the page held when it is empty. False, and
+  // the page untouched, for a table the page cannot hold (fits()).
+  static bool encode(const VolumeTable& table, std::optional<float> fullScale, Bytes& page);
   // Offset, Scale, MaxLevel, Step and the points from a page; the rest of
   // the table (PointCount among it, which the page does not carry) stays.
   // Offset and Scale are the floats nearest to count / 655350 that encode
@@ -38,7 +39,16 @@ class TablePage {
                                              const StrappingRows& rows);
 
   // value * 655350 as the unit stores it: the product in float, truncated.
+  // A product beyond 32 bits gives 0; see holds().
   static std::int32_t fixedPoint(float value);
+  // Whether value * 655350 fits the page's signed 32-bit count.
+  static bool holds(float value);
+  // Whether the page can hold the table's Offset and Scale. A table of some
+  // 215 million volume or flow units does not: its Scale passes 3276.8.
+  static bool fits(const VolumeTable& table);
+  // The value to name when a table does not fit: the larger in size of its
+  // full value and its offset.
+  static double tooLargeValue(const VolumeTable& table);
 };
 
 }  // namespace ostrel

@@ -255,6 +255,11 @@ void CAdvancedForm::accept() {
     texts.push_back(values_[i] != nullptr ? values_[i]->text().toStdString() : std::string());
   }
   model_.update(ticked, texts);
+  // A value its word cannot hold is told, and the dialog stays open for it.
+  if (const std::optional<ValueCheckResult> refused = model_.check()) {
+    refused->show(presenter_, &ctx_.Language, ctx_.Values.LanguageNumber);
+    return;
+  }
   model_.store(ctx_.Unit);
   QDialog::accept();
 }

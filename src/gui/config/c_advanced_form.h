@@ -50,7 +50,9 @@ class CAdvancedForm : public QDialog {
   // Characters the filter took back since the dialog opened (each beeped).
   int refusals() const { return refusals_; }
 
-  // Update: the boxes into the configuration, and the dialog closes with OK.
+  // Update: the boxes into the configuration, and the dialog closes with OK;
+  // a value beyond what its word holds is refused with the range message
+  // and the dialog stays open.
   void accept() override;
 
  protected:

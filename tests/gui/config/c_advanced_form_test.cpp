@@ -61,6 +61,16 @@ class CAdvancedFormTest : public QObject {
     QTest::keyClicks(form.valueBox(1), "F");  // blanking: "2.0F" is refused
     QCOMPARE(form.valueBox(1)->text(), QString("2.0"));
     QCOMPARE(form.refusals(), 2);
+    // A value its word cannot hold is refused as the page refuses heights,
+    // and nothing is stored.
+    form.valueBox(0)->setText("70000");
+    session.presenter().clearShown();
+    QTest::mouseClick(form.updateButton(), Qt::LeftButton);
+    QVERIFY(form.isVisible());
+    QCOMPARE(session.presenter().shown().size(), std::size_t{1});
+    QCOMPARE(session.presenter().shown()[0].text,
+             ctx.text("ERROR_MESSAGE46") + "Damping: value above the maximum of 65534.000.");
+    QCOMPARE(ctx.Unit.advanced[0].value, 30.0);
     form.valueBox(0)->clear();  // damping stays ticked, without a value
 
     // Enter moves on and Escape does nothing; Update stores.

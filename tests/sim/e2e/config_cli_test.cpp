@@ -275,9 +275,63 @@ TEST(ConfigCli, ATankUnitsFileCarriesItsShapeAndDiffSeesItsDimensions) {
   const CliRun r = config(port(sim), {"config", "diff", (dir / "wider.txt").string()});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "LEVEL[5]: file 9100.0, unit 9000.0\nD[4]: file 10.5, unit 10.0\n");
+
+  // 1550 ft across: some 254 million gallons, a Scale the table page cannot
+  // hold (it would go out as 0 and every volume read 0). Check names it,
+  // encode makes no pages, write leaves the unit as it was.
+  std::string huge = read.out;
+  huge.replace(huge.find("D[4] = 10.0"), 11, "D[4] = 1550");
+  test::writeBytes(dir / "huge.txt", huge);
+  const CliRun checked = config(LinkOptions{}, {"config", "check", (dir / "huge.txt").string()});
+  EXPECT_EQ(checked.status, 1);
+  EXPECT_EQ(checked.out.rfind("error: Value out of range:\nThe full value ", 0), 0u) << checked.out;
+  EXPECT_NE(checked.out.find("is too large for the table of the unit.\nChoose a larger volume or "
+                             "flow unit.\n"),
+            std::string::npos)
+      << checked.out;
+  const CliRun encoded =
+      config(LinkOptions{}, {"config", "encode", (dir / "huge.txt").string(), "--customer",
+                             (dir / "x.bin").string(), "--table", (dir / "y.bin").string()});
+  EXPECT_EQ(encoded.status, 1);
+  EXPECT_FALSE(fs::exists(dir / "y.bin"));
+  const std::string tableBefore = (dir / "before.bin").string();
+  ASSERT_EQ(linkCommand(port(sim), {"read-page", "history", "--out", tableBefore}).status, 0);
+  ASSERT_EQ(setenv("OSTREL_HOME", dir.path().c_str(), 1), 0);  // the write's log
+  EXPECT_EQ(config(port(sim), {"config", "write", (dir / "huge.txt").string()}).status, 1);
+  unsetenv("OSTREL_HOME");
+  const std::string tableAfter = (dir / "after.bin").string();
+  ASSERT_EQ(linkCommand(port(sim), {"read-page", "history", "--out", tableAfter}).status, 0);
+  EXPECT_EQ(test::readBytes(tableAfter), test::readBytes(tableBefore));
   EXPECT_EQ(sim.finish(SIGTERM), 0);
 }
 
+
+// A level read from a file reaches the table count as the double it is:
+// KM30 in centimetres, sensor at 284.7 cm over MINRANGE 24.4 cm gives the
+// linear table Scale 260.3 / 65535 (2603 / 655350 on the table page), and
+// the high alarm at 142.6 cm is point 35901 (as a float, 35902).
+TEST(ConfigCli, ALevelFromAFileKeepsItsDoubleToTheTableCount) {
+  test::TempDir dir;
+  test::writeBytes(dir / "level.txt",
+                   "  MODEL = KM30\r\n  FIRMWARE = KM30-U\r\n  MDL FILE NAME = KM30_Ultrasonic.txt\r\n"
+                   "  CONFIG[0] = 1\r\n  CONFIG[1] = 1\r\n  CONFIG[2] = 1\r\n  CONFIG[3] = 1\r\n"
+                   "  UNITS = 1\r\n  SENSORHEIGHT = 284.7\r\n  FILLHEIGHT = 250.0\r\n"
+                   "  LEVEL[5] = 142.6\r\n  LEVEL[4] = 120.0\r\n  LEVEL[3] = 50.0\r\n"
+                   "  LEVEL[2] = 30.0\r\n'End of File\r\n");
+  const CliRun r = config(LinkOptions{}, {"config", "encode", (dir / "level.txt").string(),
+                                          "--customer", (dir / "c.bin").string(), "--table",
+                                          (dir / "t.bin").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string table = test::readBytes(dir / "t.bin");
+  const std::string customer = test::readBytes(dir / "c.bin");
+  ASSERT_EQ(table.size(), 512u);
+  ASSERT_EQ(customer.size(), 512u);
+  const auto byte = [](const std::string& b, std::size_t i) {
+    return static_cast<unsigned>(static_cast<unsigned char>(b[i]));
+  };
+  EXPECT_EQ(byte(table, 4) | byte(table, 5) << 8 | byte(table, 6) << 16, 2603u);
+  EXPECT_EQ(byte(customer, 52) | byte(customer, 53) << 8, 35901u);  // word 26, Alarm High
+}
 
 // Each model's factory file written to a unit of its kind: the unit then
 // holds exactly the pages config encode makes from the file over what the

@@ -121,6 +121,77 @@ TEST(AdvancedFormModel, ValuesGoThroughTheDialogAndTheCustomerPage) {
   EXPECT_EQ(config.advanced[1].value, -1.0);
 }
 
+// Update without an edit gives back what was read: 1000 counts in metres
+// (2322.835 counts each) shows "0.4", which read back would be 929 counts.
+// A value beyond what a word holds (0xFFFF is "no value") is refused with
+// the range message in the units the box shows, the dialog's and a write's.
+TEST(AdvancedFormModel, UneditedValuesStayAsReadAndTooLargeOnesAreRefused) {
+  const auto records = test::shippedModel("KM30_Ultrasonic.txt");
+  const ModelDatabase& db = records->Database;
+  UnitConfiguration config;
+  config.heightUnits = 3;  // metres
+  config.advanced[0] = {true, 30};
+  config.advanced[1] = {true, 1000};
+  config.advanced[4] = {false, 12};  // unticked, a value behind it
+
+  AdvancedFormModel form(db, config);
+  ASSERT_EQ(form.rows()[1].valueText, "0.4");
+  form.update({true, true, false, false, false}, {"30.0", "0.4", "", "", ""});
+  EXPECT_FALSE(form.check().has_value());
+  UnitConfiguration stored = config;
+  form.store(stored);
+  EXPECT_EQ(stored.advanced[1].value, 1000.0);
+  EXPECT_EQ(stored.advanced[4].value, 12.0);
+  EXPECT_FALSE(stored.advanced[4].set);
+  // Retyped, the length is the typed one.
+  form.update({true, true, false, false, false}, {"30.0", "0.40", "", "", ""});
+  form.store(stored);
+  EXPECT_EQ(stored.advanced[1].value, 929.0);
+
+  struct Case {
+    const char* damping;
+    const char* blanking;
+    const char* name;  // nullptr: passes
+    double largest;
+  };
+  const Case cases[] = {
+      {"70000", "0.4", "Damping", 65534.0},  // would wrap to 4464
+      {"65535", "0.4", "Damping", 65534.0},  // would read back as no value
+      {"0XFFFF", "0.4", "Damping", 65534.0},
+      {"65534", "28.2", nullptr, 0},           // 65504 counts
+      {"1", "28.3", "Blanking Distance", 65534.0 / 2322.835},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.damping + std::string(" ") + c.blanking);
+    form.update({true, true, false, false, false}, {c.damping, c.blanking, "", "", ""});
+    const auto refused = form.check();
+    if (c.name == nullptr) {
+      EXPECT_FALSE(refused.has_value());
+      continue;
+    }
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(refused->outcome, CheckOutcome::Error);
+    EXPECT_EQ(refused->headingKey, "ERROR_MESSAGE46");
+    EXPECT_EQ(refused->notice->key, "ERROR_MESSAGE47");
+    EXPECT_EQ(refused->notice->args.at(0).asText(), c.name);
+    EXPECT_NEAR(refused->notice->args.at(1).asDouble(), c.largest, 1e-9);
+  }
+
+  // What a configuration file brings is checked as stored, ticked only.
+  UnitConfiguration fromFile = config;
+  fromFile.advanced[2] = {true, 70000};
+  const auto refused = AdvancedFormModel::checkStored(db, fromFile);
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(refused->notice->args.at(0).asText(), "Fixed Temperature");
+  fromFile.advanced[2].set = false;
+  EXPECT_FALSE(AdvancedFormModel::checkStored(db, fromFile).has_value());
+  // Opened on it, the dialog refuses it too until it is changed.
+  fromFile.advanced[2].set = true;
+  AdvancedFormModel opened(db, fromFile);
+  opened.update({true, true, true, false, false}, {"30.0", "0.4", "70000.0", "", ""});
+  EXPECT_TRUE(opened.check().has_value());
+}
+
 TEST(AdvancedFormModel, TwentyFiveLongInputsOpenScrolledAtFiveHundred) {
   ModelDatabase db;
   db.AdvancedInputs.Count = 25;

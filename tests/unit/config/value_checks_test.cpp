@@ -8,11 +8,14 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <tuple>
 
+#include "core/config/customer_page.h"
 #include "core/model/structure_data.h"
 #include "core/support/presenter.h"
 #include "core/volume/model_link.h"
 #include "core/volume/strapping_rows.h"
+#include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
 #include "shipped_model.h"
 #include "test_support.h"
@@ -245,7 +248,7 @@ TEST(ValueChecks, LevelsKeepTheirOrderAlarmsHardRelaysSoft) {
 
   p.boxes.levels = {"", "", "2", "4", "12.004", "14"};
   expectPass(p.run());
-  EXPECT_EQ(p.config.levels[4], static_cast<double>(12.004f));
+  EXPECT_EQ(p.config.levels[4], 12.004);  // its table count comes from the double
   EXPECT_EQ(p.boxes.levels[4], "12.0");
   EXPECT_EQ(p.config.levels[0], 0.0);  // an empty box stores 0 and stays empty
   EXPECT_EQ(p.boxes.levels[0], "");
@@ -331,6 +334,73 @@ TEST(ValueChecks, VolumeAndFlowLevelsAreBoundByTheCurve) {
   p.boxes.levels[3] = "100";
   p.boxes.levels[5] = "5001";
   expectFinding(p.run(), CheckOutcome::Error, "ERROR_MESSAGE47", "Alarm High High", 5000.0);
+}
+
+// A level on a model with a curve keeps the double typed: 142.6 cm over a
+// table of Scale 2603 / 655350 is point 35901.87 (142.6 as a float,
+// 142.60000610, would give 35902.0).
+TEST(ValueChecks, LevelsOnACurveKeepTheDoubleForTheirTableCount) {
+  constexpr int kCentimetres = 1;
+  Page p(kKm30);
+  p.units(kCentimetres, kCentimetres);
+  p.config.configurationValid = true;
+  p.match({"", "", "Alarm Low", "Relay 3 Off", "Relay 3 On", "Alarm High"});
+  p.boxes.sensorHeight = "300";
+  p.boxes.fillHeight = "250";
+  p.boxes.levels = {"", "", "10", "20", "30", "142.6"};
+  TablePage::Bytes stored{};
+  stored[4] = 2603 & 0xFF;
+  stored[5] = 2603 >> 8;
+  TablePage::decode(stored, p.table);
+  ASSERT_EQ(TablePage::fixedPoint(p.table.Scale), 2603);
+  expectPass(p.run());
+  EXPECT_EQ(p.config.levels[5], 142.6);
+  CustomerPage::Bytes page{};
+  ASSERT_EQ(CustomerPage::encode(p.config, p.model(), p.table, p.rows, page, page),
+            CustomerPage::kEncoded);
+  const int word = p.model().Configurations[static_cast<std::size_t>(p.config.configurationIndex)]
+                       .LevelWords[5];
+  EXPECT_EQ(page[2 * word] | (page[2 * word + 1] << 8), 35901);
+}
+
+// What the unit cannot hold stops a write. A Scale beyond 2147483647 /
+// 655350 = 3276.8 (a tank of some 215 million gallons) would go to the
+// table page as 0. An advanced value beyond 65534 would wrap (0xFFFF is
+// "no value").
+TEST(ValueChecks, WhatTheUnitCannotHoldIsRefused) {
+  constexpr int kCentimetres = 1;
+  Page p(kKm30);
+  p.units(kCentimetres, kCentimetres);
+  p.match({"", "", "Alarm Low", "Relay 3 Off", "Relay 3 On", "Alarm High"});
+  p.boxes.sensorHeight = "300";
+  p.boxes.fillHeight = "250";
+  p.boxes.levels = {"", "", "10", "20", "30", "142.6"};
+  for (const auto& [scale, offset, fits] : {std::tuple{3276.8f, 0.0f, true},
+                                           std::tuple{3276.9f, 0.0f, false},
+                                           std::tuple{1.0f, -3300.0f, false}}) {
+    SCOPED_TRACE(scale);
+    p.table.Scale = scale;
+    p.table.Offset = offset;
+    const ValueCheckResult r = p.run();
+    if (fits) {
+      expectPass(r);
+      continue;
+    }
+    ASSERT_EQ(r.outcome, CheckOutcome::Error);
+    EXPECT_EQ(r.notice->key, "ERROR_MESSAGE140");
+    EXPECT_NE(p.message(r).find("is too large for the table of the unit"), std::string::npos)
+        << p.message(r);
+  }
+  p.table.Scale = 1.0f;
+  p.table.Offset = 0.0f;
+  expectPass(p.run());
+
+  p.config.advanced[0] = {true, 65534};
+  expectPass(p.run());
+  p.config.advanced[0] = {true, 70000};
+  expectFinding(p.run(), CheckOutcome::Error, "ERROR_MESSAGE47", "Damping", 65534.0);
+  p.config.advanced[0] = {false, 70000};  // not written without its tick
+  expectPass(p.run());
 }
 
 }  // namespace

@@ -303,6 +303,28 @@ TEST_F(PageWrite, APageThatDoesNotReadBackFailsAndTheTableIsNotWritten) {
   EXPECT_EQ(logText().find("Successful"), std::string::npos);
 }
 
+// The page refuses both before a run; the run itself sends neither an
+// advanced value beyond its word (70000 would wrap to 4464) nor a table whose
+// scale the table page cannot hold (it would go out as 0), nor any page.
+TEST_F(PageWrite, ValuesTheUnitCannotHoldAreNotWrittenAtAll) {
+  config.advanced[0] = {true, 70000};
+  WriteOutcome out = write({});
+  EXPECT_EQ(out.status, Status::Failed);
+  EXPECT_EQ(out.messageKey, "ERROR_MESSAGE34");
+  EXPECT_NE(out.details.find("Damping: value above the maximum of 65534.000."), std::string::npos)
+      << out.details;
+
+  config.advanced[0] = {true, 30};
+  volume.Scale = 4577.7f;
+  out = write({});
+  EXPECT_EQ(out.status, Status::Failed);
+  EXPECT_EQ(out.messageKey, "ERROR_MESSAGE38");
+  EXPECT_NE(out.details.find("too large for the table of the unit"), std::string::npos)
+      << out.details;
+  EXPECT_EQ(pageWrites(), 0u);
+  EXPECT_EQ(unit->memories(), before);
+}
+
 TEST_F(PageWrite, TheUnitLeftOnTheCableIsWarnedAboutThenWhatIsAttachedIsWritten) {
   // Three units in one run: the first, the same again after the warning,
   // and one the user exchanged while the second warning was up.

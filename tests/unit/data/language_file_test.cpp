@@ -223,7 +223,8 @@ const std::vector<std::string>& keysInUse() {
                  {113, 115},
                  {117, 117},
                  {119, 130},
-                 {132, 133}});
+                 {132, 133},
+                 {140, 140}});
     return k;
   }();
   return keys;
@@ -404,6 +405,7 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"ERROR_MESSAGE122", "dd"},  // previous and current row
       {"ERROR_MESSAGE128", "ff"},  // configuration and unit revisions
       {"ERROR_MESSAGE132", "ss"},  // error name, command name
+      {"ERROR_MESSAGE140", "s"},   // the table's full value
       {"IDC_REPORT_PAGE", "dd"},   // page, pages
       {"IDC_CURVE_SAVEFAILED", "s"},  // file name
   };

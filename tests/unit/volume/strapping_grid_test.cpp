@@ -172,5 +172,39 @@ TEST(StrappingGrid, ThirtyTwoPairsSurviveOpeningAndOk) {
   EXPECT_EQ(grid.pairRows(), 20);
 }
 
+// Texts with a second point, or with no digit at all, are not numbers: a
+// cell holding one turns red and blocks OK, a field holding one is named by
+// ERROR_MESSAGE121, and a unit change leaves it as typed instead of turning
+// "10.1.5" into a converted 10.1.
+TEST(StrappingGrid, TextsThatAreNotOneNumberAreRefused) {
+  const Km30 m;
+  ASSERT_TRUE(m.loaded);
+  const VolumeTable page = m.table(12, 10, 10);
+  for (const char* typo : {"1.2.3", ".", "..", "10.1.5"}) {
+    SCOPED_TRACE(typo);
+    StrappingGrid grid(m.link(), kFeet, kUsGallons, page, pairs({{0, 0}, {5, 100}, {10, 300}}));
+    EXPECT_EQ(key(grid.endEdit(2, V, typo)), "");
+    EXPECT_EQ(grid.cell(2, V).colour, Colour::Red);
+    const auto cell = grid.ok(page);
+    ASSERT_FALSE(cell.ok());
+    EXPECT_EQ(cell.failure->key, "");
+    grid.endEdit(2, V, "100");
+    ASSERT_TRUE(grid.ok(page).ok());
+
+    grid.setField(Field::SensorHeight, typo);
+    const auto field = grid.ok(page);
+    ASSERT_EQ(key(field.failure), "ERROR_MESSAGE121");
+    EXPECT_EQ(field.failure->args.at(0).asText(), typo);
+    grid.chooseLevelUnit("Inches");
+    EXPECT_EQ(grid.field(Field::SensorHeight), typo);
+  }
+  // An emptied cell or field still passes; it ends the list or reads 0.
+  StrappingGrid grid(m.link(), kFeet, kUsGallons, page, pairs({{0, 0}, {5, 100}, {10, 300}}));
+  EXPECT_EQ(key(grid.endEdit(3, V, "")), "passed");
+  grid.setField(Field::RiserHeight, "");
+  grid.endEdit(3, V, "300");
+  EXPECT_TRUE(grid.ok(page).ok());
+}
+
 }  // namespace
 }  // namespace ostrel::test

@@ -120,13 +120,32 @@ TEST(TableCommand, StrappingAndFlowRuns) {
   EXPECT_EQ(s.find("Points")->items()[100].number(), 21845);
   EXPECT_EQ(s.find("FullScale")->number(), 300);
 
-  // A flow at the float's edge prints its infinities as text.
+  // A flow at the float's edge prints its infinities as text; its scale
+  // has no place in the table page, so there is no page to write.
   const TableRun flow = table("flow", R"({"shape": "0x2000", "output_unit": 64,
       "dimensions": [2, 1e10, 3e38, 2]})");
-  ASSERT_EQ(flow.status, 0) << flow.err;
+  ASSERT_EQ(flow.status, 1) << flow.err;
   const JsonValue f = parsed(flow);
   EXPECT_EQ(f.find("FlowAtMaxHead")->text(), "inf");
   EXPECT_EQ(f.find("Scale")->text(), "inf");
+  EXPECT_EQ(f.find("HistoryPage"), nullptr);
+
+  // 300 million gallons at full scale: Scale 4577.7 passes the page's
+  // 2147483647 / 655350 = 3276.8. Refused with the language file's message,
+  // never a page with a zeroed scale; 200 million (Scale 3051.8) still fits.
+  const TableRun big = table("strap", R"({"unitconv": [100], "output_unit": 32,
+      "dimensions": [12, 10, 0, 10], "rows": [[0, 0], [10, 300000000]]})");
+  EXPECT_EQ(big.status, 1);
+  EXPECT_EQ(parsed(big).find("HistoryPage"), nullptr);
+  EXPECT_NE(big.err.find("The full value 300000000 is too large for the table of the unit"),
+            std::string::npos)
+      << big.err;
+  EXPECT_NE(big.err.find("larger volume or flow unit"), std::string::npos) << big.err;
+  const TableRun fits = table("strap", R"({"unitconv": [100], "output_unit": 32,
+      "dimensions": [12, 10, 0, 10], "rows": [[0, 0], [10, 200000000]]})");
+  ASSERT_EQ(fits.status, 0) << fits.err;
+  // Bytes 4-7: 2000000000 = 0x77359400.
+  EXPECT_EQ(parsed(fits).find("HistoryPage")->text().substr(8, 8), "00943577");
 
   // A table that cannot be built still prints, with its result.
   const TableRun empty = table("flow", R"({"output_unit": 64, "dimensions": [0]})");

@@ -38,12 +38,21 @@ TEST(TablePage, FieldsSitWhereTheUnitReadsThem) {
   EXPECT_EQ(back.PointCount, 7);  // not on the page
   EXPECT_EQ(TablePage::storedFullScale(page), 300.0f);
 
-  // Without a full-scale value (a length output) bytes 12-15 stay; a scale
-  // that is not a number is stored as 0.
-  t.Scale = std::numeric_limits<float>::quiet_NaN();
-  TablePage::encode(t, std::nullopt, page);
+  // Without a full-scale value (a length output) bytes 12-15 stay. A scale
+  // that is not a number, or one whose count passes 32 bits, has no place
+  // on the page: nothing is written rather than a scale of 0.
+  t.Scale = 0.25f;
+  EXPECT_TRUE(TablePage::encode(t, std::nullopt, page));
   EXPECT_EQ(TablePage::storedFullScale(page), 300.0f);
-  EXPECT_EQ(page[4] | page[5] | page[6] | page[7], 0);
+  const std::uint8_t quarter[] = {0xFD, 0x7F, 0x02, 0x00};  // 0.25 x 655350 = 163837
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(page[4 + i], quarter[i]) << "byte " << 4 + i;
+  const TablePage::Bytes held = page;
+  for (const float scale : {std::numeric_limits<float>::quiet_NaN(), 1e30f, 3276.9f}) {
+    t.Scale = scale;
+    EXPECT_FALSE(TablePage::fits(t)) << scale;
+    EXPECT_FALSE(TablePage::encode(t, std::nullopt, page)) << scale;
+    EXPECT_EQ(page, held) << scale;
+  }
   EXPECT_EQ(TablePage::fixedPoint(1e30f), 0);
 }
 
