@@ -1,4 +1,5 @@
 #include "core/net/upload_sender.h"
+#include "core/net/server_address.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,18 @@ TEST(UploadRequestTarget, OnlyWhatARequestLineCannotCarryIsEncoded) {
   EXPECT_EQ(uploadRequestTarget("p=50%\t#1\x7F\xC3\xA9\r\x01z"),
             "//vantrel_config.lasso?p=50%%09#1%7F%C3%A9%0D%01z");
   EXPECT_EQ(uploadRequestTarget(""), "//vantrel_config.lasso?");
+}
+
+TEST(ServerAddress, HostWithOrWithoutPort) {
+  EXPECT_EQ(ServerAddress::parse("config.example", 80)->port, 80);
+  const auto given = ServerAddress::parse(" 127.0.0.1:8080 ", 80);
+  ASSERT_TRUE(given);
+  EXPECT_EQ(given->host, "127.0.0.1");
+  EXPECT_EQ(given->port, 8080);
+  EXPECT_EQ(ServerAddress::parse("h:65535", 25)->port, 65535);
+  for (const char* bad : {"", "h:", "h:0", "h:65536", "h:8o", ":80", "h/x", "a b", "u@h"}) {
+    EXPECT_FALSE(ServerAddress::parse(bad, 80)) << bad;
+  }
 }
 
 TEST_F(UploadSenderTest, ThreeLinesGoInOrderThenFileAndFlagAreCleared) {
