@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev libgl-dev
   # tests
   libgtest-dev libgmock-dev xvfb xauth python3
+  # internet services: the upload sender and the loopback mail server of the tests
+  libcurl4-openssl-dev python3-aiosmtpd
   # fonts for Latin and CJK texts
   fonts-dejavu-core fonts-wqy-microhei
   # fuzzing and sanitizers with clang

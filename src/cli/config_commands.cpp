@@ -14,6 +14,7 @@
 #include "cli/document.h"
 #include "cli/radar_commands.h"
 #include "cli/unit_session.h"
+#include "core/config/production_record.h"
 #include "core/config/config_compare.h"
 #include "core/config/config_fields.h"
 #include "core/config/config_page_model.h"
@@ -51,6 +52,7 @@ constexpr const char* kConfigUsage =
     " [--prior-table TABLE.bin]\n"
     "                               --customer OUT.bin --table OUT.bin\n"
     "       ostrelctl --port PATH|--simulate KIND config write FILE [--yes] [--count N]\n"
+    "                                                      [--record CSV]\n"
     "       ostrelctl config decode --model MODELFILE CUSTOMER.bin [TABLE.bin] [--out FILE]\n"
     "       ostrelctl --port PATH|--simulate KIND config read [--model MODELFILE] [--out FILE]"
     " [--json]\n"
@@ -69,6 +71,7 @@ struct Args {
   std::string priorTable;  // encode: the table page as read from the unit
   std::string customer;    // encode: where the customer page goes
   std::string table;       // encode: where the table page goes
+  std::string record;      // write: the production record (else Logs/Production.csv)
   bool json = false;
   bool yes = false;  // write: warnings and another serial are accepted
   int count = 1;     // write: units in a row
@@ -90,13 +93,14 @@ std::optional<std::string> parseArgs(const std::vector<std::string>& args, bool 
       if (n.empty() || *end != '\0' || v < 1 || v > 1000) return "--count takes 1 to 1000 units";
       a.count = static_cast<int>(v);
     } else if ((s == "--model" || s == "--out" || s == "--prior" || s == "--prior-table" ||
-                s == "--customer" || s == "--table") &&
+                s == "--customer" || s == "--table" || s == "--record") &&
                i + 1 < args.size()) {
       std::string& target = s == "--model"         ? a.model
                             : s == "--out"         ? a.out
                             : s == "--prior"       ? a.prior
                             : s == "--prior-table" ? a.priorTable
                             : s == "--customer"    ? a.customer
+                            : s == "--record"      ? a.record
                                                    : a.table;
       target = args[++i];
     } else if (s.size() > 1 && s[0] == '-') {
@@ -725,9 +729,24 @@ int write(Session& s, const Args& a, std::ostream& out, std::ostream& err) {
 
   const std::string another = s.texts.text("STATUS_MESSAGE23", "STATUS_MESSAGE23");
   const std::string connectNext = s.texts.text("STATUS_MESSAGE24", "STATUS_MESSAGE24");
+  // Every unit the run writes gets its line in the production record: the
+  // run asks about another unit only after a unit was written and verified.
+  const fs::path record = a.record.empty() ? folders.Logs / kProductionRecordName : fs::path(a.record);
+  const std::string configFile = fs::absolute(a.positional[0]).string();
+  bool recordFailed = false;
+  const auto recordUnit = [&](bool verified, const std::string& reason) {
+    std::string error;
+    if (!recordWrittenUnit(record, page.config(), configFile, verified, reason, error)) {
+      err << "ostrelctl: the production record: " << error << '\n';
+      recordFailed = true;
+    }
+  };
   int asked = 0;
   read.run.presenter.ask = [&](const std::string& text, unsigned style) {
-    if (text == another) return ++asked < a.count ? kResultYes : kResultNo;
+    if (text == another) {
+      recordUnit(true, {});
+      return ++asked < a.count ? kResultYes : kResultNo;
+    }
     if (text == connectNext) {
       const auto line = typedLine(err, "connect the next unit, then press Enter (q to stop): ");
       return line && *line != "q" ? kResultOk : kResultCancel;
@@ -740,13 +759,23 @@ int write(Session& s, const Args& a, std::ostream& out, std::ostream& err) {
   };
   const std::optional<WriteOutcome> outcome = page.writeToUnit();
   if (!outcome) return kFailed;
-  if (outcome->status != WriteOutcome::Status::Written) return kFailed;
+  if (outcome->status == WriteOutcome::Status::Failed ||
+      outcome->status == WriteOutcome::Status::Stopped) {
+    recordUnit(false, outcome->message.empty() ? outcome->messageKey : outcome->message);
+  }
+  if (outcome->status != WriteOutcome::Status::Written || recordFailed) return kFailed;
   out << "written to " << outcome->unitsWritten << (outcome->unitsWritten == 1 ? " unit" : " units")
       << '\n';
   return kDone;
 }
 
 }  // namespace
+
+int printUnitConfiguration(Session& s, bool json, std::ostream& out, std::ostream& err) {
+  Args a;
+  a.json = json;
+  return readCommand(s, a, out, err);
+}
 
 int runConfigCommand(const LinkOptions& options, const std::vector<std::string>& args,
                      std::ostream& out, std::ostream& err) {

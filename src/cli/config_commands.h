@@ -16,4 +16,9 @@ namespace ostrel {
 int runConfigCommand(const LinkOptions& options, const std::vector<std::string>& args,
                      std::ostream& out, std::ostream& err);
 
+// Reads the unit over an open session and prints the configuration its
+// customer page decodes to, as "config read" does.
+struct Session;
+int printUnitConfiguration(Session& s, bool json, std::ostream& out, std::ostream& err);
+
 }  // namespace ostrel

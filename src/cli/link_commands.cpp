@@ -24,6 +24,7 @@
 #include "core/platform/atomic_file.h"
 #include "core/platform/clock.h"
 #include "core/platform/work_folders.h"
+#include "core/service/memory_page_text.h"
 #include "core/session/page_unit_identity.h"
 #include "core/support/console_presenter.h"
 #include "core/support/text_format.h"
@@ -38,7 +39,7 @@ constexpr const char* kLinkUsage =
     "link commands (before the command: --port PATH or --simulate KIND):\n"
     "  cables                                   list the interface cables\n"
     "  identify [--json]                        connect and identify the unit\n"
-    "  read-page customer|factory|history|ocm|model|info [--out FILE] [--json]\n"
+    "  read-page customer|factory|history|ocm|model|info [--out FILE | --format int|hex] [--json]\n"
     "  write-page customer|factory|history|ocm FILE     write a page and verify it\n"
     "  read-blocks echo|scan [--out FILE] [--json]\n"
     "  stream [--seconds N] [--json]            decoded stream frames\n"
@@ -48,6 +49,7 @@ constexpr const char* kLinkUsage =
 struct CommandArgs {
   std::vector<std::string> positional;
   std::string out;
+  std::string format;  // read-page: "int" or "hex", as the data pages viewer shows
   int seconds = 5;
   bool json = false;
 };
@@ -61,6 +63,9 @@ std::optional<std::string> parseArgs(const std::vector<std::string>& args, Comma
       parsed.json = true;
     } else if (a == "--out" && i + 1 < args.size()) {
       parsed.out = args[++i];
+    } else if (a == "--format" && i + 1 < args.size()) {
+      parsed.format = args[++i];
+      if (parsed.format != "int" && parsed.format != "hex") return "--format takes int or hex";
     } else if (a == "--seconds" && i + 1 < args.size()) {
       char* end = nullptr;
       const long v = std::strtol(args[++i].c_str(), &end, 10);
@@ -155,6 +160,11 @@ int readPage(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& 
     err << "usage: ostrelctl read-page customer|factory|history|ocm|model|info [--out FILE]\n";
     return 2;
   }
+  if (!a.format.empty() && page->index < 0) {
+    err << "ostrelctl: --format shows 512-byte pages; 'ostrelctl info-memory' shows the "
+           "information memory\n";
+    return 2;
+  }
   if (connect(s, err) != 0) return 1;
   std::vector<std::uint8_t> bytes(page->index < 0 ? UnitMemory::kInfoSize : UnitMemory::kPageSize);
   const int r = page->index < 0 ? s.memory->ReadInfoMemory(bytes.data())
@@ -165,6 +175,11 @@ int readPage(Session& s, const CommandArgs& a, std::ostream& out, std::ostream& 
     return 1;
   }
   if (!a.out.empty()) return saveBytes(a.out, bytes.data(), bytes.size(), err) ? 0 : 1;
+  if (!a.format.empty()) {
+    out << memoryPageText(bytes.data(),
+                          a.format == "hex" ? PageTextFormat::Hex : PageTextFormat::Integer, "\n");
+    return 0;
+  }
   if (a.json) {
     Node doc = Node::object();
     doc.add("page", str(page->name));

@@ -96,7 +96,8 @@ Node identityNode(const ProgramIdentity& id) {
       {"PROGRAMID", &id.ProgramId},     {"PROGRAMNAME", &id.ProgramName},
       {"MODELID", &id.ModelId},         {"INSTALLERID", &id.InstallerId},
       {"CORPORATEID", &id.CorporateId}, {"SERVER", &id.Server},
-      {"SUBDIR", &id.ServerFolder},     {"MAINHELP", &id.MainHelp},
+      {"SUBDIR", &id.ServerFolder},     {"SUPPORTMAIL", &id.SupportMail},
+      {"MAINHELP", &id.MainHelp},
       {"LOGOIMAGE", &id.LogoImage}};
   for (const auto& [key, value] : fields) {
     if (!value->empty()) n.add(key, str(*value));

@@ -432,6 +432,7 @@ const std::unordered_map<std::string_view, LineApplier::Handler>& LineApplier::h
       {"CORPORATEID", OSTREL_TEXT(identity, CorporateId)},
       {"SERVER", OSTREL_TEXT(identity, Server)},
       {"SUBDIR", OSTREL_TEXT(identity, ServerFolder)},
+      {"SUPPORTMAIL", OSTREL_TEXT(identity, SupportMail)},
       {"MAINHELP", OSTREL_TEXT(identity, MainHelp)},
       {"TANKIMAGE",
        +[](LineApplier& a, const KeyValueLine& l) {

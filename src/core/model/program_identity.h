@@ -13,8 +13,9 @@ struct ProgramIdentity {
   std::string InstallerId;   // INSTALLERID
   std::string CorporateId;   // CORPORATEID
   std::string MainHelp;      // MAINHELP
-  std::string Server;        // SERVER
+  std::string Server;        // SERVER: host or host:port of the configuration reports
   std::string ServerFolder;  // SUBDIR
+  std::string SupportMail;   // SUPPORTMAIL: the maker's support mailbox
 };
 
 }  // namespace ostrel

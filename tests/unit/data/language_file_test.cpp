@@ -210,6 +210,7 @@ const std::vector<std::string>& keysInUse() {
                                   "IDVERSION"};
     addNumbered(k, "STATUS_MESSAGE", {{6, 14}, {16, 16}, {22, 24}, {26, 30}, {37, 42}, {44, 54}});
     addNumbered(k, "BUSY_MESSAGE", {{1, 11}, {13, 16}});
+    addNumbered(k, "SVC_MESSAGE", {{1, 8}});
     addNumbered(k, "ERROR_MESSAGE",
                 {{1, 13},
                  {15, 17},
@@ -408,6 +409,12 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"ERROR_MESSAGE140", "s"},   // the table's full value
       {"IDC_REPORT_PAGE", "dd"},   // page, pages
       {"IDC_CURVE_SAVEFAILED", "s"},  // file name
+      {"SVC_MESSAGE1", "s"},  // the field
+      {"SVC_MESSAGE2", "s"},
+      {"SVC_MESSAGE3", "s"},
+      {"SVC_MESSAGE4", "s"},
+      {"SVC_MESSAGE5", "s"},
+      {"SVC_MESSAGE6", "s"},
   };
   for (const std::string& key : keysInUse()) {
     std::string text;

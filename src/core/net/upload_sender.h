@@ -1,0 +1,55 @@
+#pragma once
+// Sends the configuration reports waiting in the pending-upload file, one
+// HTTP/1.0 POST per line, at start.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ostrel {
+
+class SettingsStore;
+
+struct UploadOutcome {
+  enum class Status {
+    Sent,                // every line went; PENDING cleared and the file removed
+    OptedOut,            // OPTOUT set: nothing read, nothing sent
+    NothingPending,      // PENDING not set
+    NoFile,              // PENDING set but the file is absent or locked
+    BadServer,           // the server name is not host[:port]
+    SendFailed,          // a request failed; PENDING and the file stay
+    SettingsUnreadable,  // ERROR_MESSAGE107 with code
+    SettingsUnsaved,     // ERROR_MESSAGE108 with code; the file stays
+  };
+  Status status = Status::NothingPending;
+  int code = 0;
+  int linesSent = 0;
+  std::string detail;  // the failing request's error, for logs and the CLI
+
+  // The result of SendPendingUploads: true on failure.
+  bool failed() const {
+    return status != Status::Sent && status != Status::OptedOut &&
+           status != Status::NothingPending;
+  }
+  // The language key to show, or empty when the failure shows nothing.
+  std::string messageKey() const;
+};
+
+// "<Logs>/<CorporateId>Upload.txt".
+std::filesystem::path pendingUploadFile(const std::filesystem::path& logs,
+                                        std::string_view corporateId);
+
+// The request target for one line: "//vantrel_config.lasso?" and the line,
+// a trailing CR dropped, with spaces, control bytes and bytes above 0x7E as
+// %XX (upper-case hex); every other byte, "%" included, as it is.
+std::string uploadRequestTarget(std::string_view line);
+
+struct UploadRequestOptions {
+  int timeoutMs = 4000;
+};
+
+// server is "host" or "host:port" (port 80 by default).
+UploadOutcome SendPendingUploads(SettingsStore& settings, const std::filesystem::path& file,
+                                 const std::string& server, const UploadRequestOptions& options = {});
+
+}  // namespace ostrel
