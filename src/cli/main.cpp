@@ -6,6 +6,7 @@
 
 #include "cli/config_commands.h"
 #include "cli/link_commands.h"
+#include "cli/live_commands.h"
 #include "cli/model_commands.h"
 #include "cli/table_commands.h"
 
@@ -25,6 +26,10 @@ constexpr const char* kUsage =
     "  radar get PARAM...                   read pulse-radar parameters (number or name)\n"
     "  radar set PARAM=VALUE...             write pulse-radar parameters\n"
     "  radar curve echo|false-echo|envelope [--out FILE]\n"
+    "  live [--frames N] [--seconds S]      the live level page's displays per frame\n"
+    "  echo record|scan [--csv FILE]        the echo record as the diagnostics page shows it\n"
+    "  echo erase-scan                      erase the unit's disturbance scan\n"
+    "  radar echo-curve [--curves echo,envelope,false-echo] [--csv FILE]\n"
     "\n"
     "model files:\n"
     "  model encipher IN OUT [--key HEX]    encipher a model file into the .fmf form\n"
@@ -78,6 +83,7 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "config") return ostrel::runConfigCommand(link, args, std::cout, std::cerr);
   if (args[0] == "table") return ostrel::runTableCommand(args, std::cin, std::cout, std::cerr);
+  if (ostrel::isLiveCommand(args)) return ostrel::runLiveCommand(link, args, std::cout, std::cerr);
   if (ostrel::isLinkCommand(args[0]))
     return ostrel::runLinkCommand(link, args, std::cout, std::cerr);
   std::cerr << "ostrelctl: unknown command '" << args[0] << "'\n\n" << kUsage;
