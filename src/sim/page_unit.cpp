@@ -6,6 +6,7 @@
 
 #include "sim/byte_fields.h"
 #include "sim/echo_synthesizer.h"
+#include "sim/level_profile.h"
 #include "sim/memory_generator.h"
 #include "sim/unit_frames.h"
 
@@ -326,10 +327,8 @@ std::pair<std::uint16_t, std::uint16_t> PageUnit::heightsLocked() const {
 std::uint16_t PageUnit::levelAtLocked(Clock::time_point t) const {
   if (fixedLevel_) return *fixedLevel_;
   const auto fill = heightsLocked().second;
-  const double turns = std::chrono::duration<double>(t - start_).count() /
-                       std::chrono::duration<double>(options_.levelPeriod).count();
-  const double rise = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * turns);
-  return static_cast<std::uint16_t>(fill * (0.40 + 0.45 * rise));
+  const LevelProfile profile{options_.levelPeriod, options_.fixedFraction};
+  return static_cast<std::uint16_t>(fill * profile.fraction(t - start_));
 }
 
 std::uint16_t PageUnit::distanceAtLocked(Clock::time_point t) const {

@@ -52,6 +52,7 @@ class PageUnit final : public SimUnit {
     bool liveEcho = true;
     std::chrono::milliseconds streamPeriod{100};
     std::chrono::milliseconds levelPeriod{180'000};  // one rise and fall
+    std::optional<double> fixedFraction;  // pins the level at this part of the fill height
   };
 
   explicit PageUnit(PageUnitKind kind);
