@@ -8,6 +8,7 @@
 #include "sim/echo_synthesizer.h"
 #include "sim/level_profile.h"
 #include "sim/memory_generator.h"
+#include "sim/stream_reading.h"
 #include "sim/unit_frames.h"
 
 namespace ostrel::sim {
@@ -148,7 +149,10 @@ void PageUnit::wake(Clock::time_point at, UnitOutput& out) {
   if (!streaming_) return;
   const std::uint16_t level = levelAtLocked(at);
   const std::uint8_t relays = updateRelaysLocked(level);
-  const auto frame = streamFrame(distanceAtLocked(at), relays);
+  const StreamReading reading =
+      streamReading(options_.invertDemo, memories_.history, level, distanceAtLocked(at),
+                    fixedLevel_ ? Surface::Measured : surfaceOf(options_.fixedFraction));
+  const auto frame = readingFrame(reading, relays);
   out.send(frame, at, baud_);
   nextFrame_ = at + options_.streamPeriod;
 }

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     unitOptions.only1200 = options->only1200;
     unitOptions.levelPeriod = options->level.period;
     unitOptions.fixedFraction = options->level.fixedFraction;
+    unitOptions.invertDemo = options->invertDemo;
     if (options->image) {
       const auto loaded = memories.load(*options->image);
       if (!loaded.error.empty()) {

@@ -41,6 +41,8 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
       const auto profile = LevelProfile::parse(*value, &why);
       if (!profile) return fail(why);
       o.level = *profile;
+    } else if (name == "--invert-demo") {
+      o.invertDemo = true;
     } else if (name == "--pace") {
       o.pace = true;
     } else if (name == "--only-1200") {
@@ -68,6 +70,7 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
       o.faults.push_back(*fault);
     }
   }
+  if (pulse && o.invertDemo) return fail("--invert-demo applies to memory-page units");
   if (pulse && (o.image || o.dump)) {
     return fail("--image and --dump apply to memory-page units, not to pulse-radar");
   }
@@ -103,6 +106,8 @@ the path of the terminal to open as the cable's serial port.
   --level-profile moving:SECONDS | fixed:PERCENT
                   the level rises from 40 % to 85 % of the fill height and falls
                   back once every SECONDS (default 180), or stays at PERCENT
+  --invert-demo   stream table counts and state bits (models marked INVERTDEMO)
+                  instead of the distance (memory-page units only)
   --pace          bytes take their wire time at the line's baud rate
   --only-1200     the unit starts at 1200 baud until told otherwise (0x52)
   --help          this text

@@ -22,6 +22,7 @@ struct UnitsimOptions {
   std::vector<Fault> faults;
   std::vector<PulseFault> pulseFaults;
   LevelProfile level;     // --level-profile
+  bool invertDemo = false;  // --invert-demo
   bool pace = false;      // --pace
   bool only1200 = false;  // --only-1200
   bool help = false;      // --help

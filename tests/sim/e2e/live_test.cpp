@@ -89,6 +89,59 @@ TEST(LiveStream, StopRightAfterStartEndsTheWorker) {
   EXPECT_EQ(stream.workersStarted(), 8);
 }
 
+// The frames a unit streams, decoded by the live page's model.
+struct StreamedUnit {
+  explicit StreamedUnit(sim::PageUnit::Options options)
+      : unit(std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic, options)),
+        driver(unit),
+        link(driver) {
+    std::vector<std::string> cables;
+    link.EnumerateCables(cables, 0x10C4, 0x807F);
+    link.SetTargetProduct(cables.back());
+  }
+  StreamController::Frame next() {
+    EXPECT_EQ(link.Connect(), 0);
+    FrameQueue queue;
+    StreamController stream(link);
+    stream.start(false, queue.sink());
+    const auto item = queue.pop(3s);
+    stream.stop(false);
+    EXPECT_TRUE(item.has_value());
+    return item ? item->frame : StreamController::Frame{};
+  }
+  std::shared_ptr<sim::PageUnit> unit;
+  sim::SimulatedCableDriver driver;
+  UnitLink link;
+};
+
+TEST(LiveStream, InvertDemoUnitsSendTableCountsAndStateBits) {
+  sim::PageUnit::Options options;
+  options.invertDemo = true;
+  StreamedUnit s(options);
+  // A table of one point every 100 level counts, point i = 10 i.
+  auto memories = s.unit->memories();
+  memories.history.fill(0);
+  memories.history[10] = 100;
+  for (std::size_t i = 0; i < 248; ++i) memories.history[16 + 2 * i] = static_cast<std::uint8_t>(10 * i);
+  s.unit->setMemories(memories);
+  s.unit->setFixedLevel(250);
+  StreamController::Frame f = s.next();
+  EXPECT_EQ(f[2] + 256 * f[3], 25) << "halfway between points 2 and 3";
+  EXPECT_EQ(f[4] & 0x30, 0x30) << "measured";
+
+  options.fixedFraction = 1.0;
+  StreamedUnit full(options);
+  EXPECT_EQ(full.next()[4] & 0x30, 0x10);
+  options.invertDemo = false;
+  StreamedUnit plainFull(options);
+  f = plainFull.next();
+  EXPECT_EQ(f[2] + 256 * f[3], 1) << "raw 1 is FULL";
+  options.fixedFraction = 0.0;
+  StreamedUnit plainEmpty(options);
+  f = plainEmpty.next();
+  EXPECT_EQ(f[2] + 256 * f[3], 2) << "raw 2 is EMPTY";
+}
+
 TEST(LevelProfile, PinsOrPacesTheSimulatedLevel) {
   std::string error;
   const auto fixed = sim::LevelProfile::parse("fixed:50", &error);
