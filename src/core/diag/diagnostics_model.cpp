@@ -73,7 +73,7 @@ void DiagnosticsModel::activate(bool sampleMode) {
   entries_.clear();
   entries_.push_back(records_.Values.SelectText);
   const auto& echoes = records_.Database.DiagnosticEchoes;
-  for (int i = 1; i <= echoes.Last && i < static_cast<int>(echoes.Items.size()); ++i) {
+  for (int i = 0; i <= echoes.Last && i < static_cast<int>(echoes.Items.size()); ++i) {
     entries_.push_back(echoes[static_cast<std::size_t>(i)]);
   }
   selected_ = 0;
@@ -88,10 +88,28 @@ void DiagnosticsModel::activate(bool sampleMode) {
   notify(DiagnosticsPart::Units);
 }
 
+bool DiagnosticsModel::readsRecord(int entry) const {
+  return !sample_ && (entry == kScanEntry || entry == kEchoEntry);
+}
+
+int DiagnosticsModel::readRecord(int entry, std::uint8_t* record) {
+  if (memory_ == nullptr) return -1;
+  return entry == kScanEntry
+             ? memory_->ReadBlocks(UnitMemory::kScanSelector, UnitMemory::kScanFirstBlock, record)
+             : memory_->ReadBlocks(UnitMemory::kEchoSelector, 0, record);
+}
+
+void DiagnosticsModel::readFailed(int entry) {
+  // The page's only two literal messages.
+  const char* message =
+      entry == kScanEntry ? "Error reading empty signal scan" : "Error reading echo curve";
+  if (presenter_ != nullptr) presenter_->platformMessageBox(message, kStyleError);
+}
+
 bool DiagnosticsModel::choose(int entry) {
   if (sample_) return true;
   selected_ = entry;
-  if (entry != kScanEntry && entry != kEchoEntry) {
+  if (!readsRecord(entry)) {
     levelText_ = number(0.0);
     distanceText_ = number(0.0);
     currentText_ = "0";
@@ -99,16 +117,8 @@ bool DiagnosticsModel::choose(int entry) {
     return true;
   }
   std::array<std::uint8_t, UnitMemory::kRecordSize> record{};
-  const int r = memory_ == nullptr ? -1
-                : entry == kScanEntry
-                    ? memory_->ReadBlocks(UnitMemory::kScanSelector, UnitMemory::kScanFirstBlock,
-                                          record.data())
-                    : memory_->ReadBlocks(UnitMemory::kEchoSelector, 0, record.data());
-  if (r != 0) {
-    // The page's only two literal messages.
-    const char* message =
-        entry == kScanEntry ? "Error reading empty signal scan" : "Error reading echo curve";
-    if (presenter_ != nullptr) presenter_->platformMessageBox(message, kStyleError);
+  if (readRecord(entry, record.data()) != 0) {
+    readFailed(entry);
     return false;
   }
   showRecord(record.data());

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/volume/curve_plot.h"
+
 namespace ostrel {
 
 struct ModelRecords;
@@ -29,16 +31,6 @@ class DiagnosticsView {
  public:
   virtual ~DiagnosticsView() = default;
   virtual void changed(DiagnosticsPart part) = 0;
-};
-
-struct PlotPoint {
-  int x = 0;
-  int y = 0;
-};
-
-struct PlotLine {
-  PlotPoint from;
-  PlotPoint to;
 };
 
 // A text centred on a point.
@@ -122,6 +114,12 @@ class DiagnosticsModel {
   // A curve chosen in the list; false when the read failed (the message is
   // shown and the displays keep their texts).
   bool choose(int entry);
+  // choose() in its two halves, for a view that runs the device part as
+  // device work: whether the entry reads a record, the read itself (no
+  // view is told anything), then the record shown or the failure reported.
+  bool readsRecord(int entry) const;
+  int readRecord(int entry, std::uint8_t* record);
+  void readFailed(int entry);
   // Takes a record as if read (2048 bytes, little-endian words).
   void showRecord(const std::uint8_t* bytes);
   // "Erase Disturbance Scan": the unit's result (not shown on the page).

@@ -28,10 +28,11 @@ struct DiagPage : test::DiagRecords {
   DiagPage() {
     records.Database.UnitRange = "9.1 Meters";
     records.Values.SelectText = "<Select>";
-    records.Database.DiagnosticEchoes[1] = "Disturbance Scan";
-    records.Database.DiagnosticEchoes[2] = "Echo Curve";
+    // The model file's lines are appended from the list's start.
+    records.Database.DiagnosticEchoes[0] = "Disturbance Scan";
+    records.Database.DiagnosticEchoes[1] = "Echo Curve";
     records.Database.DiagnosticEchoes.Count = 2;
-    records.Database.DiagnosticEchoes.Last = 2;
+    records.Database.DiagnosticEchoes.Last = 1;
   }
   test::RecordingPresenter presenter;
   DiagnosticsModel model{records, config, nullptr, nullptr, &presenter};
