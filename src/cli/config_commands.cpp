@@ -777,6 +777,15 @@ int printUnitConfiguration(Session& s, bool json, std::ostream& out, std::ostrea
   return readCommand(s, a, out, err);
 }
 
+bool readUnitRecords(Session& session, UnitRecords& records, std::ostream& err) {
+  UnitRead read(err);
+  if (!readUnit(session, Args{}, read, err)) return false;
+  records.config = read.unit->config;
+  records.volume = read.unit->volume;
+  records.rows = read.unit->rows;
+  return true;
+}
+
 int runConfigCommand(const LinkOptions& options, const std::vector<std::string>& args,
                      std::ostream& out, std::ostream& err) {
   Args a;

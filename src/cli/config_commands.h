@@ -8,8 +8,25 @@
 #include <vector>
 
 #include "cli/link_commands.h"
+#include "core/config/unit_configuration.h"
+#include "core/volume/strapping_rows.h"
+#include "core/volume/volume_table.h"
 
 namespace ostrel {
+
+struct Session;
+
+// What a unit's configuration page holds after reading the unit.
+struct UnitRecords {
+  UnitConfiguration config;
+  VolumeTable volume;
+  StrappingRows rows;
+};
+
+// Connects, identifies the unit, loads its shipped model into the session's
+// records and reads its configuration as the page does. False with the
+// message on err.
+bool readUnitRecords(Session& session, UnitRecords& records, std::ostream& err);
 
 // 0 done; 1 failed (config diff: the unit differs); 2 usage error;
 // 3 config diff could not compare.

@@ -7,6 +7,7 @@
 
 #include "cli/config_commands.h"
 #include "cli/link_commands.h"
+#include "cli/live_commands.h"
 #include "cli/model_commands.h"
 #include "cli/service_commands.h"
 #include "cli/table_commands.h"
@@ -34,6 +35,10 @@ constexpr const char* kUsage =
     "               [--to ADDRESS] [--dry-run]\n"
     "  uploads [--send]                     the pending configuration reports\n"
     "  record [--since DATE] [--file CSV]   the production record of written units\n"
+    "  live [--frames N] [--seconds S]      the live level page's displays per frame\n"
+    "  echo record|scan [--csv FILE]        the echo record as the diagnostics page shows it\n"
+    "  echo erase-scan                      erase the unit's disturbance scan\n"
+    "  radar echo-curve [--curves echo,envelope,false-echo] [--csv FILE]\n"
     "\n"
     "model files:\n"
     "  model encipher IN OUT [--key HEX]    encipher a model file into the .fmf form\n"
@@ -102,6 +107,7 @@ int main(int argc, char** argv) {
   if (args[0] == "table") return ostrel::runTableCommand(args, std::cin, std::cout, std::cerr);
   if (ostrel::isServiceCommand(args[0]))
     return ostrel::runServiceCommand(link, args, std::cout, std::cerr);
+  if (ostrel::isLiveCommand(args)) return ostrel::runLiveCommand(link, args, std::cout, std::cerr);
   if (ostrel::isLinkCommand(args[0]))
     return ostrel::runLinkCommand(link, args, std::cout, std::cerr);
   std::cerr << "ostrelctl: unknown command '" << args[0] << "'\n\n" << kUsage;

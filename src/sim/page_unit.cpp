@@ -6,7 +6,9 @@
 
 #include "sim/byte_fields.h"
 #include "sim/echo_synthesizer.h"
+#include "sim/level_profile.h"
 #include "sim/memory_generator.h"
+#include "sim/stream_reading.h"
 #include "sim/unit_frames.h"
 
 namespace ostrel::sim {
@@ -147,7 +149,10 @@ void PageUnit::wake(Clock::time_point at, UnitOutput& out) {
   if (!streaming_) return;
   const std::uint16_t level = levelAtLocked(at);
   const std::uint8_t relays = updateRelaysLocked(level);
-  const auto frame = streamFrame(distanceAtLocked(at), relays);
+  const StreamReading reading =
+      streamReading(options_.invertDemo, memories_.history, level, distanceAtLocked(at),
+                    fixedLevel_ ? Surface::Measured : surfaceOf(options_.fixedFraction));
+  const auto frame = readingFrame(reading, relays);
   out.send(frame, at, baud_);
   nextFrame_ = at + options_.streamPeriod;
 }
@@ -326,10 +331,8 @@ std::pair<std::uint16_t, std::uint16_t> PageUnit::heightsLocked() const {
 std::uint16_t PageUnit::levelAtLocked(Clock::time_point t) const {
   if (fixedLevel_) return *fixedLevel_;
   const auto fill = heightsLocked().second;
-  const double turns = std::chrono::duration<double>(t - start_).count() /
-                       std::chrono::duration<double>(options_.levelPeriod).count();
-  const double rise = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * turns);
-  return static_cast<std::uint16_t>(fill * (0.40 + 0.45 * rise));
+  const LevelProfile profile{options_.levelPeriod, options_.fixedFraction};
+  return static_cast<std::uint16_t>(fill * profile.fraction(t - start_));
 }
 
 std::uint16_t PageUnit::distanceAtLocked(Clock::time_point t) const {

@@ -16,7 +16,8 @@
 // bits 0..3 are the relays, switched by the set points of the customer page
 // (relay k on at the float at 152+4k, off at 168+4k, in the height unit that
 // OUTPUT names, feet for any other code; both 0: relay unused). Any complete
-// command frame ends the stream.
+// command frame ends the stream. With invertDemo the frames carry table
+// counts and state bits instead (stream_reading.h).
 
 #include <array>
 #include <chrono>
@@ -52,6 +53,9 @@ class PageUnit final : public SimUnit {
     bool liveEcho = true;
     std::chrono::milliseconds streamPeriod{100};
     std::chrono::milliseconds levelPeriod{180'000};  // one rise and fall
+    std::optional<double> fixedFraction;  // pins the level at this part of the fill height
+    // Streams table counts and state bits, as units of INVERTDEMO models do.
+    bool invertDemo = false;
   };
 
   explicit PageUnit(PageUnitKind kind);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "sim/level_profile.h"
 #include "sim/radar_curve_synthesizer.h"
 #include "sim/unit_frames.h"
 
@@ -374,10 +375,8 @@ double PulseRadarUnit::levelAtLocked(Clock::time_point t) const {
     sensor = kFallbackSensorHeight;
     fill = kFallbackFillHeight;
   }
-  const double turns = std::chrono::duration<double>(t - start_).count() /
-                       std::chrono::duration<double>(options_.levelPeriod).count();
-  const double rise = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * turns);
-  return fill * (0.40 + 0.45 * rise);
+  const LevelProfile profile{options_.levelPeriod, options_.fixedFraction};
+  return fill * profile.fraction(t - start_);
 }
 
 double PulseRadarUnit::distanceAtLocked(Clock::time_point t) const {

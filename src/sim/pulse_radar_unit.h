@@ -74,6 +74,7 @@ class PulseRadarUnit final : public SimUnit {
     bool wakeable = true;
     std::chrono::milliseconds idlePeriod{25};
     std::chrono::milliseconds levelPeriod{180'000};  // one rise and fall
+    std::optional<double> fixedFraction;  // pins the level at this part of the fill height
     std::size_t replyPreambles = 5;
   };
 

@@ -52,6 +52,9 @@ int main(int argc, char** argv) {
     UnitMemories memories = MemoryGenerator::generate(*pageKind);
     PageUnit::Options unitOptions;
     unitOptions.only1200 = options->only1200;
+    unitOptions.levelPeriod = options->level.period;
+    unitOptions.fixedFraction = options->level.fixedFraction;
+    unitOptions.invertDemo = options->invertDemo;
     if (options->image) {
       const auto loaded = memories.load(*options->image);
       if (!loaded.error.empty()) {
@@ -70,6 +73,8 @@ int main(int argc, char** argv) {
   } else {
     PulseRadarUnit::Options radarOptions;
     radarOptions.only1200 = options->only1200;
+    radarOptions.levelPeriod = options->level.period;
+    radarOptions.fixedFraction = options->level.fixedFraction;
     auto radar = std::make_shared<PulseRadarUnit>(radarOptions);
     for (const Fault& f : options->faults) radar->addFault(f);
     for (const PulseFault& f : options->pulseFaults) radar->addFault(f);

@@ -19,7 +19,7 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
       name = name.substr(0, eq);
     }
     const bool takesValue = name == "--kind" || name == "--image" || name == "--dump" ||
-                            name == "--fault";
+                            name == "--fault" || name == "--level-profile";
     if (takesValue && !value) {
       if (i + 1 >= args.size()) return fail(name + " needs a value");
       value = args[++i];
@@ -36,6 +36,13 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
       o.dump = *value;
     } else if (name == "--fault") {
       faultTexts.push_back(*value);
+    } else if (name == "--level-profile") {
+      std::string why;
+      const auto profile = LevelProfile::parse(*value, &why);
+      if (!profile) return fail(why);
+      o.level = *profile;
+    } else if (name == "--invert-demo") {
+      o.invertDemo = true;
     } else if (name == "--pace") {
       o.pace = true;
     } else if (name == "--only-1200") {
@@ -63,6 +70,7 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
       o.faults.push_back(*fault);
     }
   }
+  if (pulse && o.invertDemo) return fail("--invert-demo applies to memory-page units");
   if (pulse && (o.image || o.dump)) {
     return fail("--image and --dump apply to memory-page units, not to pulse-radar");
   }
@@ -95,6 +103,11 @@ the path of the terminal to open as the cable's serial port.
                           header-fe | header-address | header-marker |
                           unknown-type | late=MS
                   e.g. --fault 0x111:1:hart-xor --fault 0:*:no-reply
+  --level-profile moving:SECONDS | fixed:PERCENT
+                  the level rises from 40 % to 85 % of the fill height and falls
+                  back once every SECONDS (default 180), or stays at PERCENT
+  --invert-demo   stream table counts and state bits (models marked INVERTDEMO)
+                  instead of the distance (memory-page units only)
   --pace          bytes take their wire time at the line's baud rate
   --only-1200     the unit starts at 1200 baud until told otherwise (0x52)
   --help          this text

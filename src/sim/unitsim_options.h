@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sim/fault.h"
+#include "sim/level_profile.h"
 #include "sim/pulse_fault.h"
 #include "sim/unit_factory.h"
 
@@ -20,6 +21,8 @@ struct UnitsimOptions {
   // for the pulse radar also HART faults PARAM:WHEN:KIND (told apart by KIND).
   std::vector<Fault> faults;
   std::vector<PulseFault> pulseFaults;
+  LevelProfile level;     // --level-profile
+  bool invertDemo = false;  // --invert-demo
   bool pace = false;      // --pace
   bool only1200 = false;  // --only-1200
   bool help = false;      // --help

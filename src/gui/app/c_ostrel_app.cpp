@@ -5,7 +5,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
+#include <QComboBox>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <iostream>
 
 #include "core/platform/instance_lock.h"
@@ -14,6 +17,9 @@
 #include "gui/app/c_ostrel_dlg.h"
 #include "gui/app/startup_options.h"
 #include "gui/config/c_generic_form.h"
+#include "gui/diag/c_big_display.h"
+#include "gui/diag/c_diagnostics.h"
+#include "gui/diag/c_led.h"
 
 namespace ostrel {
 
@@ -57,6 +63,54 @@ void printConfigurationPage(CMainForm& form) {
   }
 }
 
+CGenericForm* configurationPage(CMainForm& form) {
+  for (int i = 0; i < form.pageCount(); ++i) {
+    if (auto* page = qobject_cast<CGenericForm*>(form.page(i))) return page;
+  }
+  return nullptr;
+}
+
+// The live display after a few frames of a page unit (and the diagnostics
+// page with an echo record of a guided-wave unit), saved and described;
+// then done() runs.
+void saveLivePages(COstrelDlg& dialog, CMainForm& form, const std::filesystem::path& folder,
+                   const std::function<void()>& done) {
+  AppContext& ctx = dialog.context();
+  const bool pageUnit = ctx.State.Kind == UnitKind::Ultrasonic ||
+                        ctx.State.Kind == UnitKind::GuidedWave || ctx.State.Kind == UnitKind::UType;
+  if (!pageUnit) {
+    done();
+    return;
+  }
+  const PageServices services{ctx, dialog.presenter(), false};
+  CGenericForm* configuration = configurationPage(form);
+  auto live = std::make_shared<CBigDisplay>(services);
+  live->configurationModel = [configuration]() -> ConfigPageModel* {
+    return configuration != nullptr ? &configuration->model() : nullptr;
+  };
+  live->resize(720, 640);
+  live->show();
+  live->OnSetActive();
+  QTimer::singleShot(1500, &form, [&dialog, live, folder, done, services] {
+    saveScreenshot(*live, folder, "live.png", "Live display");
+    std::string relays;
+    for (int i = 0; i < 4; ++i) relays += live->relayLamp(i)->isOn() ? std::to_string(i + 1) + " " : "";
+    std::cout << "Live display: level " << live->levelDisplay()->text().toStdString() << ", distance "
+              << live->distanceDisplay()->text().toStdString() << ", relays "
+              << (relays.empty() ? std::string("none") : relays) << std::endl;
+    live->stopWithoutPause();
+    if (dialog.context().State.Kind == UnitKind::GuidedWave) {
+      CDiagnostics diagnostics(services);
+      diagnostics.resize(720, 700);
+      diagnostics.show();
+      diagnostics.OnSetActive();
+      emit diagnostics.curveList()->activated(2);
+      saveScreenshot(diagnostics, folder, "diagnostics.png", "Diagnostics");
+    }
+    done();
+  });
+}
+
 // An unattended run with pictures: the windows are saved once the connect
 // sequence has reached the main form (or stopped short of it), and the run
 // ends there.
@@ -68,7 +122,7 @@ void takeScreenshots(COstrelDlg& dialog, const std::filesystem::path& folder) {
                        saveScreenshot(*form, folder, "mainform.png", "Main form");
                        printIdentity(dialog.context());
                        printConfigurationPage(*form);
-                       form->done(0);
+                       saveLivePages(dialog, *form, folder, [form] { form->done(0); });
                      });
                    });
   QObject::connect(

@@ -377,6 +377,7 @@ void COstrelDlg::OpenMainForm(bool stubbed) {
   form.addPage(configuration);
   form.addPage(update);
   auto* live = new CBigDisplay(services);
+  live->configurationModel = [configuration] { return &configuration->model(); };
   if (ctx.Values.DemoTab) form.addPage(live);
   // The configuration page adds and removes these as the model's kind wants.
   form.holdPage(CMainForm::Optional::Update, update);
