@@ -223,7 +223,8 @@ const std::vector<std::string>& keysInUse() {
                  {113, 115},
                  {117, 117},
                  {119, 130},
-                 {132, 133}});
+                 {132, 133},
+                 {160, 165}});
     return k;
   }();
   return keys;
@@ -404,6 +405,8 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"ERROR_MESSAGE122", "dd"},  // previous and current row
       {"ERROR_MESSAGE128", "ff"},  // configuration and unit revisions
       {"ERROR_MESSAGE132", "ss"},  // error name, command name
+      {"ERROR_MESSAGE160", "d"},   // offset of the incomplete frame
+      {"ERROR_MESSAGE162", "s"},   // program name of the file
       {"IDC_REPORT_PAGE", "dd"},   // page, pages
       {"IDC_CURVE_SAVEFAILED", "s"},  // file name
   };
