@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/config_commands.h"
+#include "cli/firmware_commands.h"
 #include "cli/link_commands.h"
 #include "cli/model_commands.h"
 #include "cli/table_commands.h"
@@ -37,6 +38,12 @@ constexpr const char* kUsage =
     "                                       the file the pages make\n"
     "  config read [--out FILE]             the file the unit's configuration makes\n"
     "  config diff FILE                     the fields where the unit differs from a file\n"
+    "\n"
+    "firmware:\n"
+    "  program-file show FILE [--json]      what a program file holds\n"
+    "  program-file pack --pid TEXT [--fep FILE] [--pkt FILE] --out FILE.fp2\n"
+    "  programs [--json]                    the program files that fit the unit\n"
+    "  program FILE [--yes] [--force]       update the unit's firmware\n"
     "\n"
     "tables (offline; see 'ostrelctl table --help'):\n"
     "  table tank|flow|strap --json-in FILE [--json-out FILE] [--model FILE]\n"
@@ -78,6 +85,9 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "config") return ostrel::runConfigCommand(link, args, std::cout, std::cerr);
   if (args[0] == "table") return ostrel::runTableCommand(args, std::cin, std::cout, std::cerr);
+  if (ostrel::isFirmwareCommand(args[0])) {
+    return ostrel::runFirmwareCommand(link, args, std::cout, std::cerr);
+  }
   if (ostrel::isLinkCommand(args[0]))
     return ostrel::runLinkCommand(link, args, std::cout, std::cerr);
   std::cerr << "ostrelctl: unknown command '" << args[0] << "'\n\n" << kUsage;
