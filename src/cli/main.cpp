@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/config_commands.h"
+#include "cli/firmware_commands.h"
 #include "cli/link_commands.h"
 #include "cli/live_commands.h"
 #include "cli/model_commands.h"
@@ -54,6 +55,12 @@ constexpr const char* kUsage =
     "  config write FILE [--yes] [--count N] [--record CSV]\n"
     "                                       write to units; each written unit gets a line\n"
     "                                       in the production record (Logs/Production.csv)\n"
+    "\n"
+    "firmware:\n"
+    "  program-file show FILE [--json]      what a program file holds\n"
+    "  program-file pack --pid TEXT [--fep FILE] [--pkt FILE] --out FILE.fp2\n"
+    "  programs [--json]                    the program files that fit the unit\n"
+    "  program FILE [--yes] [--force]       update the unit's firmware\n"
     "\n"
     "tables (offline; see 'ostrelctl table --help'):\n"
     "  table tank|flow|strap --json-in FILE [--json-out FILE] [--model FILE]\n"
@@ -108,6 +115,9 @@ int main(int argc, char** argv) {
   if (ostrel::isServiceCommand(args[0]))
     return ostrel::runServiceCommand(link, args, std::cout, std::cerr);
   if (ostrel::isLiveCommand(args)) return ostrel::runLiveCommand(link, args, std::cout, std::cerr);
+  if (ostrel::isFirmwareCommand(args[0])) {
+    return ostrel::runFirmwareCommand(link, args, std::cout, std::cerr);
+  }
   if (ostrel::isLinkCommand(args[0]))
     return ostrel::runLinkCommand(link, args, std::cout, std::cerr);
   std::cerr << "ostrelctl: unknown command '" << args[0] << "'\n\n" << kUsage;

@@ -25,6 +25,7 @@ constexpr KindName kKinds[] = {
     {FaultKind::WrongReady, "wrong-ready", false, false},
     {FaultKind::DropByte, "drop-byte", true, false},
     {FaultKind::Slow, "slow", true, true},
+    {FaultKind::PowerLost, "power-lost", true, false},
 };
 
 std::optional<Fault> fail(std::string* error, std::string text) {
@@ -54,12 +55,14 @@ std::optional<Fault> Fault::parse(std::string_view text, std::string* error) {
   }
   f.kind = kind->kind;
   if (f.kind == FaultKind::DropByte) f.value = kLastByte;
+  if (f.kind == FaultKind::PowerLost) f.value = kDefaultOutageMs;
   if (valueText) {
     const auto v =
         f.kind == FaultKind::Refuse ? parseFaultNumber(*valueText) : parseDecimal(*valueText);
     if (!v) return fail(error, "fault value '" + std::string(*valueText) + "' is not a number");
     const bool ok = f.kind == FaultKind::Refuse ? (*v >= 1 && *v <= 0xFF)
-                    : f.kind == FaultKind::Slow ? (*v >= 0 && *v <= 600000)
+                    : f.kind == FaultKind::Slow || f.kind == FaultKind::PowerLost
+                        ? (*v >= 0 && *v <= 600000)
                                                 : (*v >= 0 && *v <= 0xFFFF);
     if (!ok) return fail(error, "fault value '" + std::string(*valueText) + "' is out of range");
     f.value = static_cast<int>(*v);
@@ -77,6 +80,7 @@ std::string Fault::toString() const {
     if (k.kind == kind) s += k.name;
   }
   if (kind == FaultKind::Refuse || kind == FaultKind::Slow ||
+      (kind == FaultKind::PowerLost && value != kDefaultOutageMs) ||
       (kind == FaultKind::DropByte && value != kLastByte)) {
     s += '=' + std::to_string(value);
   }

@@ -4,7 +4,7 @@ namespace ostrel::sim {
 
 bool FaultAction::any() const {
   return silence || wrongAckCheck || wrongDataCheck || noReady || wrongReady ||
-         refuse.has_value() || dropIndex.has_value() || delay.count() > 0;
+         refuse.has_value() || dropIndex.has_value() || delay.count() > 0 || powerLost.has_value();
 }
 
 void FaultPlan::add(const Fault& fault) { faults_.push_back(fault); }
@@ -43,6 +43,9 @@ FaultAction FaultPlan::onCommand(std::uint8_t cmd) {
         break;
       case FaultKind::Slow:
         a.delay += std::chrono::milliseconds(f.value);
+        break;
+      case FaultKind::PowerLost:
+        a.powerLost = std::chrono::milliseconds(f.value);
         break;
     }
   }

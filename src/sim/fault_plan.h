@@ -22,6 +22,7 @@ struct FaultAction {
   std::optional<std::uint8_t> refuse;
   std::optional<int> dropIndex;  // Fault::kLastByte for the last byte
   std::chrono::milliseconds delay{0};
+  std::optional<std::chrono::milliseconds> powerLost;  // the outage
 
   bool any() const;
 };

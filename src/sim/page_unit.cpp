@@ -131,6 +131,7 @@ std::uint32_t PageUnit::baud() const {
 
 void PageUnit::hear(std::uint8_t byte, Clock::time_point at, UnitOutput& out) {
   std::lock_guard lock(mutex_);
+  if (!boot_.powered(at)) return;
   if (auto frame = parser_.feed(byte, at)) handleLocked(*frame, at, out);
 }
 
@@ -167,6 +168,7 @@ void PageUnit::handleLocked(const CommandFrame& frame, Clock::time_point at, Uni
   }
   const FaultAction fault = faults_.onCommand(frame.cmd);
   if (fault.silence) return;
+  if (fault.powerLost) return boot_.losePower(at, *fault.powerLost);
 
   Answer a;
   if (fault.refuse) {
@@ -210,6 +212,14 @@ PageUnit::Answer PageUnit::executeLocked(const CommandFrame& frame, Clock::time_
     return a;
   };
   const auto needs = [&](std::size_t n) { return d.size() == n; };
+  if (const auto boot = boot_.execute(frame, memories_, kind_)) {
+    a.ack = ackFrame(frame.cmd, boot->status);
+    if (boot->ready) {
+      a.follow = readyFrame();
+      a.kind = Follow::Ready;
+    }
+    return a;
+  }
 
   switch (frame.cmd) {
     case 0x10:  // are you there

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/bootloader.h"
 #include "sim/command_parser.h"
 #include "sim/fault_plan.h"
 #include "sim/page_unit_kind.h"
@@ -85,6 +86,12 @@ class PageUnit final : public SimUnit {
   // empty scratch area. Memories and faults stay.
   void powerCycle();
 
+  // What the boot loader holds: the program bytes since the last erase.
+  Bootloader::State bootState() const {
+    std::lock_guard lock(mutex_);
+    return boot_.state();
+  }
+
   // Complete command frames heard so far (good check or not), oldest first.
   std::vector<CommandFrame> receivedCommands() const;
   void clearReceivedCommands();
@@ -121,6 +128,7 @@ class PageUnit final : public SimUnit {
   UnitMemories::Page scratch_{};
   CommandParser parser_{kLongestFrameLength};
   FaultPlan faults_;
+  Bootloader boot_;
   std::uint32_t baud_;
   bool streaming_ = false;
   Clock::time_point nextFrame_{};

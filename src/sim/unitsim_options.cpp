@@ -93,8 +93,11 @@ the path of the terminal to open as the cable's serial port.
                     WHEN  n (the n-th arrival of that command) or * (every one)
                     KIND  silence | wrong-ack-check | wrong-data-check |
                           refuse=STATUS | no-ready | wrong-ready |
-                          drop-byte[=INDEX] | slow=MS
+                          drop-byte[=INDEX] | slow=MS | power-lost[=MS]
                   e.g. --fault 0x31:3:wrong-data-check --fault 0x52:*:refuse=7
+                  --fault 0x24:40:power-lost (deaf for 5 s from the 40th
+                  program-data frame on) --fault 0x40:*:refuse=2 (64-byte
+                  program packets only)
                   pulse-radar: these strike its unit frames (0x10, 0x40, 0x52);
                   its HART replies take PARAM:WHEN:KIND[=VALUE]
                     PARAM parameter number, e.g. 0x111; 0 for HART command 0

@@ -38,6 +38,8 @@ TEST(FaultText, ParsesTheDocumentedForms) {
   EXPECT_EQ(parsed("0x32:4:no-ready"), (Fault{0x32, 4, FaultKind::NoReady, 0}));
   EXPECT_EQ(parsed("0x10:*:wrong-ack-check"), (Fault{0x10, Fault::kEvery, FaultKind::WrongAckCheck, 0}));
   EXPECT_EQ(parsed("0x31:1:refuse=0x83").value, 0x83);
+  EXPECT_EQ(parsed("0x24:40:power-lost"), (Fault{0x24, 40, FaultKind::PowerLost, 5000}));
+  EXPECT_EQ(parsed("0x24:2:power-lost=800"), (Fault{0x24, 2, FaultKind::PowerLost, 800}));
 }
 
 TEST(FaultText, RefusesMalformedForms) {
@@ -54,6 +56,7 @@ TEST(FaultText, RefusesMalformedForms) {
 TEST(FaultText, WritesWhatItReads) {
   for (const char* text : {"0x31:3:wrong-data-check", "0x32:*:wrong-ready", "0x10:1:slow=1500",
                            "0x52:*:refuse=7", "0x31:2:drop-byte", "0x31:2:drop-byte=4",
+                           "0x24:40:power-lost", "0x24:3:power-lost=800",
                            "0x16:9:silence", "0x32:1:no-ready", "0x37:*:wrong-ack-check"}) {
     EXPECT_EQ(parsed(text).toString(), text);
   }

@@ -225,7 +225,8 @@ const std::vector<std::string>& keysInUse() {
                  {117, 117},
                  {119, 130},
                  {132, 133},
-                 {140, 140}});
+                 {140, 140},
+                 {160, 165}});
     return k;
   }();
   return keys;
@@ -407,6 +408,8 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"ERROR_MESSAGE128", "ff"},  // configuration and unit revisions
       {"ERROR_MESSAGE132", "ss"},  // error name, command name
       {"ERROR_MESSAGE140", "s"},   // the table's full value
+      {"ERROR_MESSAGE160", "d"},   // offset of the incomplete frame
+      {"ERROR_MESSAGE162", "s"},   // program name of the file
       {"IDC_REPORT_PAGE", "dd"},   // page, pages
       {"IDC_CURVE_SAVEFAILED", "s"},  // file name
       {"SVC_MESSAGE1", "s"},  // the field
