@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/config/config_save_name.h"
+#include "core/config/unit_configuration.h"
 #include "core/model/model_records.h"
 #include "core/support/log_file.h"
 #include "core/support/notice.h"
@@ -153,6 +154,23 @@ std::string ConfigPageFiles::fileDate(const std::filesystem::path& path) const {
 const RadarAdvanced* ConfigPageFiles::radarForFile(const PulseParameters& block) const {
   radarAdvanced_ = RadarAdvanced::from(block);
   return &radarAdvanced_;
+}
+
+bool ConfigPageFiles::openDrawing() const {
+  const UnitConfiguration& config = *records_.config;
+  if (!config.configurationValid || config.configurationIndex < 0) {
+    show(Notice::message("ERROR_MESSAGE58", {}, kStyleError));
+    return false;
+  }
+  const ModelConfiguration& mc =
+      services_.records->Database.Configurations[static_cast<std::size_t>(config.configurationIndex)];
+  const std::filesystem::path path = services_.drawingsFolder / mc.DrawingFile;
+  if (!services_.openDocument || !services_.openDocument(path)) {
+    show(Notice::message("ERROR_MESSAGE59", {}, kStyleError));
+    log("VIEWDWG", formatText("Error opening drawing file %s", {path.string()}));
+    return false;
+  }
+  return true;
 }
 
 }  // namespace ostrel

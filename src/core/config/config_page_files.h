@@ -64,6 +64,10 @@ class ConfigPageFiles {
              const std::string& typedName,
              const std::function<bool(std::string& name)>& confirmName) const;
 
+  // "Wiring Diagram": the matched configuration's drawing opened in its
+  // viewer; false (the error shown) without a match or a viewer that opens it.
+  bool openDrawing() const;
+
   // The date line of a file: "0" when it is not there.
   std::string fileDate(const std::filesystem::path& path) const;
   // The radar's settings as a file carries them, from its block.

@@ -8,7 +8,10 @@
 #include "core/support/text_format.h"
 #include "core/volume/model_link.h"
 #include "core/volume/shape_class.h"
+#include "core/volume/number_rules.h"
+#include "core/volume/strapping_rows.h"
 #include "core/volume/structure_file.h"
+#include "core/volume/volume_table.h"
 
 namespace ostrel {
 
@@ -131,6 +134,24 @@ MainFormPages ConfigPageLooks::pagesByKind(MainFormPages present) const {
     wanted.update = true;
   }
   return wanted;
+}
+
+std::string ConfigPageLooks::capacityLine(const VolumeTable& volume,
+                                          const StrappingRows& rows) const {
+  const std::uint16_t shape = config_.shapeCode;
+  const int output = config_.outputUnits;
+  auto number = [&](double v) { return NumberRules::display(v, output, false); };
+  if (shape::isStrapping(shape)) {
+    return formatText(text("STATUS_MESSAGE53"), {number(rows.lastVolume())});
+  }
+  if (hasCurve(shape) && output::isVolume(output)) {
+    return formatText(text("STATUS_MESSAGE53"),
+                      {number(volume.CapacityOrUserValue(shape, config_.heightUnits, output))});
+  }
+  if (hasCurve(shape) && output::isFlow(output)) {
+    return formatText(text("STATUS_MESSAGE54"), {number(volume.FlowAt(shape, volume.Dimensions[1]))});
+  }
+  return {};
 }
 
 }  // namespace ostrel

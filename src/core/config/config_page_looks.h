@@ -14,6 +14,8 @@ namespace ostrel {
 
 class PulseProtocol;
 struct ModelDatabase;
+struct StrappingRows;
+class VolumeTable;
 struct ModelRecords;
 struct UnitConfiguration;
 
@@ -53,6 +55,10 @@ class ConfigPageLooks {
   // The fill height's caption: the model's MAXHEAD on weirs and flumes, the
   // highest fill level on guided-wave radar, else "Fill Height".
   std::string fillCaption() const;
+  // The capacity line: the strapping table's last volume, a tank's
+  // capacity or a weir's or flume's flow at the fill height; empty for a
+  // length output.
+  std::string capacityLine(const VolumeTable& volume, const StrappingRows& rows) const;
   // Which of the main form's pages the model's kind wants, given those
   // there now (a page the rule does not mention stays as it is).
   MainFormPages pagesByKind(MainFormPages present) const;

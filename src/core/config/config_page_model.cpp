@@ -1,39 +1,29 @@
 #include "core/config/config_page_model.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cctype>
-#include <chrono>
-#include <cmath>
-#include <system_error>
 
-#include "core/config/config_save_name.h"
 #include "core/config/item_matcher.h"
 #include "core/config/pulse_configuration.h"
 #include "core/config/units_change.h"
-#include "core/config/value_checks.h"
 #include "core/link/pulse_protocol.h"
 #include "core/link/unit_memory.h"
-#include "core/model/model_file_parser.h"
 #include "core/model/model_records.h"
-#include "core/support/plain_text.h"
 #include "core/support/log_file.h"
 #include "core/support/notice.h"
+#include "core/support/plain_text.h"
 #include "core/support/presenter.h"
-#include "core/support/text_codec.h"
 #include "core/support/settings_store.h"
+#include "core/support/text_codec.h"
 #include "core/support/text_format.h"
 #include "core/volume/guided_wave_span.h"
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/shape_class.h"
 #include "core/volume/structure_file.h"
-#include "core/volume/table_page.h"
 
 namespace ostrel {
 namespace {
 
-using plaintext::lowered;
 using plaintext::trimmed;
 using plaintext::equalsIgnoringCase;
 using shape::hasCurve;
@@ -57,12 +47,6 @@ ConfigPageModel::ConfigPageModel(UnitConfiguration& config, ConfigPageServices s
 
 // --- Small helpers.
 
-const ModelDatabase& ConfigPageModel::model() const { return services_.records->Database; }
-bool ConfigPageModel::guidedWave() const { return model().GuidedWaveRadar != 0; }
-bool ConfigPageModel::pulseRadar() const { return model().PulseRadar != 0; }
-bool ConfigPageModel::ugus() const { return model().Ugus != 0; }
-bool ConfigPageModel::nonLinearCapable() const { return !model().NonLinearButtonCaption.empty(); }
-
 std::string ConfigPageModel::text(const char* key) const {
   const ModelRecords& r = *services_.records;
   return r.Language.Text(key, r.Values.LanguageNumber, key);
@@ -82,8 +66,6 @@ void show(Presenter* presenter, const ModelRecords& r, const Notice& notice) {
 }
 }  // namespace
 
-double ConfigPageModel::readBox(const std::string& text) { return BoxMapper::read(text); }
-
 std::string ConfigPageModel::showHeight(double value) const {
   if (pulseRadar()) return PulseConfiguration::showLength(value, config_.heightUnits);
   return NumberRules::display(value, config_.heightUnits, guidedWave() || ugus());
@@ -91,10 +73,6 @@ std::string ConfigPageModel::showHeight(double value) const {
 
 std::string ConfigPageModel::showLevel(double value) const {
   return NumberRules::display(value, config_.outputUnits, guidedWave() || ugus());
-}
-
-std::string ConfigPageModel::choiceText(int item, int choice) const {
-  return lists().choiceText(item, choice);
 }
 
 // --- Items and matching.
@@ -358,19 +336,7 @@ void ConfigPageModel::refreshUnits() {
 }
 
 void ConfigPageModel::refreshCapacity() {
-  capacity_.clear();
-  const std::uint16_t shape = config_.shapeCode;
-  const int output = config_.outputUnits;
-  auto number = [&](double v) { return NumberRules::display(v, output, false); };
-  if (ostrel::shape::isStrapping(shape)) {
-    capacity_ = formatText(text("STATUS_MESSAGE53"), {number(strapping_.lastVolume())});
-  } else if (hasCurve(shape) && output::isVolume(output)) {
-    capacity_ = formatText(text("STATUS_MESSAGE53"),
-                           {number(volume_.CapacityOrUserValue(shape, config_.heightUnits, output))});
-  } else if (hasCurve(shape) && output::isFlow(output)) {
-    capacity_ = formatText(text("STATUS_MESSAGE54"),
-                           {number(volume_.FlowAt(shape, volume_.Dimensions[1]))});
-  }
+  capacity_ = looks().capacityLine(volume_, strapping_);
   refreshLoopCurrent();
   notify(PagePart::Capacity);
 }
@@ -419,21 +385,6 @@ ConfigFileContent ConfigPageModel::fileContent() const {
 const std::array<UnitMemory::Page, 4>* ConfigPageModel::images() const {
   if (services_.pages != nullptr) return services_.pages;
   return services_.memory != nullptr ? &services_.memory->Pages : nullptr;
-}
-
-void ConfigPageModel::markRadarAdvancedRead() {
-  radar_.readThisActivation = true;
-  if (services_.pulse == nullptr) return;
-  // The radar's own block, except the settings a file or the dialog set:
-  // they keep the values that are to go to the radar.
-  PulseParameters renewed = services_.pulse->Parameters();
-  for (int p = 0; p < RadarAdvancedState::kCount; ++p) {
-    const auto parameter = static_cast<RadarAdvancedState::Parameter>(p);
-    if (radar_.fromFile[static_cast<std::size_t>(p)] || radar_.changed[static_cast<std::size_t>(p)]) {
-      RadarAdvancedState::copyValue(parameter, radar_.values, renewed);
-    }
-  }
-  radar_.values = renewed;
 }
 
 CustomerPageDecoding ConfigPageModel::decodeImages() {
@@ -727,23 +678,6 @@ bool ConfigPageModel::saveConfigFile(const std::function<bool(std::string& name)
   return true;
 }
 
-bool ConfigPageModel::wiringDiagram() {
-  const ModelRecords& r = *services_.records;
-  if (!config_.configurationValid || config_.configurationIndex < 0) {
-    show(services_.presenter, r, Notice::message("ERROR_MESSAGE58", {}, kStyleError));
-    return false;
-  }
-  const ModelConfiguration& mc =
-      model().Configurations[static_cast<std::size_t>(config_.configurationIndex)];
-  const std::filesystem::path path = services_.drawingsFolder / mc.DrawingFile;
-  if (!services_.openDocument || !services_.openDocument(path)) {
-    show(services_.presenter, r, Notice::message("ERROR_MESSAGE59", {}, kStyleError));
-    log("VIEWDWG", formatText("Error opening drawing file %s", {path.string()}));
-    return false;
-  }
-  return true;
-}
-
 bool ConfigPageModel::chooseModel(const std::string& modelNumber) {
   bool ok = services_.loadModel && services_.loadModel(modelNumber);
   if (ok) {
@@ -767,16 +701,6 @@ ConfigPageModel::TanksStart ConfigPageModel::beginTanks() {
   if (box[3] != nullptr) heights.fourth = readBox(boxes_.*box[3]);
   return tanks_.begin(config_.shapeCode, heights);
 }
-
-void ConfigPageModel::pickerChose(std::uint16_t shape) { tanks_.pickerChose(shape); }
-
-ConfigPageModel::TanksForm ConfigPageModel::formFor(std::uint16_t shape) {
-  return TanksSequence::formFor(shape);
-}
-
-void ConfigPageModel::tanksCancelled(bool backToShapes) { tanks_.cancelled(backToShapes); }
-
-bool ConfigPageModel::tanksAgain() const { return tanks_.again(); }
 
 void ConfigPageModel::endTanks() {
   tanks_.end();
@@ -863,10 +787,6 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
   if (run.outcome.serialChanged) notify(PagePart::Identity);
   applyButtonsRule();
   return run.outcome;
-}
-
-std::string ConfigPageModel::supportCode(const std::tm& day) {
-  return ServiceCommands::supportCode(day);
 }
 
 }  // namespace ostrel

@@ -30,6 +30,7 @@
 #include "core/config/service_commands.h"
 #include "core/config/tanks_sequence.h"
 #include "core/model/model_database.h"
+#include "core/model/model_records.h"
 #include "core/volume/strapping_rows.h"
 #include "core/volume/volume_table.h"
 
@@ -57,7 +58,7 @@ class ConfigPageModel {
   std::string unitLine() const { return looks().unitLine(); }
   std::string softwareLine() const { return looks().softwareLine(); }
   std::string hardwareLine() const { return looks().hardwareLine(); }
-  std::string choiceText(int item, int choice) const;
+  std::string choiceText(int item, int choice) const { return lists().choiceText(item, choice); }
   // The units list's entries and its selection; the units boxes (see
   // ConfigPageLooks for these and the other looks below).
   std::vector<std::string> unitNames() const { return looks().unitNames(); }
@@ -102,7 +103,7 @@ class ConfigPageModel {
   bool leave();
   // The radar's advanced parameters were read (the Advanced dialog, or a
   // command that read them): files then carry them.
-  void markRadarAdvancedRead();
+  void markRadarAdvancedRead() { writer_.radarBlockRead(); }
   // Algorithms of the item lists: a selection, a list dropped down.
   void selectItem(int item, int choice);
   void widenList(int item);
@@ -155,7 +156,7 @@ class ConfigPageModel {
   // given). The outcome when the device steps ran.
   std::optional<WriteOutcome> writeToUnit(
       const std::function<void(const std::function<void()>&)>& runDevice = {});
-  bool wiringDiagram();
+  bool wiringDiagram() { return files_.openDrawing(); }
   // The Advanced or Relay Set Points dialog changed the record (its OK):
   // the frames, the level check and the buttons follow; the page now holds
   // changes that leaving it would lose, so leaving asks first.
@@ -171,12 +172,12 @@ class ConfigPageModel {
   using TanksForm = TanksSequence::Form;
   TanksStart beginTanks();
   // The picker's choice: its class's structure list is loaded.
-  void pickerChose(std::uint16_t shape);
-  static TanksForm formFor(std::uint16_t shape);
+  void pickerChose(std::uint16_t shape) { tanks_.pickerChose(shape); }
+  static TanksForm formFor(std::uint16_t shape) { return TanksSequence::formFor(shape); }
   // The picker or form was left without OK; `backToShapes` (a form's
   // "Tanks" button) brings the picker back: tanksAgain() then answers true.
-  void tanksCancelled(bool backToShapes);
-  bool tanksAgain() const;
+  void tanksCancelled(bool backToShapes) { tanks_.cancelled(backToShapes); }
+  bool tanksAgain() const { return tanks_.again(); }
   // After each pass, whatever its outcome: the capacity line and the units.
   // A sequence that ends without OK leaves the table, the strapping rows and
   // the structure list as they were before it.
@@ -186,7 +187,7 @@ class ConfigPageModel {
   void applyStructure(std::uint16_t shape, int outputUnits, int dimensionUnits);
 
   // Values as the page reads and shows them.
-  static double readBox(const std::string& text);
+  static double readBox(const std::string& text) { return BoxMapper::read(text); }
   std::string showHeight(double value) const;
   std::string showLevel(double value) const;
 
@@ -198,16 +199,16 @@ class ConfigPageModel {
   const std::string& lastError() const { return lastError_; }
 
   // Today's support code, "TS" and six digits.
-  static std::string supportCode(const std::tm& day);
+  static std::string supportCode(const std::tm& day) { return ServiceCommands::supportCode(day); }
 
  private:
-  const ModelDatabase& model() const;
+  const ModelDatabase& model() const { return services_.records->Database; }
   ItemLists lists() const { return ItemLists(model()); }
   ConfigPageLooks looks() const { return {*services_.records, config_, services_.pulse, sample_}; }
-  bool guidedWave() const;
-  bool pulseRadar() const;
-  bool ugus() const;
-  bool nonLinearCapable() const;
+  bool guidedWave() const { return model().GuidedWaveRadar != 0; }
+  bool pulseRadar() const { return model().PulseRadar != 0; }
+  bool ugus() const { return model().Ugus != 0; }
+  bool nonLinearCapable() const { return !model().NonLinearButtonCaption.empty(); }
   BoxMapper::Kind kind() const { return {guidedWave(), pulseRadar()}; }
 
   void setupItems();

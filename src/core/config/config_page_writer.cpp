@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/link/pulse_protocol.h"
 #include "core/model/model_records.h"
 #include "core/support/log_file.h"
 #include "core/support/presenter.h"
@@ -107,6 +108,21 @@ ConfigPageWriter::Run ConfigPageWriter::run(
     work();
   }
   return out;
+}
+
+void ConfigPageWriter::radarBlockRead() {
+  RadarAdvancedState& radar = *records_.radar;
+  radar.readThisActivation = true;
+  if (services_.pulse == nullptr) return;
+  PulseParameters renewed = services_.pulse->Parameters();
+  for (int p = 0; p < RadarAdvancedState::kCount; ++p) {
+    const auto at = static_cast<std::size_t>(p);
+    if (radar.fromFile[at] || radar.changed[at]) {
+      RadarAdvancedState::copyValue(static_cast<RadarAdvancedState::Parameter>(p), radar.values,
+                                    renewed);
+    }
+  }
+  radar.values = renewed;
 }
 
 }  // namespace ostrel

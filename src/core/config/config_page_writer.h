@@ -71,6 +71,10 @@ class ConfigPageWriter {
   Run run(const ConfigFileContent& logContent, bool radarActive,
           const std::function<void(const std::function<void()>&)>& runDevice);
   bool writing() const { return writing_; }
+  // The radar's advanced parameters were read: the page's copy becomes the
+  // radar's block, except the settings a file or the dialog set, which keep
+  // the values that are to go to the radar.
+  void radarBlockRead();
 
  private:
   std::string text(const char* key) const;
