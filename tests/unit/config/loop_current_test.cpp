@@ -46,7 +46,7 @@ struct Tank {
   StrappingRows rows;
 };
 
-TEST(LoopCurrent, CurrentsRunFromTheLowerOfProbeAndMinFillToTheFillHeight) {
+TEST(LoopCurrent, CurrentsRunFromTheHigherOfProbeReachAndMinFillToTheFillHeight) {
   Tank t;
   LoopCurrentPanel p = t.panel();
   ASSERT_TRUE(p.shown);
