@@ -487,6 +487,7 @@ bool ConfigPageModel::activate() {
   // Without a unit the page starts from the model's factory file; a file
   // that cannot be loaded is reported and the page stays as set up.
   if (sample_) factoryConfig();
+  notify(PagePart::Model);
   return true;
 }
 
@@ -652,6 +653,8 @@ bool ConfigPageModel::openFile(const std::string& name) {
   const std::filesystem::path path = files_.pathOf(name);
   if (name.empty() || readConfigFile(path, true) != ConfigFileReader::kRead) {
     files_.openFailed();
+    // A read stopped part-way may still have loaded another model.
+    notify(PagePart::Model);
     return false;
   }
   refreshAfterLoad();
@@ -661,6 +664,7 @@ bool ConfigPageModel::openFile(const std::string& name) {
   boxes_.fileDate = files_.fileDate(path);
   notify(PagePart::Boxes);
   files_.opened(name);
+  notify(PagePart::Model);
   return true;
 }
 
@@ -689,6 +693,7 @@ bool ConfigPageModel::chooseModel(const std::string& modelNumber) {
   }
   refreshUnits();
   modified_ = false;
+  notify(PagePart::Model);
   return ok;
 }
 
@@ -706,6 +711,7 @@ void ConfigPageModel::endTanks() {
   tanks_.end();
   refreshCapacity();
   refreshUnits();
+  notify(PagePart::Model);
 }
 
 void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int dimensionUnits) {

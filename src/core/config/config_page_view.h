@@ -19,6 +19,8 @@ enum class PagePart {
   Buttons,   // save, write, wiring diagram enabled; relay set points shown
   Capacity,  // the capacity line, the loop-current panel and the button frames
   Service,   // the service tools and their counter
+  Model,     // the model may be another (activation, a sample choice, a file,
+             // the Tanks forms): the kind's controls, pictures and pages
 };
 
 class ConfigPageView {
