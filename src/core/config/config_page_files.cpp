@@ -55,6 +55,11 @@ std::filesystem::path ConfigPageFiles::pathOf(const std::string& name) const {
   return path.is_relative() ? services_.configsFolder / path : path;
 }
 
+std::string ConfigPageFiles::nameOf(const std::filesystem::path& chosen) const {
+  return chosen.parent_path() == services_.configsFolder ? chosen.filename().string()
+                                                         : chosen.string();
+}
+
 ConfigReadResult ConfigPageFiles::read(const std::filesystem::path& path, bool sample,
                                        bool radarUnit) {
   ConfigReadContext context;

@@ -37,6 +37,9 @@ class ConfigPageFiles {
 
   // A name in the Configs folder, unless the path is absolute.
   std::filesystem::path pathOf(const std::string& name) const;
+  // The name the file-name box shows for a file the user chose: the bare
+  // name for one in the Configs folder, else the whole path.
+  std::string nameOf(const std::filesystem::path& chosen) const;
   // Reads a file into the records. Its radar lines go over the page's copy
   // of the radar's block; with `radarUnit` (a pulse radar connected) those
   // lines count for the next write, where they differ from the radar's own.

@@ -132,6 +132,8 @@ class ConfigPageModel {
   // absolute), as "Open Config File" does once the name is chosen. False
   // when it could not be read (the error was shown).
   bool openFile(const std::string& name);
+  // The name openFile() takes for a file the user chose.
+  std::string fileNameFor(const std::filesystem::path& chosen) const { return files_.nameOf(chosen); }
   // "Save Config File": asks confirmName with the proposed name (false:
   // cancelled; it may revise the name). True when saved.
   bool saveConfigFile(const std::function<bool(std::string& name)>& confirmName);

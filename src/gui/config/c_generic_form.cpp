@@ -891,11 +891,7 @@ void CGenericForm::openFile() {
                                           "Text Files (*.txt)");
   }
   if (chosen.isEmpty()) return;
-  const std::filesystem::path path = chosen.toStdString();
-  const std::string name = path.parent_path() == context().Folders.Configs
-                               ? path.filename().string()
-                               : path.string();
-  model_->openFile(name);
+  model_->openFile(model_->fileNameFor(chosen.toStdString()));
   // A file may name another model (sample mode loads it).
   refreshModelList();
 }

@@ -129,6 +129,10 @@ TEST(ConfigPageFiles, NamesResolveInTheConfigsFolderAndAMissingFactoryFileIsRepo
   EXPECT_EQ(road.files->pathOf("a.txt"), road.configs / "a.txt");
   EXPECT_EQ(road.files->pathOf("/tmp/b.txt"), std::filesystem::path("/tmp/b.txt"));
   EXPECT_EQ(road.files->fileDate(road.configs / "none.txt"), "0");
+  EXPECT_EQ(road.files->nameOf(road.configs / "a.txt"), "a.txt");
+  EXPECT_EQ(road.files->nameOf(road.configs / "sub" / "a.txt"),
+            (road.configs / "sub" / "a.txt").string());
+  EXPECT_EQ(road.files->nameOf("/tmp/b.txt"), "/tmp/b.txt");
 
   ASSERT_TRUE(road.files->factoryFile());
   EXPECT_EQ(*road.files->factoryFile(), road.configs / road.records->Database.DefaultFile);
