@@ -1,59 +1,32 @@
 #include "core/config/config_page_model.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cctype>
-#include <chrono>
-#include <cmath>
-#include <system_error>
 
-#include "core/config/config_save_name.h"
 #include "core/config/item_matcher.h"
 #include "core/config/pulse_configuration.h"
-#include "core/config/value_checks.h"
+#include "core/config/units_change.h"
 #include "core/link/pulse_protocol.h"
 #include "core/link/unit_memory.h"
-#include "core/model/model_file_parser.h"
 #include "core/model/model_records.h"
-#include "core/support/plain_text.h"
 #include "core/support/log_file.h"
 #include "core/support/notice.h"
+#include "core/support/plain_text.h"
 #include "core/support/presenter.h"
-#include "core/support/text_codec.h"
 #include "core/support/settings_store.h"
+#include "core/support/text_codec.h"
 #include "core/support/text_format.h"
 #include "core/volume/guided_wave_span.h"
 #include "core/volume/model_link.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/shape_class.h"
 #include "core/volume/structure_file.h"
-#include "core/volume/table_page.h"
 
 namespace ostrel {
 namespace {
 
-using plaintext::lowered;
 using plaintext::trimmed;
 using plaintext::equalsIgnoringCase;
 using shape::hasCurve;
-
-// The advanced radar parameter a configuration file's key sets.
-RadarAdvancedState::Parameter radarParameter(FieldId id) {
-  using A = RadarAdvancedState;
-  switch (id) {
-    case FieldId::TypeOfMedium: return A::kTypeOfMedium;
-    case FieldId::AdditionalAdjustment: return A::kFastLevelChange;
-    case FieldId::FirstEcho: return A::kFirstEcho;
-    case FieldId::Agitation: return A::kAgitation;
-    case FieldId::Foam: return A::kFoam;
-    case FieldId::PowderDust: return A::kPowderDust;
-    case FieldId::LargeResponseAngle: return A::kLargeResponseAngle;
-    case FieldId::LowDielectric: return A::kLowDielectric;
-    case FieldId::PipeDiameter: return A::kPipeDiameter;
-    case FieldId::DampingTime: return A::kDampingTime;
-    default: return A::kCount;
-  }
-}
 
 std::tm localNow() {
   const std::time_t t = std::time(nullptr);
@@ -67,16 +40,12 @@ std::tm localNow() {
 ConfigPageModel::ConfigPageModel(UnitConfiguration& config, ConfigPageServices services)
     : config_(config),
       services_(std::move(services)),
+      files_(services_, {&config_, &volume_, &strapping_, &radar_}),
+      writer_(services_, {&config_, &volume_, &strapping_, &radar_}),
       tanks_({&services_.records->Database, &services_.records->Structures, &volume_, &strapping_,
               services_.modelsFolder}) {}
 
 // --- Small helpers.
-
-const ModelDatabase& ConfigPageModel::model() const { return services_.records->Database; }
-bool ConfigPageModel::guidedWave() const { return model().GuidedWaveRadar != 0; }
-bool ConfigPageModel::pulseRadar() const { return model().PulseRadar != 0; }
-bool ConfigPageModel::ugus() const { return model().Ugus != 0; }
-bool ConfigPageModel::nonLinearCapable() const { return !model().NonLinearButtonCaption.empty(); }
 
 std::string ConfigPageModel::text(const char* key) const {
   const ModelRecords& r = *services_.records;
@@ -97,8 +66,6 @@ void show(Presenter* presenter, const ModelRecords& r, const Notice& notice) {
 }
 }  // namespace
 
-double ConfigPageModel::readBox(const std::string& text) { return NumberRules::read(text); }
-
 std::string ConfigPageModel::showHeight(double value) const {
   if (pulseRadar()) return PulseConfiguration::showLength(value, config_.heightUnits);
   return NumberRules::display(value, config_.heightUnits, guidedWave() || ugus());
@@ -108,96 +75,17 @@ std::string ConfigPageModel::showLevel(double value) const {
   return NumberRules::display(value, config_.outputUnits, guidedWave() || ugus());
 }
 
-std::string ConfigPageModel::choiceText(int item, int choice) const {
-  if (item < 0 || item >= UnitConfiguration::kConfigItems) return {};
-  if (choice < 0 || choice >= ItemMatcher(model()).choiceCount(item)) return {};
-  return model().ConfigItems[static_cast<std::size_t>(item)].Texts[static_cast<std::size_t>(choice)];
-}
-
-std::string ConfigPageModel::unitLine() const {
-  return formatText(text("IDC_PNSN"), {config_.model, config_.serial});
-}
-
-std::string ConfigPageModel::softwareLine() const {
-  const std::string caption = text("IDC_SW_REVISION");
-  if (pulseRadar() && services_.pulse != nullptr && !sample_) {
-    return formatText("%s:  %s", {caption, services_.pulse->Parameters().FirmwareVersion});
-  }
-  if (config_.softwareRevision <= 99) {
-    return formatText("%s:  %d", {caption, config_.softwareRevision});
-  }
-  return formatText("%s:  %2.1f", {caption, config_.softwareRevision / 10.0});
-}
-
-std::string ConfigPageModel::hardwareLine() const {
-  return formatText(text("IDC_HW_MODEL"), {config_.firmware});
-}
-
-std::vector<std::string> ConfigPageModel::unitNames() const {
-  const auto& names = model().UnitNames;
-  return std::vector<std::string>(names.Items.begin(), names.Items.begin() + names.used());
-}
-
-bool ConfigPageModel::relayUnitsAreLength() const {
-  return config_.outputUnits >= 0 && config_.outputUnits < model().UnitNames.used();
-}
-
-std::string ConfigPageModel::heightUnitsText() const {
-  const std::vector<std::string> names = unitNames();
-  const int u = config_.heightUnits;
-  return u >= 0 && u < static_cast<int>(names.size()) ? names[static_cast<std::size_t>(u)] : "";
-}
-
-std::string ConfigPageModel::relayUnitsText() const {
-  if (relayUnitsAreLength()) {
-    return unitNames()[static_cast<std::size_t>(config_.outputUnits)];
-  }
-  const ModelLink link(&model(), &services_.records->Structures);
-  const int p = link.position(config_.outputUnits);
-  if (p < 0) return {};
-  return services_.records->Structures.Units[static_cast<std::size_t>(p)].Name;
-}
-
 // --- Items and matching.
 
-int ConfigPageModel::presentItems() const {
-  int n = 0;
-  for (const ItemList& i : items_) n += i.present ? 1 : 0;
-  return n;
-}
-
 void ConfigPageModel::setupItems() {
-  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
-    const ConfigItem& it = model().ConfigItems[static_cast<std::size_t>(i)];
-    ItemList& list = items_[static_cast<std::size_t>(i)];
-    list.present = it.Present;
-    list.caption = it.Label;
-    list.offered.clear();
-    if (it.Present) {
-      for (int c = 0; c < ItemMatcher(model()).choiceCount(i); ++c) list.offered.push_back(c);
-      if (list.offered.empty()) list.offered.push_back(0);
-    }
-    list.shown = it.Present ? 0 : -1;
-    config_.itemChoices[static_cast<std::size_t>(i)] = it.Present ? 0 : -1;
-  }
+  lists().setup(items_, config_.itemChoices);
   notify(PagePart::Items);
 }
 
-bool ConfigPageModel::readBack(int item) {
-  const ItemList& list = items_[static_cast<std::size_t>(item)];
-  int& choice = config_.itemChoices[static_cast<std::size_t>(item)];
-  choice = list.shown < 0 ? -1 : ItemMatcher(model()).readBack(item, choiceText(item, list.shown));
-  return choice >= 0;
-}
-
-std::array<bool, UnitConfiguration::kConfigItems> ConfigPageModel::presentFlags() const {
-  std::array<bool, UnitConfiguration::kConfigItems> present{};
-  for (std::size_t i = 0; i < present.size(); ++i) present[i] = items_[i].present;
-  return present;
-}
+bool ConfigPageModel::readBack(int item) { return lists().readBack(items_, item, config_.itemChoices); }
 
 void ConfigPageModel::match(bool refreshLevels) {
-  const ItemMatcher::Match m = ItemMatcher(model()).match(config_.itemChoices, presentFlags());
+  const ItemMatcher::Match m = ItemMatcher(model()).match(config_.itemChoices, ItemLists::present(items_));
   config_.configurationIndex = m.index;
   config_.configurationValid = m.outcome == ItemMatcher::Outcome::Valid;
   switch (m.outcome) {
@@ -221,21 +109,7 @@ void ConfigPageModel::match(bool refreshLevels) {
 }
 
 void ConfigPageModel::refillLists() {
-  const ItemMatcher matcher(model());
-  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
-    ItemList& list = items_[static_cast<std::size_t>(i)];
-    if (!list.present) continue;
-    list.offered = matcher.offered(config_.itemChoices, i);
-    // The current choice stays selected; one no longer offered leaves the
-    // list without a selection, which reads back as no choice.
-    const int current = config_.itemChoices[static_cast<std::size_t>(i)];
-    if (std::find(list.offered.begin(), list.offered.end(), current) != list.offered.end()) {
-      list.shown = current;
-    } else {
-      list.shown = -1;
-      readBack(i);
-    }
-  }
+  lists().refill(items_, config_.itemChoices);
   notify(PagePart::Items);
 }
 
@@ -313,18 +187,10 @@ void ConfigPageModel::typeInList(int item, const std::string& typed) {
   ItemList& list = items_[static_cast<std::size_t>(item)];
   if (!list.present || typed.empty()) return;
   widenList(item);
-  const auto start = std::find(list.offered.begin(), list.offered.end(), list.shown);
-  const std::size_t from =
-      start == list.offered.end() ? 0 : static_cast<std::size_t>(start - list.offered.begin()) + 1;
-  const std::string prefix = lowered(typed);
-  for (std::size_t k = 0; k < list.offered.size(); ++k) {
-    const int c = list.offered[(from + k) % list.offered.size()];
-    if (lowered(choiceText(item, c)).rfind(prefix, 0) == 0) {
-      list.shown = c;
-      if (readBack(item)) afterChoice(item);
-      return;
-    }
-  }
+  const int c = lists().typed(list, item, typed);
+  if (c < 0) return;
+  list.shown = c;
+  if (readBack(item)) afterChoice(item);
 }
 
 // --- Levels and buttons.
@@ -447,62 +313,8 @@ void ConfigPageModel::selectUnits(int units) {
   config_.heightUnits = units;
   config_.outputUnits = units;
   unitsSelection_ = units;
-  const ModelDatabase& m = model();
-  auto factor = [&](int u) {
-    const auto& f = m.UnitFactors;
-    return u >= 0 && u < f.used() && f.Items[static_cast<std::size_t>(u)] != 0.0
-               ? f.Items[static_cast<std::size_t>(u)]
-               : m.DefaultUnitFactor;
-  };
-  if (pulseRadar()) {
-    // The radar's two length units: the first units are feet, the second metres.
-    int decimals = -1;
-    double from = 0, to = 0;
-    if (old == 1 && units == 0) {
-      from = factor(3), to = factor(2), decimals = 2;
-    } else if (old == 0 && units == 1) {
-      from = factor(2), to = factor(3), decimals = 3;
-    }
-    if (decimals >= 0) {
-      for (std::string* box : {&boxes_.sensorHeight, &boxes_.fillHeight, &boxes_.deadBand,
-                               &boxes_.maxRange}) {
-        *box = NumberRules::formatTrimmed(
-            NumberRules::round(readBox(*box) * from / to, decimals), decimals);
-      }
-    }
-    notify(PagePart::Units);
-    notify(PagePart::Boxes);
-    return;
-  }
-  if (old != units) {
-    const double from = factor(old);
-    const double to = factor(units);
-    const int decimals = NumberRules::unitDecimals(units, guidedWave() || ugus());
-    auto convertValue = [&](double v) {
-      if (nonLinearCapable()) return NumberRules::round(v * from / to, decimals);
-      const auto raw = static_cast<std::uint16_t>(static_cast<std::int64_t>(v * from + 0.5));
-      return raw / to;
-    };
-    auto convert = [&](const std::string& box) { return convertValue(readBox(box)); };
-    const double sensor = convert(boxes_.sensorHeight);
-    const double fill = convert(boxes_.fillHeight);
-    const double probe = convert(boxes_.probeLength);
-    boxes_.sensorHeight = showHeight(sensor);
-    boxes_.fillHeight = showHeight(fill);
-    if (guidedWave()) boxes_.probeLength = showHeight(probe);
-    config_.sensorHeight = sensor;
-    config_.fillHeight = fill;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-      if (!rows_[i].shown) continue;
-      const double level = convert(rows_[i].text);
-      rows_[i].text = showLevel(level);
-      config_.levels[i] = level;
-    }
-    // The relay set points are in the relay units, which are the height
-    // units here; an unset point (0) stays unset.
-    for (float& point : config_.independentLevels) {
-      if (point != 0.0f) point = static_cast<float>(convertValue(point));
-    }
+  UnitsChange::apply(model(), old, units, {&boxes_, &rows_, &config_});
+  if (!pulseRadar() && old != units) {
     // The lowest measurable level follows the converted heights.
     minimumFillRule();
     const std::string name = names[static_cast<std::size_t>(units)];
@@ -524,73 +336,22 @@ void ConfigPageModel::refreshUnits() {
 }
 
 void ConfigPageModel::refreshCapacity() {
-  capacity_.clear();
-  const std::uint16_t shape = config_.shapeCode;
-  const int output = config_.outputUnits;
-  auto number = [&](double v) { return NumberRules::display(v, output, false); };
-  if (ostrel::shape::isStrapping(shape)) {
-    capacity_ = formatText(text("STATUS_MESSAGE53"), {number(strapping_.lastVolume())});
-  } else if (hasCurve(shape) && output::isVolume(output)) {
-    capacity_ = formatText(text("STATUS_MESSAGE53"),
-                           {number(volume_.CapacityOrUserValue(shape, config_.heightUnits, output))});
-  } else if (hasCurve(shape) && output::isFlow(output)) {
-    capacity_ = formatText(text("STATUS_MESSAGE54"),
-                           {number(volume_.FlowAt(shape, volume_.Dimensions[1]))});
-  }
+  capacity_ = looks().capacityLine(volume_, strapping_);
   refreshLoopCurrent();
   notify(PagePart::Capacity);
 }
 
 void ConfigPageModel::refreshLoopCurrent() {
-  loopCurrent_ = LoopCurrentPanel{};
-  const std::uint16_t shape = config_.shapeCode;
-  const int output = config_.outputUnits;
-  if (!guidedWave() || !hasCurve(shape) || !output::isVolume(output)) return;
-  // The table as a write would prepare it from the boxes, on copies: the
-  // panel only shows what the heights give.
-  UnitConfiguration c = config_;
-  c.sensorHeight = readBox(boxes_.sensorHeight);
-  c.fillHeight = readBox(boxes_.fillHeight);
-  c.probeLength = readBox(boxes_.probeLength);
-  c.minFillHeight = readBox(boxes_.minFillHeight);
-  VolumeTable table = volume_;
-  table.Link = ModelLink(&model(), &services_.records->Structures);
-  CustomerPage::prepareVolumeTable(c, model(), table, strapping_);
-
-  const double lowest = GuidedWaveSpan::lowestLevel(c.sensorHeight, c.probeLength, c.heightUnits,
-                                                    ModelLink(&model(), nullptr));
-  const double low = std::max(lowest, c.minFillHeight);
-  const double high = c.fillHeight;
-  double vmin = 0, vmax = 0, vfull = 0;
-  if (ostrel::shape::isStrapping(shape)) {
-    vmin = table.ValueAtDimensionLevel(low);
-    vmax = table.ValueAtDimensionLevel(high);
-    vfull = strapping_.lastVolume();
-  } else {
-    vmin = table.VolumeAtLevel(shape, c.heightUnits, output, low);
-    vmax = table.VolumeAtLevel(shape, c.heightUnits, output, high);
-    vfull = table.CapacityOrUserValue(shape, c.heightUnits, output);
-  }
-  loopCurrent_.shown = true;
-  loopCurrent_.minVolume = NumberRules::display(vmin, output, true);
-  loopCurrent_.maxVolume = NumberRules::display(vmax, output, true);
-  // Without a full volume there is no current scale to show.
-  if (vfull > 0) {
-    const bool inverted = GuidedWaveSpan::invertedLoop(config_.itemChoices[1]);
-    loopCurrent_.minCurrent = formatText("%.3f", {GuidedWaveSpan::currentAt(vmin, vfull, inverted)});
-    loopCurrent_.maxCurrent = formatText("%.3f", {GuidedWaveSpan::fullCurrent(inverted)});
-  }
+  UnitConfiguration heights = config_;
+  BoxMapper::read(boxes_, heights, kind());
+  loopCurrent_ = LoopCurrent::panel(
+      {&model(), &services_.records->Structures, &heights, &volume_, &strapping_});
 }
 
 // --- Boxes from the record.
 
 void ConfigPageModel::showAllBoxes() {
-  boxes_.sensorHeight = showHeight(config_.sensorHeight);
-  boxes_.fillHeight = showHeight(config_.fillHeight);
-  boxes_.minFillHeight = showHeight(config_.minFillHeight);
-  boxes_.probeLength = showHeight(config_.probeLength);
-  boxes_.deadBand = showHeight(config_.deadBand);
-  boxes_.maxRange = showHeight(config_.maxRange);
+  BoxMapper::show(config_, boxes_, [this](double v) { return showHeight(v); });
   boxes_.notes = config_.tankDescription;
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     rows_[i].text = rows_[i].shown && config_.levels[i] >= 0 ? showLevel(config_.levels[i]) : "";
@@ -599,20 +360,7 @@ void ConfigPageModel::showAllBoxes() {
   notify(PagePart::Levels);
 }
 
-ConfigBoxValues ConfigPageModel::boxValues() const {
-  ConfigBoxValues v;
-  v.sensorHeight = readBox(boxes_.sensorHeight);
-  v.fillHeight = readBox(boxes_.fillHeight);
-  v.minFillHeight = readBox(boxes_.minFillHeight);
-  v.probeLength = readBox(boxes_.probeLength);
-  v.deadBand = readBox(boxes_.deadBand);
-  v.maxRange = readBox(boxes_.maxRange);
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    // A hidden row stores 0.
-    v.levels[i] = rows_[i].shown ? readBox(rows_[i].text) : 0.0;
-  }
-  return v;
-}
+ConfigBoxValues ConfigPageModel::boxValues() const { return BoxMapper::values(boxes_, rows_); }
 
 ConfigFileContent ConfigPageModel::fileContent() const {
   ConfigFileContent content;
@@ -623,8 +371,7 @@ ConfigFileContent ConfigPageModel::fileContent() const {
   content.boxes = boxValues();
   content.independentRelays = independent_;
   if (pulseRadar() && (sample_ || radar_.readThisActivation)) {
-    radarAdvanced_ = RadarAdvanced::from(radar_.values);
-    content.radar = &radarAdvanced_;
+    content.radar = files_.radarForFile(radar_.values);
   }
   if (hasCurve(config_.shapeCode)) {
     content.structure =
@@ -640,21 +387,6 @@ const std::array<UnitMemory::Page, 4>* ConfigPageModel::images() const {
   return services_.memory != nullptr ? &services_.memory->Pages : nullptr;
 }
 
-void ConfigPageModel::markRadarAdvancedRead() {
-  radar_.readThisActivation = true;
-  if (services_.pulse == nullptr) return;
-  // The radar's own block, except the settings a file or the dialog set:
-  // they keep the values that are to go to the radar.
-  PulseParameters renewed = services_.pulse->Parameters();
-  for (int p = 0; p < RadarAdvancedState::kCount; ++p) {
-    const auto parameter = static_cast<RadarAdvancedState::Parameter>(p);
-    if (radar_.fromFile[static_cast<std::size_t>(p)] || radar_.changed[static_cast<std::size_t>(p)]) {
-      RadarAdvancedState::copyValue(parameter, radar_.values, renewed);
-    }
-  }
-  radar_.values = renewed;
-}
-
 CustomerPageDecoding ConfigPageModel::decodeImages() {
   const std::array<UnitMemory::Page, 4>& pages = *images();
   TablePage::decode(pages[UnitMemory::kHistory], volume_);
@@ -668,12 +400,7 @@ void ConfigPageModel::decodeUnitPages() { applyDecoding(decodeImages()); }
 void ConfigPageModel::applyDecoding(const CustomerPageDecoding& d) {
   config_ = d.configuration;
   if (d.rows) strapping_ = *d.rows;
-  boxes_.sensorHeight = d.boxes.sensorHeight;
-  boxes_.fillHeight = d.boxes.fillHeight;
-  boxes_.minFillHeight = d.boxes.minFillHeight;
-  boxes_.probeLength = d.boxes.probeLength;
-  boxes_.notes = d.boxes.notes;
-  for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i].text = d.boxes.levels[i];
+  BoxMapper::fromCustomer(d.boxes, boxes_, rows_);
   decodeResult_ = d.result;
 }
 
@@ -713,10 +440,7 @@ bool ConfigPageModel::activate() {
     PulseConfigurationDecoding d = PulseConfiguration::decode(block, model(), config_);
     config_ = d.configuration;
     radar_.values = block;
-    boxes_.sensorHeight = d.sensorHeight;
-    boxes_.fillHeight = d.fillHeight;
-    boxes_.deadBand = d.deadBand;
-    boxes_.maxRange = d.maxRange;
+    BoxMapper::fromPulse(d, boxes_);
     decodeResult_ = d.result;
   } else if (images() != nullptr) {
     decodeUnitPages();
@@ -763,6 +487,7 @@ bool ConfigPageModel::activate() {
   // Without a unit the page starts from the model's factory file; a file
   // that cannot be loaded is reported and the page stays as set up.
   if (sample_) factoryConfig();
+  notify(PagePart::Model);
   return true;
 }
 
@@ -801,10 +526,7 @@ void ConfigPageModel::applyRead(const ConfigReadResult& result) {
     notify(PagePart::Boxes);
     return;
   }
-  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
-    ItemList& list = items_[static_cast<std::size_t>(i)];
-    if (list.present) list.shown = config_.itemChoices[static_cast<std::size_t>(i)];
-  }
+  ItemLists::show(items_, config_.itemChoices);
   unitsSelection_ = config_.heightUnits;
   if (result.code != ConfigFileReader::kRead) {
     // A read stopped part-way: the lines before the stop stay applied.
@@ -815,12 +537,7 @@ void ConfigPageModel::applyRead(const ConfigReadResult& result) {
   }
   if (nonLinearCapable() && hasCurve(config_.shapeCode)) loadStructureList(config_.shapeCode);
   refreshUnits();
-  boxes_.sensorHeight = showHeight(config_.sensorHeight);
-  boxes_.fillHeight = showHeight(config_.fillHeight);
-  boxes_.minFillHeight = showHeight(config_.minFillHeight);
-  boxes_.probeLength = showHeight(config_.probeLength);
-  boxes_.deadBand = showHeight(config_.deadBand);
-  boxes_.maxRange = showHeight(config_.maxRange);
+  BoxMapper::show(config_, boxes_, [this](double v) { return showHeight(v); });
   notify(PagePart::Boxes);
   match(true);
   checkLevels();
@@ -830,28 +547,9 @@ void ConfigPageModel::applyRead(const ConfigReadResult& result) {
 }
 
 int ConfigPageModel::readConfigFile(const std::filesystem::path& path, bool showMessages) {
-  ConfigReadContext context;
-  context.records = ConfigRecords{&config_, &volume_, &strapping_, &radarAdvanced_};
-  context.model = &model();
-  context.sampleMode = sample_;
-  context.loadModel = services_.loadModel;
-  // The file's radar lines go over the page's copy of the radar's block.
-  radarAdvanced_ = RadarAdvanced::from(radar_.values);
-  ConfigReadResult result = ConfigFileReader::read(path, context);
+  const ConfigReadResult result = files_.read(path, sample_, pulseRadar() && !sample_);
   applyRead(result);
-  radarAdvanced_.applyTo(radar_.values);
-  // A file's advanced settings count for the next write where they differ
-  // from the radar's own.
-  if (pulseRadar() && !sample_) {
-    for (const FieldId id : result.radarSettings) {
-      const RadarAdvancedState::Parameter p = radarParameter(id);
-      if (p != RadarAdvancedState::kCount) radar_.fromFile[static_cast<std::size_t>(p)] = true;
-    }
-  }
-  if (showMessages && services_.presenter != nullptr) {
-    const ModelRecords& r = *services_.records;
-    showNotices(*services_.presenter, result.notices, &r.Language, r.Values.LanguageNumber);
-  }
+  if (showMessages) files_.showNotices(result);
   return result.code;
 }
 
@@ -863,22 +561,18 @@ void ConfigPageModel::refreshAfterLoad() {
 }
 
 bool ConfigPageModel::factoryConfig() {
-  const std::string& name = model().DefaultFile;
-  if (name.empty()) {
-    show(services_.presenter, *services_.records, Notice::message("ERROR_MESSAGE60", {}, kStyleError));
+  const std::optional<std::filesystem::path> path = files_.factoryFile();
+  if (!path) return false;
+  if (readConfigFile(*path, true) != ConfigFileReader::kRead) {
+    files_.factoryFailed();
     return false;
   }
-  const std::filesystem::path path = services_.configsFolder / name;
-  if (readConfigFile(path, true) != ConfigFileReader::kRead) {
-    show(services_.presenter, *services_.records, Notice::message("ERROR_MESSAGE61", {}, kStyleError));
-    return false;
-  }
-  config_.configFileName = path.string();
+  config_.configFileName = path->string();
   boxes_.fileDate.clear();
   boxes_.fileName.clear();
   refreshAfterLoad();
   deriveIndependentMode();
-  log("LOADCONFIG", formatText("Default Config file '%s' loaded", {name}));
+  files_.factoryLoaded();
   return true;
 }
 
@@ -906,20 +600,8 @@ void ConfigPageModel::clearScreen() {
 
 void ConfigPageModel::testConfigs() {
   clearItems();
-  const ModelDatabase& m = model();
-  const int count = ItemMatcher(m).configurationCount();
-  if (count > 0) {
-    const int at = std::clamp(testCounter_ - 1, 0, count - 1);
-    const ModelConfiguration& mc = m.Configurations[static_cast<std::size_t>(at)];
-    for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
-      ItemList& list = items_[static_cast<std::size_t>(i)];
-      if (!list.present) continue;
-      int c = mc.ChoiceCodes[static_cast<std::size_t>(i)];
-      if (c <= 0) c = 1;
-      config_.itemChoices[static_cast<std::size_t>(i)] = c;
-      list.shown = c;
-    }
-  }
+  lists().testChoices(testCounter_, items_, config_.itemChoices);
+  const int count = ItemMatcher(model()).configurationCount();
   match(true);
   // The test configuration's relay function decides the mode, as a choice
   // in list 0 would.
@@ -936,84 +618,6 @@ int ConfigPageModel::viewTanks() {
   viewTanksCounter_ = (viewTanksCounter_ + 1) % 256;
   notify(PagePart::Service);
   return overlays;
-}
-
-bool ConfigPageModel::advancedFramed() const {
-  if (pulseRadar()) return false;
-  return std::any_of(config_.advanced.begin(), config_.advanced.end(),
-                     [](const AdvancedEntry& a) { return a.set; });
-}
-
-bool ConfigPageModel::tanksFramed() const {
-  return output::isVolume(config_.outputUnits);
-}
-
-ConfigPageModel::LevelPicture ConfigPageModel::levelPicture() const {
-  const ModelRecords& r = *services_.records;
-  LevelPicture picture{r.Images.Image, r.Images.ImageCaption, false};
-  if (!nonLinearCapable() || !hasCurve(config_.shapeCode)) return picture;
-  const StructureData& s = r.Structures;
-  const int k = StructureFile::structureIndex(s, config_.shapeCode);
-  if (k < 0) {
-    picture.keep = true;
-    return picture;
-  }
-  const auto at = static_cast<std::size_t>(k);
-  if (guidedWave()) {
-    picture.file =
-        relayUnitsAreLength() ? s.RadarFrontImagesDistance[at] : s.RadarFrontImagesVolume[at];
-  } else {
-    picture.file = s.FrontImages[at];
-  }
-  picture.caption = s.TitleCaptions[at];
-  return picture;
-}
-
-bool ConfigPageModel::heightsEditable() const {
-  return config_.outputUnits == config_.heightUnits;
-}
-
-std::string ConfigPageModel::fillCaption() const {
-  if (shape::isFlow(config_.shapeCode)) return model().MaxHead;
-  return guidedWave() ? text("IDC_GWRMAXFILLHEIGHT_LABEL") : text("IDC_FHLABEL");
-}
-
-MainFormPages ConfigPageModel::pagesByKind(MainFormPages present) const {
-  // Page-based units show the live display or, on guided-wave radar, the
-  // echo diagnostics; the pulse radar has its own echo curves and no
-  // firmware update through the cable. UGUS units do not stream.
-  MainFormPages wanted = present;
-  if (guidedWave()) {
-    wanted.liveDisplay = false;
-    wanted.diagnostics = true;
-  } else if (!ugus()) {
-    wanted.liveDisplay = true;
-    wanted.diagnostics = false;
-  } else {
-    wanted.liveDisplay = false;
-  }
-  if (pulseRadar()) {
-    wanted.liveDisplay = false;
-    wanted.echoCurve = true;
-    wanted.update = false;
-  } else {
-    wanted.echoCurve = false;
-    wanted.update = true;
-  }
-  return wanted;
-}
-
-std::string ConfigPageModel::fileDateText(const std::filesystem::path& path) const {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return "0";
-  const auto when = std::filesystem::last_write_time(path, ec);
-  if (ec) return text("ERROR_MESSAGE76");
-  const auto system = std::chrono::file_clock::to_sys(when);
-  const std::time_t t = std::chrono::system_clock::to_time_t(system);
-  std::tm local{};
-  localtime_r(&t, &local);
-  return formatText(text("STATUS_MESSAGE39"), {local.tm_mon + 1, local.tm_mday, local.tm_year + 1900,
-                                              local.tm_hour, local.tm_min});
 }
 
 std::optional<ConfigPageModel::Request> ConfigPageModel::serviceCommand(const std::string& typed) {
@@ -1046,70 +650,35 @@ std::optional<ConfigPageModel::Request> ConfigPageModel::serviceCommandInBox() {
 }
 
 bool ConfigPageModel::openFile(const std::string& name) {
-  std::filesystem::path path(name);
-  if (path.is_relative()) path = services_.configsFolder / path;
+  const std::filesystem::path path = files_.pathOf(name);
   if (name.empty() || readConfigFile(path, true) != ConfigFileReader::kRead) {
-    const std::string error = text("ERROR_MESSAGE53");
-    log("LOADCONFIG", formatText("Error opening config file:  %s", {error}));
-    show(services_.presenter, *services_.records, Notice::message("ERROR_MESSAGE53", {}, kStyleError));
+    files_.openFailed();
+    // A read stopped part-way may still have loaded another model.
+    notify(PagePart::Model);
     return false;
   }
   refreshAfterLoad();
   deriveIndependentMode();
   boxes_.fileName = name;
   config_.configFileName = name;
-  boxes_.fileDate = fileDateText(path);
+  boxes_.fileDate = files_.fileDate(path);
   notify(PagePart::Boxes);
-  log("LOADCONFIG", formatText("Config file '%s' loaded", {name}));
+  files_.opened(name);
+  notify(PagePart::Model);
   return true;
 }
 
 bool ConfigPageModel::saveConfigFile(const std::function<bool(std::string& name)>& confirmName) {
   config_.tankDescription = boxes_.notes;
-  auto fail = [&](const Notice& notice) {
-    const ModelRecords& r = *services_.records;
-    log("SAVECONFIG", notice.text(&r.Language, r.Values.LanguageNumber));
-    show(services_.presenter, r, notice);
-    return false;
-  };
-  if (!config_.configurationValid || !config_.levelsValid) {
-    return fail(Notice::message("ERROR_MESSAGE55", {}, kStyleError));
-  }
-  auto proposed = ConfigSaveName::propose(services_.configsFolder, boxes_.fileName);
-  if (const Notice* notice = std::get_if<Notice>(&proposed)) return fail(*notice);
-  std::string name = std::get<std::string>(proposed);
-  if (confirmName && !confirmName(name)) return false;
-  if (name.find(".txt") == std::string::npos) name += ".txt";
-  boxes_.fileName = name;
-  const std::filesystem::path path = services_.configsFolder / name;
-  ConfigWriteResult written = ConfigFileWriter::save(path, fileContent());
-  if (!written.ok) {
-    return fail(written.notice.value_or(Notice::message("ERROR_MESSAGE57", {1}, kStyleError)));
-  }
-  config_.configFileName = name;
-  boxes_.fileDate = fileDateText(path);
-  const std::string saved = formatText(text("STATUS_MESSAGE42"), {name});
-  log("SAVECONFIG", saved);
-  show(services_.presenter, *services_.records, Notice::message("STATUS_MESSAGE42", {name}, kStyleInformation));
+  const ConfigPageFiles::Saved saved =
+      files_.save([this] { return fileContent(); },
+                  config_.configurationValid && config_.levelsValid, boxes_.fileName, confirmName);
+  if (saved.name) boxes_.fileName = *saved.name;
+  if (!saved.ok) return false;
+  config_.configFileName = *saved.name;
+  boxes_.fileDate = saved.date;
   modified_ = false;
   notify(PagePart::Boxes);
-  return true;
-}
-
-bool ConfigPageModel::wiringDiagram() {
-  const ModelRecords& r = *services_.records;
-  if (!config_.configurationValid || config_.configurationIndex < 0) {
-    show(services_.presenter, r, Notice::message("ERROR_MESSAGE58", {}, kStyleError));
-    return false;
-  }
-  const ModelConfiguration& mc =
-      model().Configurations[static_cast<std::size_t>(config_.configurationIndex)];
-  const std::filesystem::path path = services_.drawingsFolder / mc.DrawingFile;
-  if (!services_.openDocument || !services_.openDocument(path)) {
-    show(services_.presenter, r, Notice::message("ERROR_MESSAGE59", {}, kStyleError));
-    log("VIEWDWG", formatText("Error opening drawing file %s", {path.string()}));
-    return false;
-  }
   return true;
 }
 
@@ -1124,37 +693,25 @@ bool ConfigPageModel::chooseModel(const std::string& modelNumber) {
   }
   refreshUnits();
   modified_ = false;
+  notify(PagePart::Model);
   return ok;
 }
 
 ConfigPageModel::TanksStart ConfigPageModel::beginTanks() {
+  const auto box = BoxMapper::dimensionBoxes(kind());
   TanksSequence::Heights heights;
-  heights.sensor = readBox(boxes_.sensorHeight);
-  heights.fill = readBox(boxes_.fillHeight);
-  if (guidedWave()) {
-    heights.third = readBox(boxes_.minFillHeight);
-    heights.fourth = readBox(boxes_.probeLength);
-  } else if (pulseRadar()) {
-    heights.third = readBox(boxes_.deadBand);
-    heights.fourth = readBox(boxes_.maxRange);
-  }
+  heights.sensor = readBox(boxes_.*box[0]);
+  heights.fill = readBox(boxes_.*box[1]);
+  if (box[2] != nullptr) heights.third = readBox(boxes_.*box[2]);
+  if (box[3] != nullptr) heights.fourth = readBox(boxes_.*box[3]);
   return tanks_.begin(config_.shapeCode, heights);
 }
-
-void ConfigPageModel::pickerChose(std::uint16_t shape) { tanks_.pickerChose(shape); }
-
-ConfigPageModel::TanksForm ConfigPageModel::formFor(std::uint16_t shape) {
-  return TanksSequence::formFor(shape);
-}
-
-void ConfigPageModel::tanksCancelled(bool backToShapes) { tanks_.cancelled(backToShapes); }
-
-bool ConfigPageModel::tanksAgain() const { return tanks_.again(); }
 
 void ConfigPageModel::endTanks() {
   tanks_.end();
   refreshCapacity();
   refreshUnits();
+  notify(PagePart::Model);
 }
 
 void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int dimensionUnits) {
@@ -1172,17 +729,11 @@ void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int d
     loadStructureList(shape);
   }
   tanks_.applied();
-  boxes_.sensorHeight = showHeight(volume_.Dimensions[0]);
-  boxes_.fillHeight = showHeight(volume_.Dimensions[1]);
   // On a weir or flume dimensions 2 and 3 are coefficients, not heights.
-  if (TanksSequence::tableCarriesHeights(shape)) {
-    if (guidedWave()) {
-      boxes_.minFillHeight = showHeight(volume_.Dimensions[2]);
-      boxes_.probeLength = showHeight(volume_.Dimensions[3]);
-    } else if (pulseRadar()) {
-      boxes_.deadBand = showHeight(volume_.Dimensions[2]);
-      boxes_.maxRange = showHeight(volume_.Dimensions[3]);
-    }
+  const auto box = BoxMapper::dimensionBoxes(kind());
+  const std::size_t heights = TanksSequence::tableCarriesHeights(shape) ? box.size() : 2;
+  for (std::size_t k = 0; k < heights; ++k) {
+    if (box[k] != nullptr) boxes_.*box[k] = showHeight(volume_.Dimensions[k]);
   }
   refreshUnits();
   refreshCapacity();
@@ -1194,41 +745,11 @@ void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int d
 }
 
 ValueCheckResult ConfigPageModel::prepareWrite(std::vector<ValueCheckResult>* all) {
-  const ModelRecords& r = *services_.records;
-  volume_.Link = ModelLink(&model(), &r.Structures);
   // The heights as the boxes hold them make the table's dimensions.
-  config_.sensorHeight = readBox(boxes_.sensorHeight);
-  config_.fillHeight = readBox(boxes_.fillHeight);
-  if (guidedWave()) {
-    config_.minFillHeight = readBox(boxes_.minFillHeight);
-    config_.probeLength = readBox(boxes_.probeLength);
-  }
-  if (pulseRadar()) {
-    config_.deadBand = readBox(boxes_.deadBand);
-    config_.maxRange = readBox(boxes_.maxRange);
-  }
-  CustomerPage::prepareVolumeTable(config_, model(), volume_, strapping_);
-  // A length output becomes the first tank shape: its captions go with it.
-  if (hasCurve(config_.shapeCode) &&
-      StructureFile::structureIndex(r.Structures, config_.shapeCode) < 0) {
-    loadStructureList(config_.shapeCode);
-  }
-
-  CheckedBoxes checked;
-  checked.sensorHeight = boxes_.sensorHeight;
-  checked.fillHeight = boxes_.fillHeight;
-  checked.probeLength = boxes_.probeLength;
-  checked.deadBand = boxes_.deadBand;
-  checked.maxRange = boxes_.maxRange;
-  for (std::size_t i = 0; i < rows_.size(); ++i) checked.levels[i] = rows_[i].text;
-  const ValueCheckResult found = runValueChecks(
-      {&model(), &config_, &checked, &volume_, &strapping_, independent_, pulseRadar(), all});
-  boxes_.sensorHeight = checked.sensorHeight;
-  boxes_.fillHeight = checked.fillHeight;
-  boxes_.probeLength = checked.probeLength;
-  boxes_.deadBand = checked.deadBand;
-  boxes_.maxRange = checked.maxRange;
-  for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i].text = checked.levels[i];
+  BoxMapper::read(boxes_, config_, kind());
+  CheckedBoxes checked = BoxMapper::checked(boxes_, rows_);
+  const ValueCheckResult found = writer_.check(checked, independent_, all);
+  BoxMapper::fromChecked(checked, boxes_, rows_);
   notify(PagePart::Boxes);
   notify(PagePart::Levels);
   return found;
@@ -1238,96 +759,40 @@ ConfigPageModel::EncodedWrite ConfigPageModel::encodeForWrite(const CustomerPage
                                                               const TablePage::Bytes& tableImage) {
   EncodedWrite out;
   out.checks = prepareWrite();
-  if (out.checks.outcome == CheckOutcome::Error) return out;
-  out.customerResult =
-      CustomerPage::encode(config_, model(), volume_, strapping_, customerImage, out.customer);
-  // Over the unit's own table page, as the write does.
-  out.table = tableImage;
-  TablePage::encode(volume_,
-                    TablePage::fullScaleValue(volume_, config_.shapeCode, config_.heightUnits,
-                                              config_.outputUnits, strapping_),
-                    out.table);
+  if (out.checks.outcome != CheckOutcome::Error) writer_.encode(customerImage, tableImage, out);
   return out;
 }
 
 std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
     const std::function<void(const std::function<void()>&)>& runDevice) {
-  Presenter* presenter = services_.presenter;
-  const ModelRecords& r = *services_.records;
   if (sample_) {
-    if (presenter != nullptr) presenter->platformMessageBox(text("STATUS_MESSAGE9"), kStylePlain);
+    if (services_.presenter != nullptr) {
+      services_.presenter->platformMessageBox(text("STATUS_MESSAGE9"), kStylePlain);
+    }
     return std::nullopt;
   }
-  if (presenter == nullptr || services_.memory == nullptr || services_.link == nullptr ||
-      services_.pulse == nullptr) {
-    return std::nullopt;
-  }
+  if (!writer_.unitThere()) return std::nullopt;
   writeEnabled_ = false;
   notify(PagePart::Buttons);
-  ProgressSink& busy = presenter->busy();
-  busy.setMessage("");
-  busy.setMessage(text("BUSY_MESSAGE13"));
-  busy.setProgress(10);
-
-  const ValueCheckResult found = prepareWrite();
-  const bool radarActive = pulseRadar();
-  if (found.outcome != CheckOutcome::None) {
-    found.show(*presenter, &r.Language, r.Values.LanguageNumber);
-    if (found.outcome == CheckOutcome::Error ||
-        presenter->messageBox(text("ERROR_MESSAGE27"), kStyleYesNo) != kResultYes) {
-      applyButtonsRule();
-      return std::nullopt;
-    }
+  writer_.started();
+  if (!writer_.accepted(prepareWrite())) {
+    applyButtonsRule();
+    return std::nullopt;
   }
   boxes_.fileName.clear();
   boxes_.fileDate.clear();
   notify(PagePart::Boxes);
 
-  LogFile noLog;
-  const ConfigFileContent logContent = fileContent();
-  std::optional<CustomerPageDecoding> verified;
-  WriteRequest request{*services_.memory,
-                       *services_.link,
-                       *services_.pulse,
-                       *presenter,
-                       r.Language,
-                       r.Values.LanguageNumber,
-                       services_.log != nullptr ? *services_.log : noLog,
-                       config_,
-                       model(),
-                       volume_,
-                       strapping_,
-                       radar_,
-                       logContent,
-                       // Decoded on the device's thread, shown once the run is over.
-                       [&](const UnitMemory::Page& page) {
-                         CustomerPage::Bytes bytes{};
-                         std::copy(page.begin(), page.end(), bytes.begin());
-                         verified = CustomerPage::decode(bytes, model(), config_);
-                         return verified->result;
-                       },
-                       writing_,
-                       radarActive};
-  WriteOutcome outcome;
-  auto work = [&] { outcome = WriteProcedure(request).run(); };
-  if (runDevice) {
-    runDevice(work);
-  } else {
-    work();
-  }
-  if (verified && verified->result == 0) {
+  ConfigPageWriter::Run run = writer_.run(fileContent(), pulseRadar(), runDevice);
+  if (run.verified && run.verified->result == 0) {
     const std::int32_t serial = config_.serial;
-    applyDecoding(*verified);
+    applyDecoding(*run.verified);
     config_.serial = serial;
     match(true);
   }
-  if (outcome.serialChanged) notify(PagePart::Identity);
+  if (run.outcome.serialChanged) notify(PagePart::Identity);
   applyButtonsRule();
-  return outcome;
-}
-
-std::string ConfigPageModel::supportCode(const std::tm& day) {
-  return ServiceCommands::supportCode(day);
+  return run.outcome;
 }
 
 }  // namespace ostrel

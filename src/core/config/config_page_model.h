@@ -11,7 +11,6 @@
 // a value from a box and showing a value in one are this model's own rules.
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -20,118 +19,22 @@
 #include <string>
 #include <vector>
 
-#include "core/config/config_fields.h"
-#include "core/config/config_file_reader.h"
-#include "core/config/config_file_writer.h"
-#include "core/config/customer_page.h"
-#include "core/config/main_form_pages.h"
-#include "core/config/radar_command_list.h"
+#include "core/config/box_mapper.h"
+#include "core/config/config_page_files.h"
+#include "core/config/config_page_looks.h"
+#include "core/config/config_page_services.h"
+#include "core/config/config_page_view.h"
+#include "core/config/config_page_writer.h"
+#include "core/config/item_lists.h"
+#include "core/config/loop_current.h"
 #include "core/config/service_commands.h"
 #include "core/config/tanks_sequence.h"
-#include "core/config/unit_configuration.h"
-#include "core/config/value_checks.h"
-#include "core/config/write_procedure.h"
-#include "core/link/unit_memory.h"
 #include "core/model/model_database.h"
+#include "core/model/model_records.h"
 #include "core/volume/strapping_rows.h"
-#include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
 
 namespace ostrel {
-
-class LogFile;
-class Presenter;
-class SettingsStore;
-class UnitMemory;
-class UnitLink;
-class ProgressSink;
-class PulseProtocol;
-struct ModelRecords;
-
-// The parts of the page a change touches; the view redraws them.
-enum class PagePart {
-  Identity,  // unit, software, hardware and description lines
-  Items,     // item captions, offered choices, selections
-  Status,    // the configuration status line
-  Levels,    // level rows: shown, enabled, caption, text
-  Boxes,     // heights, dead band, max range, notes, file name, file date
-  Units,     // units list / box, relay units box
-  Buttons,   // save, write, wiring diagram enabled; relay set points shown
-  Capacity,  // the capacity line, the loop-current panel and the button frames
-  Service,   // the service tools and their counter
-};
-
-class ConfigPageView {
- public:
-  virtual ~ConfigPageView() = default;
-  virtual void changed(PagePart part) = 0;
-};
-
-// What the page shows of one configuration item.
-struct ItemList {
-  bool present = false;
-  std::string caption;
-  // Choice indexes the list offers now (0, the placeholder, always first).
-  std::vector<int> offered;
-  // The choice the list shows; -1 when its text matches no choice.
-  int shown = 0;
-};
-
-struct LevelRow {
-  bool shown = false;  // the row and its box
-  std::string caption;
-  std::string text;  // the box
-};
-
-struct PageBoxes {
-  std::string sensorHeight;
-  std::string fillHeight;
-  std::string minFillHeight;  // guided-wave radar
-  std::string probeLength;    // guided-wave radar
-  std::string deadBand;       // pulse radar
-  std::string maxRange;       // pulse radar
-  std::string notes;
-  std::string fileName;
-  std::string fileDate;
-};
-
-// Guided-wave radar with volume relay units: the volumes at the lowest and
-// highest level the probe measures, and the loop currents they give.
-struct LoopCurrentPanel {
-  bool shown = false;
-  std::string minVolume;
-  std::string maxVolume;
-  std::string minCurrent;  // empty when the full volume is not positive
-  std::string maxCurrent;
-};
-
-// Where the page finds what it works with. The records and components are
-// lent for the page's life.
-struct ConfigPageServices {
-  ModelRecords* records = nullptr;  // model, language, settings values, structures
-  Presenter* presenter = nullptr;
-  LogFile* log = nullptr;             // may be null
-  SettingsStore* settings = nullptr;  // PREF_UNITS; may be null
-  UnitMemory* memory = nullptr;       // page images; null in sample mode
-  UnitLink* link = nullptr;           // the link the memory talks over
-  // The unit's page images when there is no memory (pages read earlier or
-  // from files); the memory's own when null.
-  const std::array<UnitMemory::Page, 4>* pages = nullptr;
-  PulseProtocol* pulse = nullptr;     // pulse radar: its parameter block
-  // The startup window's status line and bar while the page is activated.
-  ProgressSink* activation = nullptr;
-  std::filesystem::path configsFolder;
-  std::filesystem::path drawingsFolder;
-  std::filesystem::path modelsFolder;  // structure files
-  // Opens a document (a wiring diagram) in its viewer; false when it fails.
-  std::function<bool(const std::filesystem::path&)> openDocument;
-  // Sample mode: loads the model file of a model number; true when loaded.
-  std::function<bool(const std::string& modelNumber)> loadModel;
-  // The clock for the support code (local time); the system's when unset.
-  std::function<std::tm()> now;
-  // The tool's own version (major, minor, build, revision).
-  std::array<int, 4> toolVersion{};
-};
 
 class ConfigPageModel {
  public:
@@ -152,18 +55,19 @@ class ConfigPageModel {
   const PageBoxes& boxes() const { return boxes_; }
   const std::string& statusLine() const { return status_; }
   const std::string& capacityLine() const { return capacity_; }
-  std::string unitLine() const;
-  std::string softwareLine() const;
-  std::string hardwareLine() const;
-  std::string choiceText(int item, int choice) const;
-  // The units list's entries (the model's UNITS names) and the selection.
-  std::vector<std::string> unitNames() const;
+  std::string unitLine() const { return looks().unitLine(); }
+  std::string softwareLine() const { return looks().softwareLine(); }
+  std::string hardwareLine() const { return looks().hardwareLine(); }
+  std::string choiceText(int item, int choice) const { return lists().choiceText(item, choice); }
+  // The units list's entries and its selection; the units boxes (see
+  // ConfigPageLooks for these and the other looks below).
+  std::vector<std::string> unitNames() const { return looks().unitNames(); }
   int unitsSelection() const { return unitsSelection_; }
   // Whether the relay units are a length (the units list shows), and the
   // two units boxes' texts.
-  bool relayUnitsAreLength() const;
-  std::string heightUnitsText() const;
-  std::string relayUnitsText() const;
+  bool relayUnitsAreLength() const { return looks().relayUnitsAreLength(); }
+  std::string heightUnitsText() const { return looks().heightUnitsText(); }
+  std::string relayUnitsText() const { return looks().relayUnitsText(); }
   bool relayUnitsShown() const { return relayUnitsShown_; }
   bool saveEnabled() const { return saveEnabled_; }
   bool writeEnabled() const { return writeEnabled_; }
@@ -176,28 +80,13 @@ class ConfigPageModel {
   // The counter field: the last test configuration's or View Tanks' count.
   int serviceCounter() const { return serviceCounter_; }
   const LoopCurrentPanel& loopCurrent() const { return loopCurrent_; }
-  // The coloured frames: Advanced while an advanced entry is set (never on
-  // pulse radar), Tanks while the relay units are a volume.
-  bool advancedFramed() const;
-  bool tanksFramed() const;
-  // The picture beside the levels and its caption: the model's, or the
-  // structure's for a shape with a curve. `keep`: the shape is not in the
-  // loaded structure list, so the picture and caption stay as they are.
-  struct LevelPicture {
-    std::string file;  // in the Bitmaps folder; empty for none
-    std::string caption;
-    bool keep = false;
-  };
-  LevelPicture levelPicture() const;
-  // The height boxes take typing only while the relay units are the height
-  // units (a volume or flow output takes its heights from the Tanks forms).
-  bool heightsEditable() const;
-  // The fill height's caption: the model's MAXHEAD on weirs and flumes, the
-  // highest fill level on guided-wave radar, else "Fill Height".
-  std::string fillCaption() const;
-  // Which of the main form's pages the model's kind wants, given those
-  // there now (a page the rule does not mention stays as it is).
-  MainFormPages pagesByKind(MainFormPages present) const;
+  bool advancedFramed() const { return looks().advancedFramed(); }
+  bool tanksFramed() const { return looks().tanksFramed(); }
+  using LevelPicture = ConfigPageLooks::LevelPicture;
+  LevelPicture levelPicture() const { return looks().levelPicture(); }
+  bool heightsEditable() const { return looks().heightsEditable(); }
+  std::string fillCaption() const { return looks().fillCaption(); }
+  MainFormPages pagesByKind(MainFormPages present) const { return looks().pagesByKind(present); }
   VolumeTable& volume() { return volume_; }
   const VolumeTable& volume() const { return volume_; }
   StrappingRows& strapping() { return strapping_; }
@@ -214,7 +103,7 @@ class ConfigPageModel {
   bool leave();
   // The radar's advanced parameters were read (the Advanced dialog, or a
   // command that read them): files then carry them.
-  void markRadarAdvancedRead();
+  void markRadarAdvancedRead() { writer_.radarBlockRead(); }
   // Algorithms of the item lists: a selection, a list dropped down.
   void selectItem(int item, int choice);
   void widenList(int item);
@@ -243,6 +132,8 @@ class ConfigPageModel {
   // absolute), as "Open Config File" does once the name is chosen. False
   // when it could not be read (the error was shown).
   bool openFile(const std::string& name);
+  // The name openFile() takes for a file the user chose.
+  std::string fileNameFor(const std::filesystem::path& chosen) const { return files_.nameOf(chosen); }
   // "Save Config File": asks confirmName with the proposed name (false:
   // cancelled; it may revise the name). True when saved.
   bool saveConfigFile(const std::function<bool(std::string& name)>& confirmName);
@@ -259,12 +150,7 @@ class ConfigPageModel {
   // What "Write to Unit" would send, without a unit: prepareWrite(), then
   // the customer page over customerImage and the table page over the
   // unit's table image. Nothing is encoded after a check error.
-  struct EncodedWrite {
-    ValueCheckResult checks;
-    int customerResult = CustomerPage::kNoValidConfiguration;
-    CustomerPage::Bytes customer{};
-    TablePage::Bytes table{};
-  };
+  using EncodedWrite = ConfigPageWriter::Encoded;
   EncodedWrite encodeForWrite(const CustomerPage::Bytes& customerImage,
                               const TablePage::Bytes& tableImage);
   // "Write to Unit": the checks here, then the write procedure's device
@@ -272,7 +158,7 @@ class ConfigPageModel {
   // given). The outcome when the device steps ran.
   std::optional<WriteOutcome> writeToUnit(
       const std::function<void(const std::function<void()>&)>& runDevice = {});
-  bool wiringDiagram();
+  bool wiringDiagram() { return files_.openDrawing(); }
   // The Advanced or Relay Set Points dialog changed the record (its OK):
   // the frames, the level check and the buttons follow; the page now holds
   // changes that leaving it would lose, so leaving asks first.
@@ -288,12 +174,12 @@ class ConfigPageModel {
   using TanksForm = TanksSequence::Form;
   TanksStart beginTanks();
   // The picker's choice: its class's structure list is loaded.
-  void pickerChose(std::uint16_t shape);
-  static TanksForm formFor(std::uint16_t shape);
+  void pickerChose(std::uint16_t shape) { tanks_.pickerChose(shape); }
+  static TanksForm formFor(std::uint16_t shape) { return TanksSequence::formFor(shape); }
   // The picker or form was left without OK; `backToShapes` (a form's
   // "Tanks" button) brings the picker back: tanksAgain() then answers true.
-  void tanksCancelled(bool backToShapes);
-  bool tanksAgain() const;
+  void tanksCancelled(bool backToShapes) { tanks_.cancelled(backToShapes); }
+  bool tanksAgain() const { return tanks_.again(); }
   // After each pass, whatever its outcome: the capacity line and the units.
   // A sequence that ends without OK leaves the table, the strapping rows and
   // the structure list as they were before it.
@@ -303,7 +189,7 @@ class ConfigPageModel {
   void applyStructure(std::uint16_t shape, int outputUnits, int dimensionUnits);
 
   // Values as the page reads and shows them.
-  static double readBox(const std::string& text);
+  static double readBox(const std::string& text) { return BoxMapper::read(text); }
   std::string showHeight(double value) const;
   std::string showLevel(double value) const;
 
@@ -315,22 +201,23 @@ class ConfigPageModel {
   const std::string& lastError() const { return lastError_; }
 
   // Today's support code, "TS" and six digits.
-  static std::string supportCode(const std::tm& day);
+  static std::string supportCode(const std::tm& day) { return ServiceCommands::supportCode(day); }
 
  private:
-  const ModelDatabase& model() const;
-  bool guidedWave() const;
-  bool pulseRadar() const;
-  bool ugus() const;
-  bool nonLinearCapable() const;
-  int presentItems() const;
+  const ModelDatabase& model() const { return services_.records->Database; }
+  ItemLists lists() const { return ItemLists(model()); }
+  ConfigPageLooks looks() const { return {*services_.records, config_, services_.pulse, sample_}; }
+  bool guidedWave() const { return model().GuidedWaveRadar != 0; }
+  bool pulseRadar() const { return model().PulseRadar != 0; }
+  bool ugus() const { return model().Ugus != 0; }
+  bool nonLinearCapable() const { return !model().NonLinearButtonCaption.empty(); }
+  BoxMapper::Kind kind() const { return {guidedWave(), pulseRadar()}; }
 
   void setupItems();
   // Reads list i back from its shown text into CONFIG[i]; false when the
   // text matches no choice.
   bool readBack(int item);
   void match(bool refreshLevels);
-  std::array<bool, UnitConfiguration::kConfigItems> presentFlags() const;
   // After a choice was read back: re-match, auto-select, levels, buttons.
   void afterChoice(int item);
   void refillLists();
@@ -359,7 +246,6 @@ class ConfigPageModel {
   void loadStructureList(std::uint16_t shape);
   void minimumFillRule();
   void applyDecoding(const CustomerPageDecoding& d);
-  std::string fileDateText(const std::filesystem::path& path) const;
   std::string text(const char* key) const;
   void notify(PagePart part);
   void log(const char* key, const std::string& message);
@@ -370,7 +256,8 @@ class ConfigPageModel {
   VolumeTable volume_;
   StrappingRows strapping_;
   RadarAdvancedState radar_;
-  mutable RadarAdvanced radarAdvanced_;  // what fileContent() points to
+  ConfigPageFiles files_;
+  ConfigPageWriter writer_;
 
   std::array<ItemList, UnitConfiguration::kConfigItems> items_{};
   std::array<LevelRow, UnitConfiguration::kLevels> rows_{};
@@ -391,9 +278,6 @@ class ConfigPageModel {
   int serviceCounter_ = 0;
   LoopCurrentPanel loopCurrent_;
   TanksSequence tanks_;
-  // Set while a write runs, so a second one (a timer, a re-entered slot)
-  // cannot start.
-  std::atomic<bool> writing_{false};
   int decodeResult_ = 0;
   std::string lastError_;
 };

@@ -165,7 +165,6 @@ void CGenericForm::buildControls() {
   connect(modelList_, &QComboBox::activated, this, [this](int index) {
     if (refreshing_ || index < 0) return;
     model_->chooseModel(modelList_->itemText(index).toStdString());
-    afterModelChange();
   });
   auto* left = new QVBoxLayout;
   left->addWidget(configGroup_, 1);
@@ -461,7 +460,6 @@ void CGenericForm::OnSetActive() {
   }
   if (activationDone_) activationDone_();
   refreshModelList();
-  afterModelChange();
 }
 
 // The model list of sample mode: every model of the family, the shown
@@ -546,6 +544,7 @@ void CGenericForm::changed(PagePart part) {
       testCounter_->setVisible(model_->serviceToolsShown());
       testCounter_->setText(QString::number(model_->serviceCounter()));
       break;
+    case PagePart::Model: afterModelChange(); break;
   }
 }
 
@@ -856,7 +855,6 @@ void CGenericForm::openTanks() {
       case ConfigPageModel::TanksForm::None: break;
     }
     model_->endTanks();
-    afterModelChange();
   } while (model_->tanksAgain());
 }
 
@@ -893,14 +891,9 @@ void CGenericForm::openFile() {
                                           "Text Files (*.txt)");
   }
   if (chosen.isEmpty()) return;
-  const std::filesystem::path path = chosen.toStdString();
-  const std::string name = path.parent_path() == context().Folders.Configs
-                               ? path.filename().string()
-                               : path.string();
-  model_->openFile(name);
+  model_->openFile(model_->fileNameFor(chosen.toStdString()));
   // A file may name another model (sample mode loads it).
   refreshModelList();
-  afterModelChange();
 }
 
 void CGenericForm::saveFile() {

@@ -630,3 +630,27 @@ TEST(ConfigPageModel, GuidedWaveVolumePanelShowsTheProbesRangeAsCurrents) {
 
 }  // namespace
 }  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+// Every road that may bring another model tells the view so once, the
+// view then redraws the kind's controls and pages without being asked by
+// its own caller.
+TEST(ConfigPageModel, RoadsThatMayChangeTheModelTellTheView) {
+  Page p("KM30_Ultrasonic.txt");
+  ConfigPageModel& m = *p.model;
+  EXPECT_EQ(p.view.count(PagePart::Model), 1);  // the activation
+  m.beginTanks();
+  m.tanksCancelled(false);
+  m.endTanks();
+  EXPECT_EQ(p.view.count(PagePart::Model), 2);
+  EXPECT_FALSE(m.openFile("no such file.txt"));
+  EXPECT_EQ(p.view.count(PagePart::Model), 3);
+  m.selectItem(kRelayFunction, kAlarmsAndPumpDown);
+  m.editSensorHeight("20");
+  EXPECT_EQ(p.view.count(PagePart::Model), 3);  // edits do not
+}
+
+}  // namespace
+}  // namespace ostrel
