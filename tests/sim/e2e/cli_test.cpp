@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/link_commands.h"
+#include "cli_run.h"
 #include "unitsim_process.h"
 
 namespace ostrel {
@@ -16,20 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
-CliRun run(const LinkOptions& options, std::vector<std::string> args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  CliRun r;
-  r.status = runLinkCommand(options, args, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
+CliRun run(const LinkOptions& options, const std::vector<std::string>& args) {
+  return test::runCli(runLinkCommand, options, args);
 }
 
 LinkOptions simulated(const char* kind, bool json = true) {

@@ -12,6 +12,7 @@
 #include "cli/config_commands.h"
 #include "cli/json_value.h"
 #include "cli/link_commands.h"
+#include "cli_run.h"
 #include "test_support.h"
 #include "unitsim_process.h"
 
@@ -21,30 +22,14 @@ namespace {
 namespace fs = std::filesystem;
 using sim::test::Unitsim;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 CliRun config(const LinkOptions& options, const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  CliRun r;
-  r.status = runConfigCommand(options, args, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
+  return test::runCli(runConfigCommand, options, args);
 }
 
 CliRun linkCommand(const LinkOptions& options, const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  CliRun r;
-  r.status = runLinkCommand(options, args, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
+  return test::runCli(runLinkCommand, options, args);
 }
 
 LinkOptions port(Unitsim& sim) {

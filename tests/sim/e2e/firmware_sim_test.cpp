@@ -21,6 +21,7 @@
 #include "core/support/presenter.h"
 #include "sim/page_unit.h"
 #include "sim/simulated_cable_driver.h"
+#include "cli_run.h"
 #include "test_support.h"
 #include "unitsim_process.h"
 
@@ -162,22 +163,13 @@ TEST(FirmwareSim, OverAPseudoTerminalTheUnitsimTakesAProgram) {
 
 // --- ostrelctl ---------------------------------------------------------------
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
-CliRun run(std::vector<std::string> args, const char* simulate = nullptr, bool json = true) {
+CliRun run(const std::vector<std::string>& args, const char* simulate = nullptr, bool json = true) {
   LinkOptions o;
   if (simulate) o.simulate = simulate;
   o.json = json;
-  std::ostringstream out, err;
-  CliRun r;
-  r.status = runFirmwareCommand(o, args, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
+  return test::runCli(runFirmwareCommand, o, args);
 }
 
 TEST(FirmwareCli, ShowsWhatAProgramFileHolds) {

@@ -17,6 +17,7 @@
 #include "sim/level_profile.h"
 #include "sim/page_unit.h"
 #include "sim/simulated_cable_driver.h"
+#include "cli_run.h"
 #include "test_support.h"
 #include "unitsim_process.h"
 
@@ -163,27 +164,10 @@ TEST(LevelProfile, PinsOrPacesTheSimulatedLevel) {
   }
 }
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-template <typename Run>
-CliRun capture(Run run) {
-  std::ostringstream out;
-  std::ostringstream err;
-  CliRun r;
-  r.status = run(out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
-}
+using test::CliRun;
 
 CliRun live(const LinkOptions& o, const std::vector<std::string>& args) {
-  return capture([&](std::ostream& out, std::ostream& err) {
-    return runLiveCommand(o, args, out, err);
-  });
+  return test::runCli(runLiveCommand, o, args);
 }
 
 std::vector<JsonValue> jsonLines(const std::string& text) {
@@ -237,9 +221,8 @@ TEST(LiveCli, RelayOneSwitchesWhereTheWrittenConfigurationSetsIt) {
   ASSERT_FALSE(o.port.empty());
   const auto file = dir / "pumpdown.txt";
   std::ofstream(file) << kPumpDown;
-  const CliRun write = capture([&](std::ostream& out, std::ostream& err) {
-    return runConfigCommand(o, {"config", "write", file.string(), "--yes"}, out, err);
-  });
+  const CliRun write =
+      test::runCli(runConfigCommand, o, {"config", "write", file.string(), "--yes"});
   ASSERT_EQ(write.status, 0) << write.err;
 
   const CliRun r = live(o, {"live", "--seconds", "17", "--json"});

@@ -11,6 +11,7 @@
 #include "cli/json_value.h"
 #include "cli/link_commands.h"
 #include "cli/service_commands.h"
+#include "cli_run.h"
 #include "test_support.h"
 #include "unitsim_process.h"
 
@@ -20,26 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 using sim::test::Unitsim;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
-template <typename Command>
-CliRun call(Command command, const LinkOptions& o, const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  CliRun r;
-  r.status = command(o, args, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
-}
 CliRun service(const LinkOptions& o, const std::vector<std::string>& args) {
-  return call(runServiceCommand, o, args);
+  return test::runCli(runServiceCommand, o, args);
 }
 CliRun link(const LinkOptions& o, const std::vector<std::string>& args) {
-  return call(runLinkCommand, o, args);
+  return test::runCli(runLinkCommand, o, args);
 }
 
 LinkOptions over(Unitsim& sim) {
@@ -138,10 +126,10 @@ TEST(ServiceCli, AWriteRunLeavesItsLineInTheProductionRecord) {
   test::TempDir dir;
   const std::string file = (dir / "unit.txt").string();
   const std::string record = (dir / "record.csv").string();
-  const CliRun read = call(runConfigCommand, o, {"config", "read", "--out", file});
+  const CliRun read = test::runCli(runConfigCommand, o, {"config", "read", "--out", file});
   ASSERT_EQ(read.status, 0) << read.err;
   const CliRun written =
-      call(runConfigCommand, o, {"config", "write", file, "--yes", "--record", record});
+      test::runCli(runConfigCommand, o, {"config", "write", file, "--yes", "--record", record});
   ASSERT_EQ(written.status, 0) << written.err;
 
   LinkOptions json;
