@@ -26,6 +26,7 @@
 #include "sim/page_unit.h"
 #include "sim/pulse_radar_unit.h"
 #include "sim/simulated_cable_driver.h"
+#include "quick_timing.h"
 
 using ostrel::AppContext;
 using ostrel::CMainForm;
@@ -63,14 +64,7 @@ std::shared_ptr<sim::PageUnit> ultrasonicWith(std::string_view firmware, std::st
   return unit;
 }
 
-// Link timings cut down so that the paths that wait for silence end soon.
-UnitLink::Timing quickTiming() {
-  UnitLink::Timing t;
-  t.listenMs = 1200;
-  t.framePhaseMs = 150;
-  t.wakeReplyMs = 200;
-  return t;
-}
+using ostrel::test::quickTiming;
 
 struct FormSeen {
   QString caption;

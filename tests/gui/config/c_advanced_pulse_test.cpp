@@ -24,6 +24,7 @@
 #include "sim/pulse_fault.h"
 #include "sim/pulse_radar_unit.h"
 #include "sim/simulated_cable_driver.h"
+#include "gui_test_helpers.h"
 
 using namespace ostrel;
 using S = RadarAdvancedState;
@@ -55,19 +56,6 @@ struct Session : test::DialogSession {
 
 // Acts on the advanced dialog once it is open (a timer may fire earlier,
 // inside the local loop of the radar read, when no dialog is up yet).
-void whenOpen(QObject* owner, std::function<void(CAdvancedPulse&)> act) {
-  auto* poll = new QTimer(owner);
-  poll->setInterval(10);
-  QObject::connect(poll, &QTimer::timeout, owner, [poll, act = std::move(act)] {
-    auto* dialog = qobject_cast<CAdvancedPulse*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
-    poll->stop();
-    poll->deleteLater();
-    act(*dialog);
-  });
-  poll->start();
-}
-
 }  // namespace
 
 class CAdvancedPulseTest : public QObject {
@@ -84,23 +72,13 @@ class CAdvancedPulseTest : public QObject {
     page.OnSetActive();
     QVERIFY(!page.model().radar().readThisActivation);
 
-    // A tick every 10 ms; the longest gap is the longest the windows could
-    // not paint.
-    QElapsedTimer clock;
-    qint64 last = 0, longest = 0;
-    QTimer probe;
-    probe.setInterval(10);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-      const qint64 now = clock.elapsed();
-      longest = std::max(longest, now - last);
-      last = now;
-    });
+    test::PaintGapProbe probe;
     QString busyText;
     QStringList medium;
     int mediumShown = -1, echoShown = -1;
     bool fastLevel = true, powder = false, powderEnabled = false, stillWellShown = true;
     QString pipe, damping;
-    whenOpen(&page, [&](CAdvancedPulse& d) {
+    test::whenOpen<CAdvancedPulse>(&page, [&](CAdvancedPulse& d) {
       probe.stop();
       busyText = presenter.busyWindow().message();
       for (int i = 0; i < d.mediumList()->count(); ++i) medium << d.mediumList()->itemText(i);
@@ -114,12 +92,12 @@ class CAdvancedPulseTest : public QObject {
       damping = d.dampingTimeBox()->text();
       QTest::mouseClick(d.okButton(), Qt::LeftButton);
     });
-    clock.start();
     probe.start();
     QVERIFY(CAdvancedPulse::run(&page, ctx, presenter, page.model()));
 
     if (!test::sanitized()) {
-      QVERIFY2(longest < 100, qPrintable(QString("no paint for %1 ms").arg(longest)));
+      QVERIFY2(probe.longest() < 100,
+               qPrintable(QString("no paint for %1 ms").arg(probe.longest())));
     }
     QCOMPARE(busyText, QString("Reading Advanced Settings..."));
     QCOMPARE(s.unit->requests(0x510), 1u);
@@ -137,7 +115,7 @@ class CAdvancedPulseTest : public QObject {
 
     // Read once per activation: the next Advanced goes straight to the
     // dialog. Foam under the first medium, damping 30.
-    whenOpen(&page, [](CAdvancedPulse& d) {
+    test::whenOpen<CAdvancedPulse>(&page, [](CAdvancedPulse& d) {
       d.mediumList()->setCurrentIndex(0);
       emit d.mediumList()->activated(0);
       QVERIFY(d.foamBox()->isEnabled());
@@ -159,7 +137,7 @@ class CAdvancedPulseTest : public QObject {
     QCOMPARE(int(block.PowderDust), 1);  // disabled, not cleared
 
     // Cancel changes nothing.
-    whenOpen(&page, [](CAdvancedPulse& d) {
+    test::whenOpen<CAdvancedPulse>(&page, [](CAdvancedPulse& d) {
       QTest::keyClick(&d, Qt::Key_F1);
       QCOMPARE(CHelpBrowser::instance()->source().fileName(), QString("ADVANCED_INPUTS_PULSE.htm"));
       d.defaultsButton()->click();
@@ -182,7 +160,7 @@ class CAdvancedPulseTest : public QObject {
     s.unit->addFault(*sim::PulseFault::parse("0x510:*:unknown-type"));
     presenter.clearShown();
     bool opened = false;
-    whenOpen(&page, [&](CAdvancedPulse& d) {
+    test::whenOpen<CAdvancedPulse>(&page, [&](CAdvancedPulse& d) {
       opened = true;
       d.reject();
     });

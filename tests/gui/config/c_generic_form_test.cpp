@@ -125,24 +125,14 @@ class CGenericFormTest : public QObject {
     dlg.presenter().queueAnswer(kResultOk);
     dlg.presenter().queueAnswer(kResultNo);
 
-    // A tick every 10 ms; the longest gap between ticks is the longest the
-    // window could not paint.
-    QElapsedTimer clock;
-    qint64 last = 0, longest = 0;
-    QTimer probe;
-    probe.setInterval(10);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-      const qint64 now = clock.elapsed();
-      longest = std::max(longest, now - last);
-      last = now;
-    });
-    clock.start();
+    test::PaintGapProbe probe;
     probe.start();
     QTest::mouseClick(page.writeButton(), Qt::LeftButton);
     probe.stop();
-    qInfo("write took %lld ms; longest pause between ticks %lld ms", clock.elapsed(), longest);
+    qInfo("write took %lld ms; longest pause between ticks %lld ms", probe.elapsed(),
+          probe.longest());
     // A sanitizer's run is slower than the window's 100 ms bound.
-    if (!test::sanitized()) QVERIFY(longest < 100);
+    if (!test::sanitized()) QVERIFY(probe.longest() < 100);
 
     QVERIFY(page.lastWrite().has_value());
     QCOMPARE(page.lastWrite()->status, WriteOutcome::Status::Written);
@@ -205,7 +195,7 @@ class CGenericFormTest : public QObject {
     QTest::mouseClick(page.viewTanksButton(), Qt::LeftButton);  // both
     QCOMPARE(blue(), first + second - plain);
     const int one = blue();
-    for (int k = 4; k < 255; ++k) page.model().viewTanks();
+    for (int k = 4; k < 255; ++k) (void)page.model().viewTanks();
     QTest::mouseClick(page.viewTanksButton(), Qt::LeftButton);  // all eight
     QCOMPARE(page.serviceCounter()->text(), QString("255"));
     QVERIFY(blue() > one);

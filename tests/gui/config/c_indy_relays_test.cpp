@@ -12,16 +12,12 @@
 #include "gui/config/c_indy_relays.h"
 #include "gui/support/c_help_browser.h"
 #include "gui/support/qt_presenter.h"
+#include "gui_test_helpers.h"
 
 using namespace ostrel;
+using ostrel::test::retype;
 
 namespace {
-
-void retype(QLineEdit* box, const QString& text) {
-  box->selectAll();
-  QTest::keyClick(box, Qt::Key_Backspace);
-  QTest::keyClicks(box, text);
-}
 
 }  // namespace
 

@@ -11,23 +11,15 @@
 
 #include "core/session/startup_sequence.h"
 #include "gui/app/c_ostrel_dlg.h"
+#include "gui_test_helpers.h"
+#include "quick_timing.h"
 
 namespace ostrel::test {
-
-// Whether this build runs under a sanitizer, whose slowness the tool's
-// timing bounds (no window unpainted for 100 ms) are not made for.
-constexpr bool sanitized() {
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-  return true;
-#else
-  return false;
-#endif
-}
 
 class DialogSession {
  public:
   // kind: a simulated unit kind ("ultrasonic" ...); or a driver of the
-  // test's own, with link timings cut down.
+  // test's own. Either way the link's timings are cut down.
   explicit DialogSession(const std::string& kind,
                          std::function<std::unique_ptr<CableDriver>()> driver = {}) {
     StartupOptions o;
@@ -36,14 +28,9 @@ class DialogSession {
     o.configRoot = root / "config";
     o.unattended = true;
     o.simulate = kind;
-    if (driver) {
-      o.makeDriver = std::move(driver);
-      UnitLink::Timing t;
-      t.listenMs = 1200;
-      t.framePhaseMs = 150;
-      t.wakeReplyMs = 200;
-      o.linkTiming = t;
-    }
+    if (driver) o.makeDriver = std::move(driver);
+    // A simulated unit answers at once: the waits for silence are cut down.
+    o.linkTiming = quickTiming();
     dlg_ = std::make_unique<COstrelDlg>(o);
   }
 

@@ -16,27 +16,17 @@
 #include "gui/volume/c_dimension_form.h"
 #include "gui/volume/c_view_curve.h"
 #include "tank_forms_fixture.h"
+#include "gui_test_helpers.h"
 
 using namespace ostrel;
+using ostrel::test::choose;
+using ostrel::test::retype;
 using ostrel::test::TankForms;
 
 namespace {
 
 constexpr std::uint16_t kCylinder = 0x0100;
 constexpr int kFeet = 2, kUsGallons = 32;
-
-void choose(QComboBox* list, const QString& text) {
-  const int i = list->findText(text);
-  QVERIFY(i >= 0);
-  list->setCurrentIndex(i);
-  emit list->activated(i);
-}
-
-void retype(QLineEdit* box, const QString& text) {
-  box->selectAll();
-  QTest::keyClick(box, Qt::Key_Delete);
-  QTest::keyClicks(box, text);
-}
 
 }  // namespace
 

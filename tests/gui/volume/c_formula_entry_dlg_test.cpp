@@ -13,8 +13,10 @@
 
 #include "gui/volume/c_formula_entry_dlg.h"
 #include "tank_forms_fixture.h"
+#include "gui_test_helpers.h"
 
 using namespace ostrel;
+using ostrel::test::choose;
 using ostrel::test::TankForms;
 
 namespace {
@@ -22,13 +24,6 @@ namespace {
 constexpr std::uint16_t kVNotch = 0x2000;
 constexpr std::uint16_t kParshall = 0x4000;
 constexpr int kFeet = 2, kMetres = 3, kCfs = 64, kLitresPerMinute = 97;
-
-void choose(QComboBox* list, const QString& text) {
-  const int i = list->findText(text);
-  QVERIFY(i >= 0);
-  list->setCurrentIndex(i);
-  emit list->activated(i);
-}
 
 }  // namespace
 

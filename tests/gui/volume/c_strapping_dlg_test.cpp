@@ -21,8 +21,10 @@
 #include "gui/support/qt_presenter.h"
 #include "gui/volume/c_strapping_dlg.h"
 #include "gui/volume/c_view_curve.h"
+#include "gui_test_helpers.h"
 
 using namespace ostrel;
+using ostrel::test::keep;
 namespace fs = std::filesystem;
 using Field = StrappingGrid::Field;
 
@@ -83,13 +85,6 @@ void typeInCell(QTableWidget* grid, int row, int column, const QString& text) {
 
 QColor background(QTableWidget* grid, int row, int column) {
   return grid->item(row, column)->background().color();
-}
-
-void keep(QWidget& w, const QString& name) {
-  const QString out = qEnvironmentVariable("OSTREL_SHOTS_OUT");
-  if (out.isEmpty()) return;
-  QDir().mkpath(out);
-  w.grab().save(out + "/" + name + ".png");
 }
 
 }  // namespace

@@ -19,8 +19,10 @@
 #include "gui/support/qt_presenter.h"
 #include "gui/volume/c_graph.h"
 #include "gui/volume/c_view_curve.h"
+#include "gui_test_helpers.h"
 
 using namespace ostrel;
+using ostrel::test::keep;
 
 namespace {
 
@@ -44,13 +46,6 @@ int countColour(const QImage& image, QRgb colour) {
     for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == colour ? 1 : 0;
   }
   return n;
-}
-
-void keep(QWidget& w, const QString& name) {
-  const QString out = qEnvironmentVariable("OSTREL_SHOTS_OUT");
-  if (out.isEmpty()) return;
-  QDir().mkpath(out);
-  w.grab().save(out + "/" + name + ".png");
 }
 
 const QRgb kBlack = qRgb(0, 0, 0), kYellow = qRgb(255, 255, 0), kBlue = qRgb(0, 0, 255),

@@ -17,7 +17,7 @@
 #include "sim/hart_frames.h"
 #include "sim/pulse_radar_unit.h"
 #include "sim/radar_parameters.h"
-#include "sim/simulated_cable_driver.h"
+#include "sim_link_session.h"
 #include "test_support.h"
 
 namespace ostrel {
@@ -28,28 +28,22 @@ using sim::RadarParameters;
 // The radar on the cable, identified as the connect sequence does it (its
 // advanced settings not read), and the page over it.
 struct RadarPage {
-  RadarPage() : records(test::shippedModel("KM70_PulseRadar.txt")) {
-    unit = std::make_shared<sim::PulseRadarUnit>();
-    driver = std::make_unique<sim::SimulatedCableDriver>(unit);
-    UnitLink::Timing t;
-    t.listenMs = 1500;
-    t.wakeReplyMs = 100;
-    link = std::make_unique<UnitLink>(*driver, t);
-    std::vector<std::string> cables;
-    link->EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId);
-    link->SetTargetProduct(cables.back());
-    memory = std::make_unique<UnitMemory>(*link);
-    EXPECT_EQ(link->Connect(), 0);
-    EXPECT_TRUE(pulse.DetectPulse(*link));
-    EXPECT_EQ(pulse.ReadUniqueIdentifier(*link), 0);
-    EXPECT_EQ(pulse.ReadIdentitySet(*link, nullptr), 0);
+  RadarPage()
+      : records(test::shippedModel("KM70_PulseRadar.txt")),
+        unit(std::make_shared<sim::PulseRadarUnit>()),
+        session(unit),
+        link(*session.link) {
+    EXPECT_EQ(session.connect(), 0);
+    EXPECT_TRUE(pulse.DetectPulse(link));
+    EXPECT_EQ(pulse.ReadUniqueIdentifier(link), 0);
+    EXPECT_EQ(pulse.ReadIdentitySet(link, nullptr), 0);
     config.model = pulse.Parameters().ModelNumber;
     config.firmware = "NXRadar";
     ConfigPageServices s;
     s.records = records.get();
     s.presenter = &presenter;
-    s.memory = memory.get();
-    s.link = link.get();
+    s.memory = session.memory.get();
+    s.link = &link;
     s.pulse = &pulse;
     s.configsFolder = configs.path();
     s.modelsFolder = test::sourceDataDir() / "Models";
@@ -76,9 +70,8 @@ struct RadarPage {
   test::TempDir configs;
   std::unique_ptr<ModelRecords> records;
   std::shared_ptr<sim::PulseRadarUnit> unit;
-  std::unique_ptr<sim::SimulatedCableDriver> driver;
-  std::unique_ptr<UnitLink> link;
-  std::unique_ptr<UnitMemory> memory;
+  test::SimLinkSession session;
+  UnitLink& link;
   PulseProtocol pulse;
   test::RecordingPresenter presenter;
   UnitConfiguration config;
@@ -157,9 +150,9 @@ TEST(PulseFileWrite, LengthsKeepTheirDecimalsAndAdvancedSettingsReachTheRadar) {
   EXPECT_FLOAT_EQ(r.real(RadarParameters::kMaxRange), 14.819f);  // 48.62 ft to the millimetre
   // Read back in feet, the radar's lengths are the file's.
   PulseProtocol fresh;
-  ASSERT_TRUE(fresh.DetectPulse(*r.link));
-  ASSERT_EQ(fresh.ReadUniqueIdentifier(*r.link), 0);
-  ASSERT_EQ(fresh.ReadIdentitySet(*r.link, nullptr), 0);
+  ASSERT_TRUE(fresh.DetectPulse(r.link));
+  ASSERT_EQ(fresh.ReadUniqueIdentifier(r.link), 0);
+  ASSERT_EQ(fresh.ReadIdentitySet(r.link, nullptr), 0);
   const PulseConfigurationDecoding d =
       PulseConfiguration::decode(fresh.Parameters(), r.records->Database, r.config);
   EXPECT_EQ(d.sensorHeight, "19.69");

@@ -21,6 +21,7 @@
 #include "sim/page_unit.h"
 #include "sim/pulse_radar_unit.h"
 #include "sim/simulated_cable_driver.h"
+#include "quick_timing.h"
 
 namespace ostrel {
 namespace {
@@ -59,13 +60,7 @@ class ScriptedPresenter final : public Presenter {
   test::RecordingProgress progress;
 };
 
-UnitLink::Timing quickTiming() {
-  UnitLink::Timing t;
-  t.listenMs = 1500;
-  t.framePhaseMs = 150;
-  t.wakeReplyMs = 200;
-  return t;
-}
+using test::quickTiming;
 
 // A tool session with one cable, the unit's model loaded and its
 // configuration on the page, as after startup and activation.
