@@ -102,43 +102,13 @@ AdvancedFormModel::AdvancedFormModel(const ModelDatabase& model, const UnitConfi
   }
 }
 
-AdvancedLayout AdvancedFormModel::layout(int lineHeight, int buttonHeight,
-                                         const std::vector<int>& explanationLines) const {
-  AdvancedLayout out;
-  int y = 10;
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    const AdvancedRow& row = rows_[i];
-    AdvancedRowLayout r;
-    const int lines = i < explanationLines.size() ? explanationLines[i]
-                                                  : static_cast<int>(row.explanation.size());
-    if (lines > 0) {
-      const int height = lines * lineHeight;
-      r.explanation = AdvancedRect{10, y, 400, y + height};
-      y += height + 10;
-    }
-    r.check = AdvancedRect{20, y, 400, y + 15};
-    if (row.hasValue) {
-      r.units = AdvancedRect{310, y, 400, y + 15};
-      r.value = AdvancedRect{210, y - 2, 300, y + 15 + 3};
-    }
-    y += 25;
-    out.rows.push_back(r);
-  }
-  out.buttonsTop = y;
-  y += buttonHeight + 10;
-  out.contentHeight = y;
-  out.clientHeight = y > kTallest ? kScrolledHeight : y;
-  return out;
-}
-
-AdvancedScroll AdvancedFormModel::scroll(int contentHeight, int clientHeight) {
-  AdvancedScroll s;
-  const int hidden = contentHeight - clientHeight;
-  if (hidden <= 0) return s;
-  s.range = hidden;
-  s.page = std::max(1, hidden / 10);
-  s.line = std::max(1, hidden / 100);
-  return s;
+AdvancedFormModel::Opening AdvancedFormModel::opening(
+    const ModelDatabase& model, const UnitConfiguration& config,
+    const std::filesystem::path& installedData,
+    const std::function<std::string(const char* key)>& text) {
+  if (AdvancedFormModel(model, config).empty()) return {true, text("ERROR_MESSAGE62")};
+  const std::optional<std::string> notice = noticeText(installedData / kNoticeFile);
+  return {false, notice ? *notice : text("STATUS_MESSAGE26")};
 }
 
 bool AdvancedFormModel::accepts(std::string_view text) {

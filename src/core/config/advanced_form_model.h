@@ -1,14 +1,16 @@
 #pragma once
 // The advanced settings of standard and guided-wave radar models: one check
 // box per advanced input of the model, with a value box when the input has a
-// value word, laid out from top to bottom with the input's explanation above
-// it. The dialog keeps a working copy of ADVANCED; lengths (value type 2)
-// are shown in the height units and stored as raw counts.
+// value word, and the input's explanation. The dialog keeps a working copy
+// of ADVANCED; lengths (value type 2) are shown in the height units and
+// stored as raw counts.
 //
-// The Qt dialog renders this model; the rules (layout, the value filter,
-// reading a value, storing) live here so they are tested without widgets.
+// The Qt dialog renders this model and places its controls; the rules
+// (whether it opens, the value filter, reading a value, storing) live here
+// so they are tested without widgets.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,58 +33,27 @@ struct AdvancedRow {
   std::string valueText;                 // the value box's text ("%3.1f"), empty when unset
 };
 
-struct AdvancedRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-};
-
-struct AdvancedRowLayout {
-  std::optional<AdvancedRect> explanation;
-  AdvancedRect check;
-  std::optional<AdvancedRect> units;
-  std::optional<AdvancedRect> value;
-};
-
-struct AdvancedLayout {
-  std::vector<AdvancedRowLayout> rows;
-  int buttonsTop = 0;     // "Update" at the left, "Cancel" at the right
-  int contentHeight = 0;  // everything laid out, buttons included
-  int clientHeight = 0;   // the dialog's client height
-  bool scrolls() const { return clientHeight < contentHeight; }
-};
-
-// The vertical scroll bar over content taller than the client area.
-struct AdvancedScroll {
-  int range = 0;  // 0: no scrolling
-  int page = 0;
-  int line = 0;
-};
-
 class AdvancedFormModel {
  public:
-  static constexpr int kContentWidth = 420;  // right edge 400 and a margin
-  static constexpr int kTallest = 700;       // content above this scrolls ...
-  static constexpr int kScrolledHeight = 500;  // ... in a client area this high
   static constexpr const char* kNoticeFile = "advancednotice.txt";
 
   AdvancedFormModel(const ModelDatabase& model, const UnitConfiguration& config);
 
   // No inputs: the Advanced button shows ERROR_MESSAGE62 instead.
   bool empty() const { return rows_.empty(); }
-  const std::vector<AdvancedRow>& rows() const { return rows_; }
 
-  // Positions of everything, from the line height of the dialog's font
-  // (the height of "Test" less 3) and the height of a button. The lines an
-  // explanation takes may be given per row (a line too wide for the dialog
-  // wraps onto more); otherwise its own line breaks count.
-  AdvancedLayout layout(int lineHeight, int buttonHeight,
-                        const std::vector<int>& explanationLines = {}) const;
-  // The scroll bar for a client area lower than the content.
-  static AdvancedScroll scroll(int contentHeight, int clientHeight);
+  // What the Advanced button does before the dialog: a model without inputs
+  // refuses with ERROR_MESSAGE62; otherwise the user is asked first, with
+  // the notice file's text in the installed data folder, or STATUS_MESSAGE26
+  // when there is none, and the dialog opens only on Yes.
+  struct Opening {
+    bool refused = false;
+    std::string message;  // the refusal, or the question
+  };
+  static Opening opening(const ModelDatabase& model, const UnitConfiguration& config,
+                         const std::filesystem::path& installedData,
+                         const std::function<std::string(const char* key)>& text);
+  const std::vector<AdvancedRow>& rows() const { return rows_; }
 
   // Whether a value box may hold this text: digits and one point, or a
   // hexadecimal number after a leading "0X" (case does not matter).

@@ -109,17 +109,14 @@ QStringList wrapped(const std::vector<std::string>& lines, const QFont& font, in
 }  // namespace
 
 bool CAdvancedForm::run(QWidget* parent, AppContext& ctx, QtPresenter& presenter) {
-  {
-    const AdvancedFormModel probe(ctx.Database, ctx.Unit);
-    if (probe.empty()) {
-      presenter.messageBox(ctx.text("ERROR_MESSAGE62"), kStyleError);
-      return false;
-    }
+  const AdvancedFormModel::Opening opening = AdvancedFormModel::opening(
+      ctx.Database, ctx.Unit, ctx.Folders.InstalledData,
+      [&ctx](const char* key) { return ctx.text(key); });
+  if (opening.refused) {
+    presenter.messageBox(opening.message, kStyleError);
+    return false;
   }
-  const std::optional<std::string> notice =
-      AdvancedFormModel::noticeText(ctx.Folders.InstalledData / AdvancedFormModel::kNoticeFile);
-  const std::string question = notice ? *notice : ctx.text("STATUS_MESSAGE26");
-  if (presenter.messageBox(question, kStyleYesNo | kStyleQuestion) != kResultYes) return false;
+  if (presenter.messageBox(opening.message, kStyleYesNo | kStyleQuestion) != kResultYes) return false;
   CAdvancedForm dialog(ctx, presenter, parent);
   return dialog.exec() == QDialog::Accepted;
 }
@@ -156,11 +153,11 @@ void CAdvancedForm::build() {
     explanations.push_back(wrapped(row.explanation, font(), kExplanationWidth));
     lineCounts.push_back(static_cast<int>(explanations.back().size()));
   }
-  layout_ = model_.layout(lineHeight, buttonHeight, lineCounts);
+  layout_ = AdvancedLayout::of(model_.rows(), lineHeight, buttonHeight, lineCounts);
 
   auto* content = new QWidget;
   content->setObjectName("content");
-  content->setFixedSize(AdvancedFormModel::kContentWidth, layout_.contentHeight);
+  content->setFixedSize(AdvancedLayout::kContentWidth, layout_.contentHeight);
   const auto& rows = model_.rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const AdvancedRow& row = rows[i];
@@ -199,7 +196,7 @@ void CAdvancedForm::build() {
   cancel_->setParent(content);
   const int buttonWidth = std::max(update_->sizeHint().width(), cancel_->sizeHint().width());
   update_->setGeometry(20, layout_.buttonsTop, buttonWidth, buttonHeight);
-  cancel_->setGeometry(AdvancedFormModel::kContentWidth - 20 - buttonWidth, layout_.buttonsTop,
+  cancel_->setGeometry(AdvancedLayout::kContentWidth - 20 - buttonWidth, layout_.buttonsTop,
                        buttonWidth, buttonHeight);
   connect(update_, &QPushButton::clicked, this, &CAdvancedForm::accept);
   connect(cancel_, &QPushButton::clicked, this, &CAdvancedForm::reject);
@@ -212,14 +209,14 @@ void CAdvancedForm::build() {
                                                         : Qt::ScrollBarAlwaysOff);
   scroll_->setWidget(content);
   const int bar = layout_.scrolls() ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
-  setFixedSize(AdvancedFormModel::kContentWidth + bar, layout_.clientHeight);
+  setFixedSize(AdvancedLayout::kContentWidth + bar, layout_.clientHeight);
   scroll_->setGeometry(rect());
   applyScrollSteps();
 }
 
 void CAdvancedForm::applyScrollSteps() {
   // The dialog keeps its size: the viewport is the whole client area.
-  const AdvancedScroll s = AdvancedFormModel::scroll(layout_.contentHeight, layout_.clientHeight);
+  const AdvancedLayout::Scroll s = layout_.scroll();
   static_cast<SteppedScrollArea*>(scroll_)->setSteps(s.line, s.page);
 }
 

@@ -4,14 +4,15 @@
 // box where the input has a value. "Update" stores the boxes into ADVANCED
 // of the unit's configuration. Content taller than the dialog scrolls.
 //
-// A view over AdvancedFormModel, which holds the layout, the value filter
-// and the storing rules.
+// A view over AdvancedFormModel, which holds the opening, the value filter
+// and the storing rules; the dialog places the controls (AdvancedLayout).
 
 #include <QDialog>
 #include <memory>
 #include <vector>
 
 #include "core/config/advanced_form_model.h"
+#include "gui/config/advanced_layout.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -25,6 +25,42 @@ class CAdvancedFormTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // Twenty-five inputs, each with four explanation lines and a value box;
+  // line height 10, buttons 23 high: an input takes 4 x 10 + 10 + 25 = 75.
+  void twentyFiveLongInputsAreLaidOutAndScrollAtFiveHundred() {
+    AdvancedRow input;
+    input.explanation = {"one", "two", "three", "four"};
+    input.hasValue = true;
+    std::vector<AdvancedRow> inputs(25, input);
+    const AdvancedLayout layout = AdvancedLayout::of(inputs, 10, 23);
+    QCOMPARE(layout.rows[0].explanation->top, 10);
+    QCOMPARE(layout.rows[0].explanation->bottom, 50);
+    QCOMPARE(layout.rows[0].check.top, 60);
+    QCOMPARE(layout.rows[0].value->top, 58);
+    QCOMPARE(layout.rows[0].value->bottom, 78);
+    QCOMPARE(layout.rows[24].check.top, 1860);
+    QCOMPARE(layout.buttonsTop, 1885);
+    QCOMPARE(layout.contentHeight, 1918);
+    QCOMPARE(layout.clientHeight, 500);
+    QVERIFY(layout.scrolls());
+    const AdvancedLayout::Scroll s = layout.scroll();
+    QCOMPARE(s.range, 1418);
+    QCOMPARE(s.page, 141);
+    QCOMPARE(s.line, 14);
+
+    // Six inputs stay below 700 and open at their own height; one line of
+    // an explanation wrapped onto two moves everything below it down 10.
+    inputs.resize(6);
+    const AdvancedLayout small = AdvancedLayout::of(inputs, 10, 23);
+    QCOMPARE(small.contentHeight, 493);
+    QCOMPARE(small.clientHeight, 493);
+    QVERIFY(!small.scrolls());
+    QCOMPARE(small.scroll().range, 0);
+    const AdvancedLayout wrapped = AdvancedLayout::of(inputs, 10, 23, {5});
+    QCOMPARE(wrapped.rows[1].check.top, 145);
+    QCOMPARE(wrapped.contentHeight, 503);
+  }
+
   // KM30: 0 damping, 1 blanking distance (a length), 2 fixed temperature,
   // 3 echo lock (check box only), 4 loss of echo delay.
   void boxesFilterAndUpdateIntoTheConfiguration() {
@@ -147,9 +183,9 @@ class CAdvancedFormTest : public QObject {
     });
     poll.start();
     QVERIFY(CAdvancedForm::run(nullptr, ctx, presenter));
-    QCOMPARE(height, AdvancedFormModel::kScrolledHeight);
+    QCOMPARE(height, AdvancedLayout::kScrolledHeight);
     const int content = CAdvancedForm(ctx, presenter).layout().contentHeight;
-    QVERIFY(content > AdvancedFormModel::kTallest);
+    QVERIFY(content > AdvancedLayout::kTallest);
     QCOMPARE(range, content - height);
     QCOMPARE(page, range / 10);
     QCOMPARE(line, range / 100);

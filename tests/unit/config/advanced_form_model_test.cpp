@@ -192,47 +192,6 @@ TEST(AdvancedFormModel, UneditedValuesStayAsReadAndTooLargeOnesAreRefused) {
   EXPECT_TRUE(opened.check().has_value());
 }
 
-TEST(AdvancedFormModel, TwentyFiveLongInputsOpenScrolledAtFiveHundred) {
-  ModelDatabase db;
-  db.AdvancedInputs.Count = 25;
-  db.AdvancedInputs.Last = 24;
-  for (int i = 0; i < 25; ++i) {
-    AdvancedInput& in = db.AdvancedInputs[static_cast<std::size_t>(i)];
-    in.Caption = "Input " + std::to_string(i);
-    in.ValueWord = 40 + i;
-    in.ExplanatoryText = "First line\\nsecond line\\nthird line\\nafter %d s";
-  }
-  UnitConfiguration config;
-  const AdvancedFormModel form(db, config);
-  ASSERT_EQ(form.rows().size(), 25u);
-  EXPECT_EQ(form.rows()[0].explanation.back(), "after 0 s");
-
-  // Line height 10, buttons 23 high: each input takes 4 x 10 + 10 + 25.
-  const AdvancedLayout layout = form.layout(10, 23);
-  EXPECT_EQ(layout.rows[0].explanation->top, 10);
-  EXPECT_EQ(layout.rows[0].explanation->bottom, 50);
-  EXPECT_EQ(layout.rows[0].check.top, 60);
-  EXPECT_EQ(layout.rows[0].value->top, 58);
-  EXPECT_EQ(layout.rows[0].value->bottom, 78);
-  EXPECT_EQ(layout.rows[24].check.top, 10 + 24 * 75 + 50);
-  EXPECT_EQ(layout.buttonsTop, 10 + 25 * 75);
-  EXPECT_EQ(layout.contentHeight, 1918);
-  EXPECT_EQ(layout.clientHeight, 500);
-  EXPECT_TRUE(layout.scrolls());
-  const AdvancedScroll s = AdvancedFormModel::scroll(layout.contentHeight, layout.clientHeight);
-  EXPECT_EQ(s.range, 1418);
-  EXPECT_EQ(s.page, 141);
-  EXPECT_EQ(s.line, 14);
-
-  // Six inputs stay below 700 and open at their own height.
-  db.AdvancedInputs.Count = 6;
-  db.AdvancedInputs.Last = 5;
-  const AdvancedLayout small = AdvancedFormModel(db, config).layout(10, 23);
-  EXPECT_EQ(small.contentHeight, 10 + 6 * 75 + 33);
-  EXPECT_EQ(small.clientHeight, small.contentHeight);
-  EXPECT_FALSE(small.scrolls());
-}
-
 TEST(AdvancedFormModel, TheNoticeIsTheFilesLinesOrNothing) {
   test::TempDir dir;
   EXPECT_FALSE(AdvancedFormModel::noticeText(dir / "advancednotice.txt").has_value());
