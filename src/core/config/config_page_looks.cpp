@@ -4,6 +4,7 @@
 
 #include "core/config/unit_configuration.h"
 #include "core/link/pulse_protocol.h"
+#include "core/model/model_images.h"
 #include "core/model/model_records.h"
 #include "core/support/text_format.h"
 #include "core/volume/model_link.h"
@@ -109,6 +110,17 @@ bool ConfigPageLooks::heightsEditable() const {
 std::string ConfigPageLooks::fillCaption() const {
   if (shape::isFlow(config_.shapeCode)) return model().MaxHead;
   return guidedWave() ? text("IDC_GWRMAXFILLHEIGHT_LABEL") : text("IDC_FHLABEL");
+}
+
+std::vector<OverlayPoint> ConfigPageLooks::overlays(int bits) const {
+  std::vector<OverlayPoint> out;
+  const ModelImages& images = records_.Images;
+  for (int k = 0; k < ModelImages::kOverlays; ++k) {
+    if ((bits & (1 << k)) == 0) continue;
+    const OverlayPoint& point = images.Overlays[static_cast<std::size_t>(k)];
+    if (!point.Caption.empty()) out.push_back(point);
+  }
+  return out;
 }
 
 MainFormPages ConfigPageLooks::pagesByKind(MainFormPages present) const {

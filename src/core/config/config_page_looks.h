@@ -17,6 +17,7 @@ struct ModelDatabase;
 struct StrappingRows;
 class VolumeTable;
 struct ModelRecords;
+struct OverlayPoint;
 struct UnitConfiguration;
 
 class ConfigPageLooks {
@@ -59,6 +60,10 @@ class ConfigPageLooks {
   // capacity or a weir's or flume's flow at the fill height; empty for a
   // length output.
   std::string capacityLine(const VolumeTable& volume, const StrappingRows& rows) const;
+  // "View Tanks": the overlay drawings the bits name (bit k: overlay k),
+  // each with the point the model file gives it; an overlay without a
+  // drawing is left out.
+  std::vector<OverlayPoint> overlays(int bits) const;
   // Which of the main form's pages the model's kind wants, given those
   // there now (a page the rule does not mention stays as it is).
   MainFormPages pagesByKind(MainFormPages present) const;

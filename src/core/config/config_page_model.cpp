@@ -612,12 +612,11 @@ void ConfigPageModel::testConfigs() {
   notify(PagePart::Capacity);
 }
 
-int ConfigPageModel::viewTanks() {
-  const int overlays = viewTanksCounter_;
-  serviceCounter_ = overlays;
+std::vector<OverlayPoint> ConfigPageModel::viewTanks() {
+  serviceCounter_ = viewTanksCounter_;
   viewTanksCounter_ = (viewTanksCounter_ + 1) % 256;
   notify(PagePart::Service);
-  return overlays;
+  return looks().overlays(serviceCounter_);
 }
 
 std::optional<ConfigPageModel::Request> ConfigPageModel::serviceCommand(const std::string& typed) {

@@ -138,10 +138,10 @@ class ConfigPageModel {
   // cancelled; it may revise the name). True when saved.
   bool saveConfigFile(const std::function<bool(std::string& name)>& confirmName);
   void testConfigs();
-  // "View Tanks": the overlays to draw over the model's picture (bit k:
-  // overlay k); the counter field shows it, and the next press draws the
-  // next combination (after 255 comes 0).
-  int viewTanks();
+  // "View Tanks": the overlays to draw over the model's picture, the
+  // combination the counter field shows (bit k: overlay k); the next press
+  // draws the next combination (after 255 comes 0).
+  std::vector<OverlayPoint> viewTanks();
   // Before a write: the boxes' heights into the record, the volume table
   // prepared for the relay units, then the value checks, which store and
   // reshow what they check. Nothing is shown or asked. With `all` every

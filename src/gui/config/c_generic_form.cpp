@@ -727,18 +727,14 @@ void CGenericForm::refreshLoopCurrent() {
 // drawings against the positions the model file gives.
 void CGenericForm::viewTanks() {
   const AppContext& ctx = context();
-  const int overlays = model_->viewTanks();
+  const std::vector<OverlayPoint> overlays = model_->viewTanks();
   logoFile_.clear();  // the logo is read again; the picture is drawn below
   refreshPicture();
   std::vector<CLevelPicture::Overlay> parts;
-  const ModelImages& images = ctx.Images;
-  for (int k = 0; k < ModelImages::kOverlays; ++k) {
-    if ((overlays & (1 << k)) == 0) continue;
-    const OverlayPoint& point = images.Overlays[static_cast<std::size_t>(k)];
-    if (point.Caption.empty()) continue;
+  for (const OverlayPoint& point : overlays) {
     parts.push_back({QPoint(point.X, point.Y), qs((ctx.Folders.Bitmaps / point.Caption).string())});
   }
-  const QString base = qs((ctx.Folders.Bitmaps / images.Image).string());
+  const QString base = qs((ctx.Folders.Bitmaps / ctx.Images.Image).string());
   QString failed;
   if (!picture_->loadWithOverlays(base, parts, failed)) showPictureError(failed);
   pictureFile_.clear();  // the next refresh draws the plain picture again
