@@ -7,6 +7,7 @@
 #include "core/model/structure_data.h"
 #include "core/volume/number_rules.h"
 #include "core/volume/number_text.h"
+#include "core/volume/structure_file.h"
 
 namespace ostrel {
 namespace {
@@ -184,6 +185,39 @@ FormResult<StrappingFormOutcome> StrappingGrid::preview(const VolumeTable& pageT
   auto result = StrappingFormCheck::build(input(), linked(pageTable));
   result.value.table.StructureName = "Strapping Table";
   return result;
+}
+
+std::array<StrappingGrid::FieldLabel, StrappingGrid::kFields> StrappingGrid::fieldLabels() const {
+  const bool guided = guidedWave();
+  return {{
+      {Field::SensorHeight, "IDC_SHLABEL_ST", "Sensor Height", true},
+      {Field::FillHeight, guided ? "IDC_MAXFHLABEL_ST" : "IDC_FHLABEL_ST",
+       guided ? "Max Fill Height (F)" : "Fill Height (F)", true},
+      {Field::RiserHeight, "IDC_RHLABEL_ST", "Riser Height", !guided},
+      {Field::MinFillHeight, "IDC_MINFHLABEL_ST", "Min Fill Height", guided},
+      {Field::ProbeLength, "IDC_PLLABEL_ST", "Probe Length (P)", guided},
+      {Field::TankHeight, "IDC_THLABEL_ST", "Tank Height (H)", true},
+  }};
+}
+
+namespace {
+int structureOf(const StructureData* structures, std::uint16_t shape) {
+  if (structures == nullptr) return -1;
+  const int s = StructureFile::structureIndex(*structures, shape);
+  return s >= 0 && s < StructureData::kStructures ? s : -1;
+}
+}  // namespace
+
+std::string StrappingGrid::picture(std::uint16_t shape) const {
+  const int s = structureOf(link_.structure(), shape);
+  if (s < 0) return {};
+  const StructureData& d = *link_.structure();
+  return (guidedWave() ? d.RadarNonLinearImages : d.NonLinearImages)[static_cast<std::size_t>(s)];
+}
+
+std::string StrappingGrid::caption(std::uint16_t shape) const {
+  const int s = structureOf(link_.structure(), shape);
+  return s < 0 ? std::string() : link_.structure()->TitleCaptions[static_cast<std::size_t>(s)];
 }
 
 }  // namespace ostrel

@@ -6,6 +6,7 @@
 // texts to StrappingFormCheck.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,25 @@ class StrappingGrid {
 
   const ModelLink& link() const { return link_; }
   bool guidedWave() const { return link_.guidedWave(); }
+
+  // A height field's caption (its language key and English text) and
+  // whether the form shows it: guided-wave radar has a maximum fill height,
+  // a minimum fill height and a probe length, and no riser height. In the
+  // order the form lists them.
+  struct FieldLabel {
+    Field field;
+    const char* key;
+    const char* fallback;
+    bool shown;
+  };
+  std::array<FieldLabel, kFields> fieldLabels() const;
+  // The picture beside the grid: the structure's (the radar's set on
+  // guided-wave radar); empty for a shape not in the structure list.
+  std::string picture(std::uint16_t shape) const;
+  // The structure's caption for the title; empty as for the picture.
+  std::string caption(std::uint16_t shape) const;
+  static constexpr const char* kHelpFile = "StrappingTable.chm";
+  static constexpr const char* kHelpTopic = "StrappingTable.htm";
 
   const std::string& field(Field f) const { return fields_[index(f)]; }
   void setField(Field f, std::string text) { fields_[index(f)] = std::move(text); }

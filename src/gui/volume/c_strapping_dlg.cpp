@@ -14,7 +14,6 @@
 
 #include "core/support/text_format.h"
 #include "core/volume/number_rules.h"
-#include "core/volume/structure_file.h"
 #include "gui/support/qt_presenter.h"
 #include "gui/volume/c_view_curve.h"
 
@@ -51,14 +50,11 @@ class PairCellDelegate final : public QStyledItemDelegate {
 CStrappingDlg::CStrappingDlg(std::uint16_t shape, VolumeFormServices services, QWidget* parent)
     : CStructureForm(shape, services, parent) {
   const ModelRecords& r = services_.records;
-  const int s = StructureFile::structureIndex(r.Structures, shape_);
-  structure_ = s >= 0 && s < StructureData::kStructures ? s : -1;
   grid_ = std::make_unique<StrappingGrid>(ModelLink(&r.Database, &r.Structures),
                                           services_.config.heightUnits,
                                           services_.config.outputUnits, services_.table,
                                           services_.strapping);
-  const std::string caption =
-      structure_ >= 0 ? r.Structures.TitleCaptions[static_cast<std::size_t>(structure_)] : "";
+  const std::string caption = grid_->caption(shape_);
   setWindowTitle(qs(formatText(services_.text("IDD_STRAPPINGDLG", "Strapping Table - %s"),
                                {caption})));
   buildControls();
@@ -69,7 +65,6 @@ CStrappingDlg::CStrappingDlg(std::uint16_t shape, VolumeFormServices services, Q
 CStrappingDlg::~CStrappingDlg() = default;
 
 void CStrappingDlg::buildControls() {
-  const bool guided = grid_->guidedWave();
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
   layout->addLayout(top);
@@ -85,22 +80,7 @@ void CStrappingDlg::buildControls() {
   unitsBox_->setReadOnly(true);
   unitsBox_->setFocusPolicy(Qt::ClickFocus);
   form->addWidget(unitsBox_, line++, 1);
-  struct FieldRow {
-    Field field;
-    const char* key;
-    const char* fallback;
-    bool shown;
-  };
-  const FieldRow rows[] = {
-      {Field::SensorHeight, "IDC_SHLABEL_ST", "Sensor Height", true},
-      {Field::FillHeight, guided ? "IDC_MAXFHLABEL_ST" : "IDC_FHLABEL_ST",
-       guided ? "Max Fill Height (F)" : "Fill Height (F)", true},
-      {Field::RiserHeight, "IDC_RHLABEL_ST", "Riser Height", !guided},
-      {Field::MinFillHeight, "IDC_MINFHLABEL_ST", "Min Fill Height", guided},
-      {Field::ProbeLength, "IDC_PLLABEL_ST", "Probe Length (P)", guided},
-      {Field::TankHeight, "IDC_THLABEL_ST", "Tank Height (H)", true},
-  };
-  for (const FieldRow& row : rows) {
+  for (const StrappingGrid::FieldLabel& row : grid_->fieldLabels()) {
     const auto i = static_cast<std::size_t>(row.field);
     labels_[i] = new QLabel(text(row.key, row.fallback), this);
     fields_[i] = new QLineEdit(this);
@@ -160,11 +140,7 @@ void CStrappingDlg::buildControls() {
   left->addWidget(table_, 1);
 
   top->addWidget(makePicture("IDC_PICTURE_ST"), 0, Qt::AlignTop);
-  if (structure_ >= 0) {
-    const auto& images = guided ? services_.records.Structures.RadarNonLinearImages
-                                : services_.records.Structures.NonLinearImages;
-    showPicture(images[static_cast<std::size_t>(structure_)]);
-  }
+  if (const std::string picture = grid_->picture(shape_); !picture.empty()) showPicture(picture);
   layout->addLayout(makeButtons("IDC_HELP_ST", "Tanks"));
 }
 
@@ -284,7 +260,7 @@ void CStrappingDlg::onViewCurve() {
   runViewer(viewer);
 }
 
-std::string CStrappingDlg::helpFile() const { return "StrappingTable.chm"; }
-std::string CStrappingDlg::helpTopic() const { return "StrappingTable.htm"; }
+std::string CStrappingDlg::helpFile() const { return StrappingGrid::kHelpFile; }
+std::string CStrappingDlg::helpTopic() const { return StrappingGrid::kHelpTopic; }
 
 }  // namespace ostrel

@@ -67,7 +67,6 @@ class CStrappingDlg : public CStructureForm {
   void onOk() override;
   void onViewCurve() override;
 
-  int structure_ = -1;
   std::unique_ptr<StrappingGrid> grid_;
   bool refreshing_ = false;
 

@@ -206,5 +206,31 @@ TEST(StrappingGrid, TextsThatAreNotOneNumberAreRefused) {
   EXPECT_TRUE(grid.ok(page).ok());
 }
 
+TEST(StrappingGrid, FieldsPictureAndTitleFollowTheModelsKind) {
+  Km30 km30;
+  ASSERT_TRUE(km30.loaded);
+  const VolumeTable t = km30.table(20, 18, 19);
+  const auto shown = [](const StrappingGrid& g) {
+    std::string out;
+    for (const auto& label : g.fieldLabels()) {
+      if (label.shown) out += std::string(label.key) + " ";
+    }
+    return out;
+  };
+  const StrappingGrid ultrasonic(km30.link(), kFeet, kUsGallons, t, {});
+  EXPECT_EQ(shown(ultrasonic), "IDC_SHLABEL_ST IDC_FHLABEL_ST IDC_RHLABEL_ST IDC_THLABEL_ST ");
+  EXPECT_EQ(ultrasonic.picture(kStrapping), "Tank_Strapping.bmp");
+  EXPECT_EQ(ultrasonic.caption(kStrapping), "Custom Tank Shape");
+  // A shape the loaded structure list does not hold has neither.
+  EXPECT_EQ(ultrasonic.picture(0x7F00), "");
+  EXPECT_EQ(ultrasonic.caption(0x7F00), "");
+
+  km30.records.Database.GuidedWaveRadar = 1;
+  const StrappingGrid guided(km30.link(), kFeet, kUsGallons, t, {});
+  EXPECT_EQ(shown(guided),
+            "IDC_SHLABEL_ST IDC_MAXFHLABEL_ST IDC_MINFHLABEL_ST IDC_PLLABEL_ST IDC_THLABEL_ST ");
+  EXPECT_EQ(guided.picture(kStrapping), "Tank_Strapping_GWR.bmp");
+}
+
 }  // namespace
 }  // namespace ostrel::test
