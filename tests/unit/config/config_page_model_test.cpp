@@ -16,7 +16,7 @@
 #include "core/link/pulse_protocol.h"
 #include "core/support/log_file.h"
 #include "sim/page_unit.h"
-#include "sim/simulated_cable_driver.h"
+#include "sim_link_session.h"
 #include "shipped_model.h"
 #include "sim/memory_generator.h"
 #include "test_support.h"
@@ -210,6 +210,13 @@ TEST(ConfigPageModel, SavedFileOpensBackIntoTheSamePage) {
   m.clearScreen();
   EXPECT_EQ(m.config().itemChoices[kRelayFunction], 0);
   EXPECT_FALSE(m.config().configurationValid);
+  // The page itself refuses to save what matches no configuration: no name
+  // is asked for and no file is written.
+  bool asked = false;
+  EXPECT_FALSE(m.saveConfigFile([&](std::string&) { return asked = true; }));
+  EXPECT_FALSE(asked);
+  EXPECT_EQ(p.messages().back(), p.text("ERROR_MESSAGE55"));
+  EXPECT_EQ(test::folderNames(p.configs.path()), std::vector<std::string>{"Config[0].txt"});
 
   // ... and opening the file brings it back.
   m.editBox(&PageBoxes::fileName, "Config[0].txt");
@@ -318,20 +325,11 @@ TEST(ConfigPageModel, ServiceCommandsAreTypedIntoTheFileNameBox) {
 // A simulated unit on the cable, its pages read as the connect sequence
 // reads them, and a page over it.
 struct UnitPage {
-  UnitPage() : records(test::shippedModel("KM30_Ultrasonic.txt")) {
-    unit = std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic);
-    driver = std::make_unique<sim::SimulatedCableDriver>(unit);
-    UnitLink::Timing t;
-    t.listenMs = 1500;
-    t.framePhaseMs = 150;
-    link = std::make_unique<UnitLink>(*driver, t);
-    link->StartServiceThread();
-    std::vector<std::string> cables;
-    link->EnumerateCables(cables, UnitLink::kVendorId, UnitLink::kProductId);
-    link->SetTargetProduct(cables.back());
-    memory = std::make_unique<UnitMemory>(*link);
-    EXPECT_EQ(link->Connect(), 0);
-    EXPECT_EQ(memory->ReadAllPages(nullptr, 0, 0, 0, nullptr), 0);
+  UnitPage()
+      : records(test::shippedModel("KM30_Ultrasonic.txt")),
+        unit(std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic)),
+        session(unit, {.serviceThread = true}) {
+    EXPECT_EQ(session.connectAndReadPages(), 0);
     // The identity the simulated unit's memories carry.
     config.model = "KM30-1020";
     config.serial = 410237;
@@ -339,13 +337,12 @@ struct UnitPage {
     ConfigPageServices s;
     s.records = records.get();
     s.presenter = &presenter;
-    s.memory = memory.get();
-    s.link = link.get();
+    s.memory = session.memory.get();
+    s.link = session.link.get();
     s.pulse = &pulse;
     s.modelsFolder = test::sourceDataDir() / "Models";
     model = std::make_unique<ConfigPageModel>(config, s);
   }
-  ~UnitPage() { link->StopServiceThread(); }
   CustomerPageDecoding unitsPage() const {
     return CustomerPage::decode(unit->memories().customer, records->Database, config);
   }
@@ -353,9 +350,7 @@ struct UnitPage {
 
   std::unique_ptr<ModelRecords> records;
   std::shared_ptr<sim::PageUnit> unit;
-  std::unique_ptr<sim::SimulatedCableDriver> driver;
-  std::unique_ptr<UnitLink> link;
-  std::unique_ptr<UnitMemory> memory;
+  test::SimLinkSession session;
   PulseProtocol pulse;
   test::RecordingPresenter presenter;
   UnitConfiguration config;

@@ -185,6 +185,12 @@ TEST(ValueChecks, HeightsAgainstTheModelLimits) {
   expectPass(km40.run());
   EXPECT_EQ(km40.config.sensorHeight, 300.0);
   EXPECT_EQ(km40.config.fillHeight, 200.0);
+  // A count beyond 16 bits is shown as the largest count, 65535 / 59 in,
+  // neither as typed nor wrapped (5264 / 59 = 89.22 in), and not stored.
+  km40.boxes.sensorHeight = "1200";
+  km40.run();
+  EXPECT_EQ(km40.boxes.sensorHeight, "1110.76");
+  EXPECT_EQ(km40.config.sensorHeight, 300.0);
 
   Page km70(kKm70);
   km70.pulseRadar = true;

@@ -53,8 +53,9 @@ TEST(CurvePlot, LabelsCursorAndCurveOfABuiltTable) {
   const auto corners = plot.curve(map);
   ASSERT_EQ(corners.size(), std::size_t{201});
   EXPECT_EQ(corners.front(), (PlotPoint{50, 360}));
-  EXPECT_EQ(corners[100].x, 50 + static_cast<int>(400.0 * 100 / 201));
-  EXPECT_EQ(corners[100].y, static_cast<int>(360 - 320.0 * 21845 / 65535 + 1e-9));
+  // Point 100 of 201 is 400 * 100 / 201 = 199.0 pixels in; 21845 is a
+  // third of full scale, 320 / 3 = 106.7 pixels up from 360.
+  EXPECT_EQ(corners[100], (PlotPoint{249, 253}));
   EXPECT_NEAR(corners.back().y, 40, 1);  // 0xFFFF stands at the top
   plot.moveCursor(500);
   const auto cursor = plot.cursor(map);
@@ -73,10 +74,13 @@ TEST(CurvePlot, AnUnbuiltTableShowsAxesAndTextsOnly) {
   reset.Reset();
   reset.StructureName = "Vertical Cylinder";
   const VolumeTable built = strappingTable();
+  // Points and a step, but no scale to turn them into values.
+  VolumeTable noScale = built;
+  noScale.Scale = 0;
   struct Case {
     const VolumeTable* table;
     double top;
-  } cases[] = {{&reset, 10.0}, {&built, 0.0}, {&built, -2.0}};
+  } cases[] = {{&reset, 10.0}, {&built, 0.0}, {&built, -2.0}, {&noScale, 10.0}};
   for (const Case& c : cases) {
     CurvePlot plot(*c.table, c.top);
     EXPECT_FALSE(plot.drawable());
