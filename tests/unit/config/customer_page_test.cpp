@@ -155,12 +155,13 @@ TEST(CustomerPage, EveryConfigurationOfEachPageModelComesBackFromThePage) {
           want.shapeCode = 0x0700;
           want.outputUnits = kUsGallons;
           for (std::size_t i = 0; i < 6; ++i) want.levels[i] = 100.5 + 700.0 * static_cast<double>(i);
-          rows.RowCount = 20;
-          for (std::size_t r = 0; r < 20; ++r) {
+          // Every row the page holds, the last one included.
+          rows.RowCount = StrappingRows::kCapacity;
+          for (std::size_t r = 0; r < StrappingRows::kCapacity; ++r) {
             rows.Levels[r] = 0.5f * static_cast<float>(r);
             rows.Volumes[r] = 250.0f * static_cast<float>(r);
           }
-          table.Dimensions[3] = table.Dimensions[4] = 10.0f;
+          table.Dimensions[3] = table.Dimensions[4] = 16.0f;
         }
         ASSERT_EQ(CustomerPage::prepareVolumeTable(want, db, table, rows), VolumeTable::kBuilt);
         if (curves) {
@@ -179,7 +180,7 @@ TEST(CustomerPage, EveryConfigurationOfEachPageModelComesBackFromThePage) {
         for (std::size_t d = 0; d < 11; ++d) EXPECT_EQ(got.dimensions[d], table.Dimensions[d]);
         ASSERT_EQ(got.rows.has_value(), strapping);
         if (strapping) {
-          EXPECT_EQ(got.rows->RowCount, 20);
+          EXPECT_EQ(got.rows->RowCount, StrappingRows::kCapacity);
           EXPECT_EQ(got.rows->Levels, rows.Levels);
           EXPECT_EQ(got.rows->Volumes, rows.Volumes);
         }
