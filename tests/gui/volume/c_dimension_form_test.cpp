@@ -61,7 +61,7 @@ class CDimensionFormTest : public QObject {
     QTest::mouseClick(dlg.adjustCapacityCheck(), Qt::LeftButton);
     QVERIFY(dlg.capacityBox()->isEnabled());
     retype(dlg.capacityBox(), "20000");
-    ostrel::test::keepShot(dlg, "dimension_form_km30");
+    ostrel::test::keep(dlg, "dimension_form_km30");
 
     // Distance: the tank's fields and the volume controls go; metres and
     // back converts the fields.
@@ -113,7 +113,7 @@ class CDimensionFormTest : public QObject {
     dlg.minCurrentButton()->click();
     QCOMPARE(dlg.minCurrentBox()->text(), QString("6.000"));
     QCOMPARE(dlg.minVolumeBox()->text(), QString("1175.037"));
-    ostrel::test::keepShot(dlg, "dimension_form_km50");
+    ostrel::test::keep(dlg, "dimension_form_km50");
 
     bool viewed = false;
     dlg.runCurveViewer = [&](CViewCurve& viewer) {
@@ -135,7 +135,7 @@ class CDimensionFormTest : public QObject {
     QVERIFY(!dlg.minCurrentGroup()->isVisible());
     retype(dlg.fieldBox(0), "21");
     QCOMPARE(dlg.fieldBox(2)->text(), QString("2.83"));
-    ostrel::test::keepShot(dlg, "dimension_form_km50_distance");
+    ostrel::test::keep(dlg, "dimension_form_km50_distance");
 
     QCOMPARE(QString::fromStdString(dlg.showHelp().filename().string()),
              QString("DIMENSIONENTRY_GWR.htm"));
@@ -161,7 +161,7 @@ class CDimensionFormTest : public QObject {
       QVERIFY(QTest::qWaitForWindowExposed(&dlg));
       QVERIFY(dlg.windowTitle().startsWith(QString::fromUtf8("尺寸输入")));
       QCOMPARE(dlg.capacityButton()->text(), QString::fromUtf8("容量"));
-      ostrel::test::keepShot(dlg, QString("dimension_form_%1_zh").arg(QString(model).left(4).toLower()));
+      ostrel::test::keep(dlg, QString("dimension_form_%1_zh").arg(QString(model).left(4).toLower()));
     }
   }
 };

@@ -58,7 +58,7 @@ class CFormulaEntryDlgTest : public QObject {
     dlg.maxFlowButton()->click();
     // 21616.8 * 0.381^2.463 = 2007.288 l/min.
     QCOMPARE(dlg.maxFlowBox()->text(), QString("2007.29"));
-    ostrel::test::keepShot(dlg, "formula_entry_km30");
+    ostrel::test::keep(dlg, "formula_entry_km30");
 
     QCOMPARE(QString::fromStdString(dlg.showHelp().filename().string()),
              QString("OPENCHANNEL.htm"));
@@ -121,7 +121,7 @@ class CFormulaEntryDlgTest : public QObject {
         if (chinese) QVERIFY(dlg.windowTitle().startsWith(QString::fromUtf8("公式输入")));
         dlg.setList()->setCurrentIndex(3);
         dlg.maxFlowButton()->click();
-        ostrel::test::keepShot(dlg, QString("formula_entry_parshall_%1%2")
+        ostrel::test::keep(dlg, QString("formula_entry_parshall_%1%2")
                                         .arg(QString(model).left(4).toLower())
                                         .arg(chinese ? "_zh" : ""));
       }

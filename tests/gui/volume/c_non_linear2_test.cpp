@@ -10,6 +10,7 @@
 
 #include "gui/volume/c_alternate_page.h"
 #include "gui/volume/c_non_linear2.h"
+#include "gui_test_helpers.h"
 #include "tank_forms_fixture.h"
 
 using namespace ostrel;
@@ -35,7 +36,7 @@ class CNonLinear2Test : public QObject {
     QVERIFY(!list->item(0)->icon().isNull());
     QCOMPARE(list->currentRow(), 2);
     QCOMPARE(sheet.chosenShape(), std::uint16_t{0x0300});
-    ostrel::test::keepShot(sheet, "picker_km30");
+    ostrel::test::keep(sheet, "picker_km30");
 
     const QRect sphere = list->visualItemRect(list->item(4));
     // A double click is a press, then the double click on the same item.
@@ -58,7 +59,7 @@ class CNonLinear2Test : public QObject {
     QCOMPARE(f.records.Structures.NlTypes[0], std::uint16_t{0x20});
     QCOMPARE(sheet.page(2)->list()->currentRow(), 1);
     QCOMPARE(sheet.chosenShape(), std::uint16_t{0x2100});
-    ostrel::test::keepShot(sheet, "picker_km50_weirs");
+    ostrel::test::keep(sheet, "picker_km50_weirs");
 
     // The flumes page: its structures replace the weirs; the class is not
     // there, so the first flume is chosen.
@@ -90,7 +91,7 @@ class CNonLinear2Test : public QObject {
     sheet.show();
     QVERIFY(QTest::qWaitForWindowExposed(&sheet));
     QCOMPARE(sheet.windowTitle(), QString::fromUtf8("储罐、量水槽和堰"));
-    ostrel::test::keepShot(sheet, "picker_km30_zh");
+    ostrel::test::keep(sheet, "picker_km30_zh");
   }
 };
 

@@ -4,7 +4,6 @@
 // copy that names the second language column. OSTREL_SHOTS_OUT names a
 // folder for screenshots.
 
-#include <QDir>
 #include <QString>
 #include <QWidget>
 #include <filesystem>
@@ -76,12 +75,5 @@ struct TankForms {
   std::filesystem::path copy;
   bool loaded = false;
 };
-
-inline void keepShot(QWidget& w, const QString& name) {
-  const QString out = qEnvironmentVariable("OSTREL_SHOTS_OUT");
-  if (out.isEmpty()) return;
-  QDir().mkpath(out);
-  w.grab().save(out + "/" + name + ".png");
-}
 
 }  // namespace ostrel::test
