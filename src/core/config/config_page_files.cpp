@@ -10,6 +10,7 @@
 #include "core/support/notice.h"
 #include "core/support/presenter.h"
 #include "core/support/text_format.h"
+#include "core/volume/shape_class.h"
 
 namespace ostrel {
 namespace {
@@ -141,6 +142,23 @@ ConfigPageFiles::Saved ConfigPageFiles::save(
   log("SAVECONFIG", formatText(text("STATUS_MESSAGE42"), {name}));
   show(Notice::message("STATUS_MESSAGE42", {name}, kStyleInformation));
   return out;
+}
+
+ConfigFileContent ConfigPageFiles::content(const ConfigBoxValues& boxes, bool independentRelays,
+                                           bool radarShown) const {
+  const ModelRecords& r = *services_.records;
+  ConfigFileContent content;
+  content.config = records_.config;
+  content.model = &r.Database;
+  content.volume = records_.volume;
+  content.rows = records_.strapping;
+  content.boxes = boxes;
+  content.independentRelays = independentRelays;
+  if (radarShown) content.radar = radarForFile(records_.radar->values);
+  if (shape::hasCurve(records_.config->shapeCode)) {
+    content.structure = ConfigFileWriter::structureCaptions(r.Database, r.Structures, *records_.config);
+  }
+  return content;
 }
 
 std::string ConfigPageFiles::fileDate(const std::filesystem::path& path) const {

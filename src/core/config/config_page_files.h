@@ -67,6 +67,13 @@ class ConfigPageFiles {
              const std::string& typedName,
              const std::function<bool(std::string& name)>& confirmName) const;
 
+  // What a save, a report or a write's log takes from the page now: the
+  // records with the boxes' values, the relay mode, the radar's settings
+  // when the page holds them (`radarShown`), and the structure's captions
+  // for a shape with a curve.
+  ConfigFileContent content(const ConfigBoxValues& boxes, bool independentRelays,
+                            bool radarShown) const;
+
   // "Wiring Diagram": the matched configuration's drawing opened in its
   // viewer; false (the error shown) without a match or a viewer that opens it.
   bool openDrawing() const;
@@ -83,7 +90,7 @@ class ConfigPageFiles {
 
   const ConfigPageServices& services_;
   Records records_;
-  // What a read fills and fileContent() points to.
+  // What a read fills and content() points to.
   mutable RadarAdvanced radarAdvanced_;
 };
 

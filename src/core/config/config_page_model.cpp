@@ -363,21 +363,8 @@ void ConfigPageModel::showAllBoxes() {
 ConfigBoxValues ConfigPageModel::boxValues() const { return BoxMapper::values(boxes_, rows_); }
 
 ConfigFileContent ConfigPageModel::fileContent() const {
-  ConfigFileContent content;
-  content.config = &config_;
-  content.model = &model();
-  content.volume = &volume_;
-  content.rows = &strapping_;
-  content.boxes = boxValues();
-  content.independentRelays = independent_;
-  if (pulseRadar() && (sample_ || radar_.readThisActivation)) {
-    content.radar = files_.radarForFile(radar_.values);
-  }
-  if (hasCurve(config_.shapeCode)) {
-    content.structure =
-        ConfigFileWriter::structureCaptions(model(), services_.records->Structures, config_);
-  }
-  return content;
+  return files_.content(boxValues(), independent_,
+                        pulseRadar() && (sample_ || radar_.readThisActivation));
 }
 
 // --- Activation and the unit's pages.
