@@ -43,7 +43,8 @@ ConfigPageModel::ConfigPageModel(UnitConfiguration& config, ConfigPageServices s
       files_(services_, {&config_, &volume_, &strapping_, &radar_}),
       writer_(services_, {&config_, &volume_, &strapping_, &radar_}),
       tanks_({&services_.records->Database, &services_.records->Structures, &volume_, &strapping_,
-              services_.modelsFolder}) {}
+              services_.modelsFolder}),
+      start_(services_, {&config_, &volume_, &strapping_, &radar_, &boxes_, &rows_}) {}
 
 // --- Small helpers.
 
@@ -369,28 +370,6 @@ ConfigFileContent ConfigPageModel::fileContent() const {
 
 // --- Activation and the unit's pages.
 
-const std::array<UnitMemory::Page, 4>* ConfigPageModel::images() const {
-  if (services_.pages != nullptr) return services_.pages;
-  return services_.memory != nullptr ? &services_.memory->Pages : nullptr;
-}
-
-CustomerPageDecoding ConfigPageModel::decodeImages() {
-  const std::array<UnitMemory::Page, 4>& pages = *images();
-  TablePage::decode(pages[UnitMemory::kHistory], volume_);
-  CustomerPageDecoding d = CustomerPage::decode(pages[UnitMemory::kCustomer], model(), config_);
-  for (std::size_t i = 0; i < d.dimensions.size(); ++i) volume_.Dimensions[i] = d.dimensions[i];
-  return d;
-}
-
-void ConfigPageModel::decodeUnitPages() { applyDecoding(decodeImages()); }
-
-void ConfigPageModel::applyDecoding(const CustomerPageDecoding& d) {
-  config_ = d.configuration;
-  if (d.rows) strapping_ = *d.rows;
-  BoxMapper::fromCustomer(d.boxes, boxes_, rows_);
-  decodeResult_ = d.result;
-}
-
 void ConfigPageModel::activationStep(const char* messageKey, int percent) {
   ProgressSink* sink = services_.activation;
   if (sink == nullptr) return;
@@ -416,25 +395,18 @@ bool ConfigPageModel::activate() {
   config_.heightUnits = 0;
   config_.outputUnits = 0;
   unitsSelection_ = 0;
-  decodeResult_ = 0;
   radar_ = RadarAdvancedState{};
   volume_.Link = ModelLink(&model(), &services_.records->Structures);
   activationStep("BUSY_MESSAGE10", 60);
+  int decoded = 0;
   if (sample_) {
     radar_.readThisActivation = true;
-  } else if (pulseRadar() && services_.pulse != nullptr) {
-    const PulseParameters& block = services_.pulse->Parameters();
-    PulseConfigurationDecoding d = PulseConfiguration::decode(block, model(), config_);
-    config_ = d.configuration;
-    radar_.values = block;
-    BoxMapper::fromPulse(d, boxes_);
-    decodeResult_ = d.result;
-  } else if (images() != nullptr) {
-    decodeUnitPages();
+  } else {
+    decoded = start_.decodeUnit(pulseRadar());
   }
-  if (decodeResult_ != 0) {
+  if (decoded != 0) {
     const ModelRecords& r = *services_.records;
-    const std::string error = formatText(text("ERROR_MESSAGE6"), {decodeResult_});
+    const std::string error = formatText(text("ERROR_MESSAGE6"), {decoded});
     log("INITDIALOG", error);
     lastError_ = error;
     if (services_.presenter != nullptr) {
@@ -483,12 +455,7 @@ bool ConfigPageModel::leave() {
       services_.presenter->messageBox(text("STATUS_MESSAGE27"), kStyleYesNo) != kResultYes) {
     return false;
   }
-  if (sample_ || images() == nullptr || pulseRadar()) return true;
-  const CustomerPageDecoding d = decodeImages();
-  config_.shapeCode = d.configuration.shapeCode;
-  config_.heightUnits = d.configuration.heightUnits;
-  config_.outputUnits = d.configuration.outputUnits;
-  config_.sensorHeight = d.configuration.sensorHeight;
+  if (!sample_ && start_.hasPages() && !pulseRadar()) start_.restoreUnitsView();
   return true;
 }
 
@@ -508,7 +475,7 @@ void ConfigPageModel::applyRead(const ConfigReadResult& result) {
   boxes_.notes = config_.tankDescription;
   if (result.unitsOutOfRange) {
     // Back to what the unit holds (the sample program has no unit).
-    if (!sample_ && images() != nullptr) decodeUnitPages();
+    if (!sample_ && start_.hasPages()) start_.decodePages();
     refreshUnits();
     notify(PagePart::Boxes);
     return;
@@ -772,7 +739,7 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
   ConfigPageWriter::Run run = writer_.run(fileContent(), pulseRadar(), runDevice);
   if (run.verified && run.verified->result == 0) {
     const std::int32_t serial = config_.serial;
-    applyDecoding(*run.verified);
+    start_.apply(*run.verified);
     config_.serial = serial;
     match(true);
   }

@@ -27,6 +27,7 @@
 #include "core/config/config_page_writer.h"
 #include "core/config/item_lists.h"
 #include "core/config/loop_current.h"
+#include "core/config/page_start.h"
 #include "core/config/service_commands.h"
 #include "core/config/tanks_sequence.h"
 #include "core/model/model_database.h"
@@ -239,13 +240,8 @@ class ConfigPageModel {
   void clearItems();
   // Runs the service command the text names; none when it names none.
   std::optional<Request> serviceCommand(const std::string& typed);
-  const std::array<UnitMemory::Page, 4>* images() const;
-  // The table page into the volume table, and the customer page decoded.
-  CustomerPageDecoding decodeImages();
-  void decodeUnitPages();
   void loadStructureList(std::uint16_t shape);
   void minimumFillRule();
-  void applyDecoding(const CustomerPageDecoding& d);
   std::string text(const char* key) const;
   void notify(PagePart part);
   void log(const char* key, const std::string& message);
@@ -278,7 +274,7 @@ class ConfigPageModel {
   int serviceCounter_ = 0;
   LoopCurrentPanel loopCurrent_;
   TanksSequence tanks_;
-  int decodeResult_ = 0;
+  PageStart start_;
   std::string lastError_;
 };
 
