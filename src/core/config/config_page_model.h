@@ -29,6 +29,7 @@
 #include "core/config/loop_current.h"
 #include "core/config/service_commands.h"
 #include "core/config/tanks_sequence.h"
+#include "core/config/units_change.h"
 #include "core/model/model_database.h"
 #include "core/model/model_records.h"
 #include "core/volume/strapping_rows.h"
@@ -118,6 +119,14 @@ class ConfigPageModel {
   void editFillHeight(const std::string& text);
   void editProbeLength(const std::string& text);
   void editBox(std::string PageBoxes::*box, const std::string& text);
+  // A box was left: a text that is no number is refused at once, naming the
+  // box (the user's text stays for correction). False when refused; the
+  // message has been shown.
+  bool leaveBox(std::string PageBoxes::*box);
+  bool leaveLevel(int level);
+  // The first box whose text is no number, as the refusal the user reads
+  // ("Sensor Height: abc is not a valid number."); none when all read.
+  std::optional<ValueCheckResult> refusedBox() const;
   void selectUnits(int units);
   // Buttons.
   void clearScreen();
@@ -248,6 +257,10 @@ class ConfigPageModel {
   void applyDecoding(const CustomerPageDecoding& d);
   std::string text(const char* key) const;
   void notify(PagePart part);
+  // The name the user knows a box by, and the refusal of its text.
+  std::string boxName(std::string PageBoxes::*box) const;
+  std::optional<ValueCheckResult> refusal(const std::string& name, const std::string& text) const;
+  bool showRefusal(const std::optional<ValueCheckResult>& refused) const;
   void log(const char* key, const std::string& message);
 
   UnitConfiguration& config_;
@@ -277,6 +290,7 @@ class ConfigPageModel {
   int viewTanksCounter_ = 0;
   int serviceCounter_ = 0;
   LoopCurrentPanel loopCurrent_;
+  ExactBoxes exact_;  // the boxes' values at full precision after a units change
   TanksSequence tanks_;
   int decodeResult_ = 0;
   std::string lastError_;
