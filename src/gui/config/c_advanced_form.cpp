@@ -12,6 +12,7 @@
 #include <QTextLayout>
 
 #include "core/session/app_context.h"
+#include "gui/config/page_sizing.h"
 #include "gui/support/context_help.h"
 #include "gui/support/qt_presenter.h"
 
@@ -129,6 +130,7 @@ CAdvancedForm::CAdvancedForm(AppContext& ctx, QtPresenter& presenter, QWidget* p
   setObjectName("CAdvancedForm");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setWindowTitle(qs(ctx.text("IDC_ADVANCED", "Advanced")));
+  fitToTitle(this);
   build();
   // F1 or a right click anywhere opens the Advanced button's topic.
   new ContextHelp(

@@ -15,6 +15,7 @@
 #include "core/config/config_page_model.h"
 #include "core/model/help_locator.h"
 #include "core/session/app_context.h"
+#include "gui/config/page_sizing.h"
 #include "gui/support/c_help_browser.h"
 #include "gui/support/device_work.h"
 #include "gui/support/qt_presenter.h"
@@ -56,6 +57,7 @@ CAdvancedPulse::CAdvancedPulse(AppContext& ctx, QtPresenter& presenter,
   setObjectName("CAdvancedPulse");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setWindowTitle("Advanced");
+  fitToTitle(this);
   build();
   showControls();
 }
