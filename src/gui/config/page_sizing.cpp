@@ -13,6 +13,7 @@ namespace {
 
 // The title bar's icon and its three buttons, with some air.
 constexpr int kTitleBarExtras = 160;
+constexpr double kTitleFontScale = 1.2;
 constexpr const char* kFullText = "ostrelFullText";
 
 }  // namespace
@@ -40,17 +41,30 @@ int listTextRoom(const QComboBox* list) {
 }
 
 int titleWidth(const QWidget* window) {
-  // The title bar's font is usually a little larger and bolder than the
-  // window's own.
-  QFont font = QApplication::font("QMdiSubWindowTitleBar");
-  font.setBold(true);
-  const int inTitleFont = QFontMetrics(font).horizontalAdvance(window->windowTitle());
-  const int inOwnFont = window->fontMetrics().horizontalAdvance(window->windowTitle());
-  return std::max(inTitleFont, inOwnFont) + kTitleBarExtras;
+  // Title bars draw their text bold and often larger than the window's own
+  // font; the wider of that and the desktop's title bar font is allowed for.
+  QFont bold = window->font();
+  bold.setBold(true);
+  if (bold.pointSizeF() > 0) {
+    bold.setPointSizeF(bold.pointSizeF() * kTitleFontScale);
+  } else if (bold.pixelSize() > 0) {
+    bold.setPixelSize(static_cast<int>(bold.pixelSize() * kTitleFontScale + 0.5));
+  }
+  QFont titleBar = QApplication::font("QMdiSubWindowTitleBar");
+  titleBar.setBold(true);
+  const QString& title = window->windowTitle();
+  return std::max(QFontMetrics(bold).horizontalAdvance(title),
+                  QFontMetrics(titleBar).horizontalAdvance(title)) +
+         kTitleBarExtras;
 }
 
 void fitToTitle(QWidget* window) {
-  window->setMinimumWidth(std::max(window->minimumWidth(), titleWidth(window)));
+  const int wanted = titleWidth(window);
+  window->setMinimumWidth(std::max(window->minimumWidth(), wanted));
+  // A dialog whose layout sets its own minimum still opens this wide; one
+  // not sized yet opens at its own size otherwise.
+  const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+  if (size.width() < wanted) window->resize(wanted, size.height());
 }
 
 void setElidedText(QLabel* label, const QString& full) {

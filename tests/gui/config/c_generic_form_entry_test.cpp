@@ -130,6 +130,13 @@ class CGenericFormEntryTest : public QObject {
     const QString relayRefused = QString::fromStdString(presenter.shown().front().text);
     QVERIFY2(relayRefused.contains("Relay 2 OFF: value above the maximum"),
              qPrintable(relayRefused));
+    // In Chinese, as the dialog shows it there.
+    dlg.ctx().Values.LanguageNumber = 1;
+    presenter.clearShown();
+    QTest::mouseClick(page.writeButton(), Qt::LeftButton);
+    QCOMPARE(presenter.shown().size(), std::size_t{1});
+    const QString inChinese = QString::fromStdString(presenter.shown().front().text);
+    QVERIFY2(inChinese.contains(QString::fromUtf8("继电器 2 关：")), qPrintable(inChinese));
     QVERIFY(!page.lastWrite().has_value());
   }
 
@@ -180,20 +187,29 @@ class CGenericFormEntryTest : public QObject {
     QCOMPARE(page.model().config().shapeCode, ctx.Unit.shapeCode);
     QVERIFY(page.model().config().shapeCode != kVertical);
 
-    // The same tank as the page's own, bypassing the form.
+    // A tank of many digits as the page's own (as a file can bring it):
+    // the capacity line shortens it to the room it has, and the page asks
+    // no more width than with an ordinary tank.
+    VolumeTable& table = page.model().volume();
+    auto takeTank = [&](float diameter) {
+      const float dims[] = {12, 10, 0, 10, diameter};
+      for (int j = 0; j < 5; ++j) table.Dimensions[static_cast<std::size_t>(j)] = dims[j];
+      table.Dimensions[9] = 0;
+      page.model().applyStructure(kVertical, 32, kFeet);
+      QApplication::processEvents();
+    };
+    takeTank(10);
+    page.resize(page.minimumSizeHint().width(), page.height());
     QApplication::processEvents();
     const int widthBefore = page.minimumSizeHint().width();
-    VolumeTable& table = page.model().volume();
-    const float dims[] = {12, 10, 0, 10, 99999999999.0f};
-    for (int j = 0; j < 5; ++j) table.Dimensions[static_cast<std::size_t>(j)] = dims[j];
-    table.Dimensions[9] = 0;
-    page.model().applyStructure(kVertical, 32, kFeet);
-    QApplication::processEvents();
-    const QString full = page.capacityLine()->toolTip();
-    QVERIFY2(full.size() > 30, qPrintable(full));
-    QVERIFY(page.capacityLine()->text() != full);
-    QVERIFY(page.capacityLine()->text().endsWith(QChar(0x2026)));
+    takeTank(1e18f);
+    QLabel* capacity = page.capacityLine();
+    const QString full = capacity->toolTip();
+    QVERIFY2(full.size() > 45, qPrintable(full));
     QVERIFY(page.minimumSizeHint().width() <= widthBefore);
+    QVERIFY(capacity->fontMetrics().horizontalAdvance(capacity->text()) <=
+            capacity->contentsRect().width());
+    QVERIFY(capacity->text().endsWith(QChar(0x2026)));
   }
 
   // Every list of the page shows its longest entry, and the page's dialogs
@@ -241,8 +257,12 @@ class CGenericFormEntryTest : public QObject {
       page.runDialog = [&](QDialog& d) {
         d.show();
         QApplication::processEvents();
-        const int title = d.fontMetrics().horizontalAdvance(d.windowTitle());
-        if (d.width() < title + 100) {
+        // The title as a title bar draws it, bold, beside an icon and
+        // three buttons.
+        QFont bold = d.font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(d.windowTitle()) + 120;
+        if (d.width() < title) {
           qWarning("%s is %d wide for a title of %d", qPrintable(d.windowTitle()), d.width(), title);
           return false;
         }
