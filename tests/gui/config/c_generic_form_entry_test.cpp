@@ -17,6 +17,7 @@
 #include "core/session/app_context.h"
 #include "dialog_test_session.h"
 #include "gui/config/c_advanced_form.h"
+#include "gui/config/c_advanced_pulse.h"
 #include "gui/config/c_generic_form.h"
 #include "gui/config/c_indy_relays.h"
 #include "gui/config/page_sizing.h"
@@ -279,6 +280,11 @@ class CGenericFormEntryTest : public QObject {
       QVERIFY(advanced.width() >= advanced.fontMetrics().horizontalAdvance(advanced.windowTitle()));
       QTest::keyClick(&advanced, Qt::Key_Escape);
       QVERIFY(advanced.isVisible());
+      CAdvancedPulse radar(ctx, dlg.presenter(), PulseParameters{}, &page);
+      radar.show();
+      QTest::keyClick(&radar, Qt::Key_Escape);
+      QVERIFY(!radar.isVisible());
+      QCOMPARE(radar.QDialog::result(), int{QDialog::Rejected});
 
       dlg.presenter().clearShown();
       page.writeButton()->setEnabled(true);
