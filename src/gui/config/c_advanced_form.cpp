@@ -122,6 +122,7 @@ bool CAdvancedForm::run(QWidget* parent, AppContext& ctx, QtPresenter& presenter
   const std::string question = notice ? *notice : ctx.text("STATUS_MESSAGE26");
   if (presenter.messageBox(question, kStyleYesNo | kStyleQuestion) != kResultYes) return false;
   CAdvancedForm dialog(ctx, presenter, parent);
+  fitToTitle(&dialog);
   return dialog.exec() == QDialog::Accepted;
 }
 
@@ -130,7 +131,6 @@ CAdvancedForm::CAdvancedForm(AppContext& ctx, QtPresenter& presenter, QWidget* p
   setObjectName("CAdvancedForm");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setWindowTitle(qs(ctx.text("IDC_ADVANCED", "Advanced")));
-  fitToTitle(this);
   build();
   // F1 or a right click anywhere opens the Advanced button's topic.
   new ContextHelp(

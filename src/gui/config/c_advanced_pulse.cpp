@@ -46,6 +46,7 @@ bool CAdvancedPulse::run(QWidget* parent, AppContext& ctx, QtPresenter& presente
     page.markRadarAdvancedRead();
   }
   CAdvancedPulse dialog(ctx, presenter, page.radar().values, parent);
+  fitToTitle(&dialog);
   if (dialog.exec() != QDialog::Accepted) return false;
   AdvancedPulseModel::apply(page.radar(), dialog.result());
   return true;
@@ -57,7 +58,6 @@ CAdvancedPulse::CAdvancedPulse(AppContext& ctx, QtPresenter& presenter,
   setObjectName("CAdvancedPulse");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setWindowTitle("Advanced");
-  fitToTitle(this);
   build();
   showControls();
 }

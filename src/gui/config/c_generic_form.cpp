@@ -1,7 +1,7 @@
 #include "gui/config/c_generic_form.h"
 
-#include <QDialog>
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>

@@ -12,7 +12,6 @@
 
 #include "core/model/help_locator.h"
 #include "core/session/app_context.h"
-#include "gui/config/page_sizing.h"
 #include "gui/support/c_help_browser.h"
 #include "gui/support/qt_presenter.h"
 
@@ -38,7 +37,6 @@ CIndyRelays::CIndyRelays(AppContext& ctx, QtPresenter& presenter, std::string re
   setObjectName("CIndyRelays");
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setWindowTitle(qs(ctx.text("IDD_INDYRELAYS", "Independent Relays")));
-  fitToTitle(this);
   build();
 }
 

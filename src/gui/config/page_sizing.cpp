@@ -64,7 +64,7 @@ void fitToTitle(QWidget* window) {
   // A dialog whose layout sets its own minimum still opens this wide; one
   // not sized yet opens at its own size otherwise.
   const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
-  if (size.width() < wanted) window->resize(wanted, size.height());
+  if (size.isValid() && size.width() < wanted) window->resize(wanted, size.height());
 }
 
 void setElidedText(QLabel* label, const QString& full) {

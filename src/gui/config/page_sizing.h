@@ -18,7 +18,7 @@ void fitListToEntries(QComboBox* list, const QStringList& entries);
 // The width the list's shown entry has room for.
 int listTextRoom(const QComboBox* list);
 // The window is made at least wide enough for its title beside the title
-// bar's icon and buttons.
+// bar's icon and buttons. For a window whose controls are all in place.
 void fitToTitle(QWidget* window);
 // The width a window needs for its whole title.
 int titleWidth(const QWidget* window);
