@@ -293,6 +293,63 @@ void ConfigPageModel::editBox(std::string PageBoxes::*box, const std::string& va
   notify(PagePart::Boxes);
 }
 
+// --- Boxes that hold no number.
+
+std::string ConfigPageModel::boxName(std::string PageBoxes::*box) const {
+  if (box == &PageBoxes::sensorHeight) return text("IDC_SHLABEL");
+  if (box == &PageBoxes::fillHeight) return fillCaption();
+  if (box == &PageBoxes::probeLength) return text("IDC_PROBELENGTH_LABEL");
+  if (box == &PageBoxes::minFillHeight) return text("IDC_GWRMINFILLHEIGHT_LABEL");
+  if (box == &PageBoxes::deadBand) return text("IDC_DEADBAND_LABEL");
+  if (box == &PageBoxes::maxRange) return text("IDC_MAXRANGE_LABEL");
+  return {};
+}
+
+std::optional<ValueCheckResult> ConfigPageModel::refusal(const std::string& name,
+                                                         const std::string& typed) const {
+  if (NumberRules::isNumber(typed)) return std::nullopt;
+  ValueCheckResult r;
+  r.outcome = CheckOutcome::Error;
+  r.boxName = name;
+  r.notice = Notice::message("ERROR_MESSAGE121", {typed}, kStyleError);
+  return r;
+}
+
+std::optional<ValueCheckResult> ConfigPageModel::refusedBox() const {
+  for (const BoxMapper::Field& f : BoxMapper::fields()) {
+    // The minimum fill height box is the page's to fill, not the user's.
+    if (!BoxMapper::carries(f, kind()) || f.id == FieldId::MinFillHeight) continue;
+    if (auto r = refusal(boxName(f.page), boxes_.*f.page)) return r;
+  }
+  for (std::size_t i = rows_.size(); i-- > 0;) {  // top row first, as the page shows them
+    if (!rows_[i].shown) continue;
+    if (auto r = refusal(rows_[i].caption, rows_[i].text)) return r;
+  }
+  return std::nullopt;
+}
+
+bool ConfigPageModel::showRefusal(const std::optional<ValueCheckResult>& refused) const {
+  if (!refused) return true;
+  if (services_.presenter != nullptr) {
+    const ModelRecords& r = *services_.records;
+    refused->show(*services_.presenter, &r.Language, r.Values.LanguageNumber);
+  }
+  return false;
+}
+
+bool ConfigPageModel::leaveBox(std::string PageBoxes::*box) {
+  const std::string name = boxName(box);
+  if (name.empty()) return true;
+  return showRefusal(refusal(name, boxes_.*box));
+}
+
+bool ConfigPageModel::leaveLevel(int level) {
+  if (level < 0 || level >= UnitConfiguration::kLevels) return true;
+  const LevelRow& row = rows_[static_cast<std::size_t>(level)];
+  if (!row.shown) return true;
+  return showRefusal(refusal(row.caption, row.text));
+}
+
 void ConfigPageModel::minimumFillRule() {
   if (!guidedWave()) return;
   if (relayUnitsAreLength()) {
@@ -314,7 +371,7 @@ void ConfigPageModel::selectUnits(int units) {
   config_.heightUnits = units;
   config_.outputUnits = units;
   unitsSelection_ = units;
-  UnitsChange::apply(model(), old, units, {&boxes_, &rows_, &config_});
+  UnitsChange::apply(model(), old, units, {&boxes_, &rows_, &config_, &exact_});
   if (!pulseRadar() && old != units) {
     // The lowest measurable level follows the converted heights.
     minimumFillRule();
@@ -352,6 +409,7 @@ void ConfigPageModel::refreshLoopCurrent() {
 // --- Boxes from the record.
 
 void ConfigPageModel::showAllBoxes() {
+  exact_ = {};
   BoxMapper::show(config_, boxes_, [this](double v) { return showHeight(v); });
   boxes_.notes = config_.tankDescription;
   for (std::size_t i = 0; i < rows_.size(); ++i) {
@@ -403,6 +461,7 @@ bool ConfigPageModel::activate() {
     radar_.readThisActivation = true;
   } else {
     decoded = start_.decodeUnit(pulseRadar());
+    exact_ = {};
   }
   if (decoded != 0) {
     const ModelRecords& r = *services_.records;
@@ -475,7 +534,10 @@ void ConfigPageModel::applyRead(const ConfigReadResult& result) {
   boxes_.notes = config_.tankDescription;
   if (result.unitsOutOfRange) {
     // Back to what the unit holds (the sample program has no unit).
-    if (!sample_ && start_.hasPages()) start_.decodePages();
+    if (!sample_ && start_.hasPages()) {
+      start_.decodePages();
+      exact_ = {};
+    }
     refreshUnits();
     notify(PagePart::Boxes);
     return;
@@ -492,6 +554,7 @@ void ConfigPageModel::applyRead(const ConfigReadResult& result) {
   if (nonLinearCapable() && hasCurve(config_.shapeCode)) loadStructureList(config_.shapeCode);
   refreshUnits();
   BoxMapper::show(config_, boxes_, [this](double v) { return showHeight(v); });
+  exact_ = {};
   notify(PagePart::Boxes);
   match(true);
   checkLevels();
@@ -622,6 +685,8 @@ bool ConfigPageModel::openFile(const std::string& name) {
 }
 
 bool ConfigPageModel::saveConfigFile(const std::function<bool(std::string& name)>& confirmName) {
+  // A box that holds no number would be saved as 0.
+  if (!showRefusal(refusedBox())) return false;
   config_.tankDescription = boxes_.notes;
   const ConfigPageFiles::Saved saved =
       files_.save([this] { return fileContent(); },
@@ -688,6 +753,7 @@ void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int d
   for (std::size_t k = 0; k < heights; ++k) {
     if (box[k] != nullptr) boxes_.*box[k] = showHeight(volume_.Dimensions[k]);
   }
+  exact_ = {};
   refreshUnits();
   refreshCapacity();
   layoutLevels();
@@ -698,6 +764,11 @@ void ConfigPageModel::applyStructure(std::uint16_t shape, int outputUnits, int d
 }
 
 ValueCheckResult ConfigPageModel::prepareWrite(std::vector<ValueCheckResult>* all) {
+  // A box that holds no number stops everything before a value is taken.
+  if (std::optional<ValueCheckResult> refused = refusedBox()) {
+    if (all != nullptr) all->push_back(*refused);
+    return *refused;
+  }
   // The heights as the boxes hold them make the table's dimensions.
   BoxMapper::read(boxes_, config_, kind());
   CheckedBoxes checked = BoxMapper::checked(boxes_, rows_);
@@ -720,7 +791,8 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
     const std::function<void(const std::function<void()>&)>& runDevice) {
   if (sample_) {
     if (services_.presenter != nullptr) {
-      services_.presenter->platformMessageBox(text("STATUS_MESSAGE9"), kStylePlain);
+      // The tool's own message box, titled and marked like its other messages.
+      services_.presenter->messageBox(text("STATUS_MESSAGE9"), kStyleInformation);
     }
     return std::nullopt;
   }
@@ -740,6 +812,7 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
   if (run.verified && run.verified->result == 0) {
     const std::int32_t serial = config_.serial;
     start_.apply(*run.verified);
+    exact_ = {};
     config_.serial = serial;
     match(true);
   }

@@ -30,6 +30,7 @@
 #include "core/config/page_start.h"
 #include "core/config/service_commands.h"
 #include "core/config/tanks_sequence.h"
+#include "core/config/units_change.h"
 #include "core/model/model_database.h"
 #include "core/model/model_records.h"
 #include "core/volume/strapping_rows.h"
@@ -119,6 +120,14 @@ class ConfigPageModel {
   void editFillHeight(const std::string& text);
   void editProbeLength(const std::string& text);
   void editBox(std::string PageBoxes::*box, const std::string& text);
+  // A box was left: a text that is no number is refused at once, naming the
+  // box (the user's text stays for correction). False when refused; the
+  // message has been shown.
+  bool leaveBox(std::string PageBoxes::*box);
+  bool leaveLevel(int level);
+  // The first box whose text is no number, as the refusal the user reads
+  // ("Sensor Height: abc is not a valid number."); none when all read.
+  std::optional<ValueCheckResult> refusedBox() const;
   void selectUnits(int units);
   // Buttons.
   void clearScreen();
@@ -244,6 +253,10 @@ class ConfigPageModel {
   void minimumFillRule();
   std::string text(const char* key) const;
   void notify(PagePart part);
+  // The name the user knows a box by, and the refusal of its text.
+  std::string boxName(std::string PageBoxes::*box) const;
+  std::optional<ValueCheckResult> refusal(const std::string& name, const std::string& text) const;
+  bool showRefusal(const std::optional<ValueCheckResult>& refused) const;
   void log(const char* key, const std::string& message);
 
   UnitConfiguration& config_;
@@ -273,6 +286,7 @@ class ConfigPageModel {
   int viewTanksCounter_ = 0;
   int serviceCounter_ = 0;
   LoopCurrentPanel loopCurrent_;
+  ExactBoxes exact_;  // the boxes' values at full precision after a units change
   TanksSequence tanks_;
   PageStart start_;
   std::string lastError_;

@@ -31,8 +31,15 @@ ValueCheckResult ConfigPageWriter::check(CheckedBoxes& boxes, bool independent,
       StructureFile::structureIndex(r.Structures, config.shapeCode) < 0) {
     StructureFile::load(model, services_.modelsFolder, config.shapeCode, r.Structures);
   }
-  return runValueChecks({&model, &config, &boxes, &volume, records_.strapping, independent,
-                         model.PulseRadar != 0, all});
+  ValueCheckInput in{&model, &config, &boxes, &volume, records_.strapping, independent,
+                     model.PulseRadar != 0, all};
+  // A relay set point is named as the Relay Set Points dialog shows it.
+  const std::size_t relays = in.relayNames.size() / 2;
+  for (std::size_t k = 0; k < in.relayNames.size(); ++k) {
+    const std::string relay = "IDC_INDRELAY" + std::to_string(k % relays + 1);
+    in.relayNames[k] = text(relay.c_str()) + " " + text(k < relays ? "IDC_IND1_ON" : "IDC_IND1_OFF");
+  }
+  return runValueChecks(in);
 }
 
 void ConfigPageWriter::encode(const CustomerPage::Bytes& customerImage,

@@ -17,7 +17,7 @@ double factor(const ModelDatabase& m, int u) {
 }
 
 // The radar's two length units: the first units are feet, the second metres.
-void applyRadar(const ModelDatabase& m, int old, int units, PageBoxes& boxes) {
+void applyRadar(const ModelDatabase& m, int old, int units, PageBoxes& boxes, ExactBoxes& exact) {
   int decimals = -1;
   double from = 0, to = 0;
   if (old == 1 && units == 0) {
@@ -26,19 +26,29 @@ void applyRadar(const ModelDatabase& m, int old, int units, PageBoxes& boxes) {
     from = factor(m, 2), to = factor(m, 3), decimals = 3;
   }
   if (decimals < 0) return;
-  for (const BoxMapper::Field& f : BoxMapper::fields()) {
+  const auto fields = BoxMapper::fields();
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const BoxMapper::Field& f = fields[i];
     if (!BoxMapper::carries(f, {false, true})) continue;
     std::string& box = boxes.*f.page;
-    box = NumberRules::formatTrimmed(NumberRules::round(BoxMapper::read(box) * from / to, decimals),
-                                     decimals);
+    ExactBoxes::Value& kept = exact.heights[i];
+    const double converted = ExactBoxes::of(kept, box) * from / to;
+    box = NumberRules::formatTrimmed(NumberRules::round(converted, decimals), decimals);
+    kept = {box, converted, true};
   }
 }
 
 }  // namespace
 
+double ExactBoxes::of(const Value& kept, const std::string& text) {
+  return kept.known && kept.shown == text ? kept.value : BoxMapper::read(text);
+}
+
 void UnitsChange::apply(const ModelDatabase& m, int old, int units, Page page) {
+  ExactBoxes scratch;
+  ExactBoxes& exact = page.exact != nullptr ? *page.exact : scratch;
   if (m.PulseRadar != 0) {
-    applyRadar(m, old, units, *page.boxes);
+    applyRadar(m, old, units, *page.boxes, exact);
     return;
   }
   if (old == units) return;
@@ -48,34 +58,44 @@ void UnitsChange::apply(const ModelDatabase& m, int old, int units, Page page) {
   const double from = factor(m, old);
   const double to = factor(m, units);
   const int decimals = NumberRules::unitDecimals(units, fine);
+  const bool floatHeights = !m.NonLinearButtonCaption.empty();
+  // The value in the new units at full precision.
   auto convertValue = [&](double v) {
-    if (!m.NonLinearButtonCaption.empty()) return NumberRules::round(v * from / to, decimals);
+    if (floatHeights) return v * from / to;
     // Without tank shapes the unit keeps heights as 16-bit counts: the new
     // value is what the count gives.
     const auto raw = static_cast<std::uint16_t>(static_cast<std::int64_t>(v * from + 0.5));
     return raw / to;
   };
-  auto convert = [&](const std::string& box) { return convertValue(BoxMapper::read(box)); };
+  // What the record keeps and the box shows.
+  auto stored = [&](double v) { return floatHeights ? NumberRules::round(v, decimals) : v; };
   auto show = [&](double v) { return NumberRules::display(v, units, fine); };
-  const double sensor = convert(boxes.sensorHeight);
-  const double fill = convert(boxes.fillHeight);
-  const double probe = convert(boxes.probeLength);
-  boxes.sensorHeight = show(sensor);
-  boxes.fillHeight = show(fill);
-  if (m.GuidedWaveRadar != 0) boxes.probeLength = show(probe);
-  config.sensorHeight = sensor;
-  config.fillHeight = fill;
+  // A box converted: its record value.
+  auto convertBox = [&](std::string& box, ExactBoxes::Value& kept) {
+    const double converted = convertValue(ExactBoxes::of(kept, box));
+    const double value = stored(converted);
+    box = show(value);
+    kept = {box, converted, true};
+    return value;
+  };
+  const auto fields = BoxMapper::fields();
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const BoxMapper::Field& f = fields[i];
+    const bool converted = f.id == FieldId::SensorHeight || f.id == FieldId::FillHeight ||
+                           (f.id == FieldId::ProbeLength && m.GuidedWaveRadar != 0);
+    if (!converted) continue;
+    const double value = convertBox(boxes.*f.page, exact.heights[i]);
+    if (f.id != FieldId::ProbeLength) config.*f.record = value;
+  }
   LevelRows& rows = *page.rows;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (!rows[i].shown) continue;
-    const double level = convert(rows[i].text);
-    rows[i].text = show(level);
-    config.levels[i] = level;
+    config.levels[i] = convertBox(rows[i].text, exact.levels[i]);
   }
   // The relay set points are in the relay units, which are the height
   // units here; an unset point (0) stays unset.
   for (float& point : config.independentLevels) {
-    if (point != 0.0f) point = static_cast<float>(convertValue(point));
+    if (point != 0.0f) point = static_cast<float>(stored(convertValue(point)));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "core/config/advanced_form_model.h"
@@ -102,7 +103,8 @@ class Checker {
         countsPerUnit_(link_.levelCountsPerUnit(units_)),
         minRange_(limit(model_.MinRange)),
         maxSensorHeight_(limit(model_.MaxSensorHeight)),
-        all_(in.all) {}
+        all_(in.all),
+        relayNames_(in.relayNames) {}
 
   std::optional<ValueCheckResult> pageModel();
   std::optional<ValueCheckResult> pulseRadar();
@@ -125,22 +127,31 @@ class Checker {
     return std::min(raw, kMaxCount) / countsPerUnit_;
   }
 
-  // Reads a box, quantises its value and reshows it by the display rule of
-  // the unit code.
-  double take(std::string& box, int unitCode) const {
-    const double v = quantised(readBox(box));
+  // A box's value as the unit would keep it.
+  double take(const std::string& box) const { return quantised(readBox(box)); }
+  // A value that passed shown in its box by the display rule of the unit code.
+  void reshow(std::string& box, double v, int unitCode) const {
     box = NumberRules::display(v, unitCode, fine_);
-    return v;
+  }
+
+  // The largest value the unit keeps for a length: a float on models with
+  // a Tanks button (kept to what a box can sensibly show), else the
+  // largest 16-bit count.
+  double unitCeiling() const {
+    if (floatHeights_ || !(countsPerUnit_ > 0)) return kNoCeiling;
+    return kMaxCount / countsPerUnit_;
+  }
+  // A value beyond what the unit keeps, refused under its own box's name.
+  std::optional<ValueCheckResult> holds(double v, const std::string& name) const {
+    return check(v, {-std::numeric_limits<double>::infinity(), unitCeiling()}, name);
   }
 
   // A level on a model with a curve reaches the unit as a table count worked
   // out from the double (its float copy aside): made a float first, 142.6
   // would be 142.60000610 and could land one count higher.
-  double takeLevel(std::string& box, int unitCode) const {
+  double takeLevel(const std::string& box) const {
     const double typed = readBox(box);
-    const double v = floatHeights_ && std::isfinite(typed) ? typed : quantised(typed);
-    box = NumberRules::display(v, unitCode, fine_);
-    return v;
+    return floatHeights_ && std::isfinite(typed) ? typed : quantised(typed);
   }
 
   // A finding ends the run, unless every finding is wanted: then it is
@@ -149,6 +160,14 @@ class Checker {
     if (!f || all_ == nullptr) return f;
     all_->push_back(std::move(*f));
     return std::nullopt;
+  }
+
+  // Relay k's ON point (k < 4) or relay k-3's OFF point, as the Relay Set
+  // Points dialog names it.
+  std::string relayName(std::size_t k) const {
+    if (!relayNames_[k].empty()) return relayNames_[k];
+    const std::size_t relays = relayNames_.size() / 2;
+    return "Relay " + std::to_string(k % relays + 1) + (k < relays ? " ON" : " OFF");
   }
 
   bool lengthRelayUnits() const { return config_.outputUnits < link_.unitNameCount(); }
@@ -174,28 +193,35 @@ class Checker {
   double maxSensorHeight_;
   double sensorHeight_ = 0.0;  // the sensor height box as checked
   std::vector<ValueCheckResult>* all_;
+  std::array<std::string, UnitConfiguration::kIndependentLevels> relayNames_;
 };
 
 std::optional<ValueCheckResult> Checker::pageModel() {
   const bool guided = link_.guidedWave();
 
-  sensorHeight_ = take(boxes_.sensorHeight, units_);
+  sensorHeight_ = take(boxes_.sensorHeight);
   if (!guided) {
     if (auto f = keep(check(sensorHeight_, {0.0, maxSensorHeight_}, "Sensor Height"))) return f;
   }
+  if (auto f = keep(holds(sensorHeight_, "Sensor Height"))) return f;
+  reshow(boxes_.sensorHeight, sensorHeight_, units_);
   config_.sensorHeight = sensorHeight_;
 
-  const double fill = take(boxes_.fillHeight, units_);
+  const double fill = take(boxes_.fillHeight);
   if (auto f = keep(check(fill, {0.0, sensorHeight_ - minRange_}, "Fill Height"))) return f;
+  if (auto f = keep(holds(fill, "Fill Height"))) return f;
+  reshow(boxes_.fillHeight, fill, units_);
   config_.fillHeight = fill;
 
-  const double probe = take(boxes_.probeLength, units_);
+  const double probe = take(boxes_.probeLength);
   if (guided) {
     const double nut = limit(model_.NutOffset);
     const Range probeRange{limit(model_.LowerProbeDeadband) + minRange_ - nut, maxSensorHeight_};
     if (auto f = keep(check(probe, probeRange, "Probe Length"))) return f;
+    if (auto f = keep(holds(probe, "Probe Length"))) return f;
     if (auto f = keep(check(sensorHeight_, {probe + nut, kNoCeiling}, "Sensor Height"))) return f;
   }
+  reshow(boxes_.probeLength, probe, units_);
 
   if (auto f = keep(tableFits())) return f;
   if (auto f = levels()) return f;
@@ -257,8 +283,9 @@ std::optional<ValueCheckResult> Checker::levels() {
   if (independent_) {
     Range bounds = outerBounds();
     if (lengthRelayUnits()) bounds = {0.0, sensorHeight_ - minRange_};
-    for (float point : config_.independentLevels) {
-      if (auto f = keep(check(static_cast<double>(point), bounds, "Relay"))) return f;
+    for (std::size_t k = 0; k < config_.independentLevels.size(); ++k) {
+      const double point = static_cast<double>(config_.independentLevels[k]);
+      if (auto f = keep(check(point, bounds, relayName(k)))) return f;
     }
     return std::nullopt;
   }
@@ -267,12 +294,15 @@ std::optional<ValueCheckResult> Checker::levels() {
   const Range outer = outerBounds();
   for (int i = UnitConfiguration::kLevels - 1; i >= 0; --i) {
     std::string& box = boxes_.levels[static_cast<std::size_t>(i)];
-    const double v = blank(box) ? 0.0 : takeLevel(box, config_.outputUnits);
-    if (auto f = levelOrder(i, v, *matched, outer)) {
+    const double v = blank(box) ? 0.0 : takeLevel(box);
+    std::optional<ValueCheckResult> f = levelOrder(i, v, *matched, outer);
+    if (!f) f = holds(v, matched->LevelCaptions[static_cast<std::size_t>(i)]);
+    if (f) {
       if (all_ == nullptr) return f;
       all_->push_back(std::move(*f));
       continue;
     }
+    if (!blank(box)) reshow(box, v, config_.outputUnits);
     config_.levels[static_cast<std::size_t>(i)] = v;
   }
   return std::nullopt;
@@ -354,6 +384,7 @@ std::string ValueCheckResult::text(const LanguageTable* language, int column) co
   // The heading takes no arguments; the finding fills its own.
   const std::string heading =
       language != nullptr ? language->Text(headingKey, column, headingKey) : headingKey;
+  if (!boxName.empty()) return boxName + ": " + notice->text(language, column);
   return heading + notice->text(language, column);
 }
 

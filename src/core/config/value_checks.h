@@ -53,6 +53,9 @@ struct ValueCheckResult {
   // The heading shown before the finding in the same box: ERROR_MESSAGE46 for
   // errors, ERROR_MESSAGE49 for warnings.
   std::string headingKey;
+  // Set instead of a heading: the name of the box the finding is about,
+  // shown before the finding as "name: ".
+  std::string boxName;
 
   // The one message the user reads: the heading's text and the finding's
   // text joined, filled with the finding's arguments. Empty without finding.
@@ -77,6 +80,10 @@ struct ValueCheckInput {
   // result is then the first error, else the first warning. For a report of
   // all that is wrong; what such a run stores is no basis for a write.
   std::vector<ValueCheckResult>* all = nullptr;
+  // The names of the eight relay set points in the order of INDYLEVEL
+  // (relay 1 ON .. relay 4 ON, relay 1 OFF .. relay 4 OFF), as the Relay
+  // Set Points dialog shows them; an empty name is "Relay k ON"/"OFF".
+  std::array<std::string, UnitConfiguration::kIndependentLevels> relayNames{};
 };
 
 // Runs the checks in order and stops at the first finding.
@@ -84,8 +91,12 @@ struct ValueCheckInput {
 // Page-based models (ultrasonic, guided-wave radar): the sensor height, fill
 // height and probe length boxes are quantised to what the unit keeps (a float
 // on models with a Tanks button, else the 16-bit count of UNITCONV[UNITS]),
-// reshown with the display rule of UNITS and checked; SENSORHEIGHT and
-// FILLHEIGHT are stored. With a matched configuration and without independent
+// checked, and reshown with the display rule of UNITS once they passed (a
+// refused box keeps the user's text); SENSORHEIGHT and FILLHEIGHT are
+// stored. Every box is also checked against the largest value the unit can
+// hold, under its own name, before the next box is looked at, so that a huge
+// number is not blamed on another box (the guided-wave sensor height has no
+// maximum of its own). With a matched configuration and without independent
 // relays, LEVEL[5] down to LEVEL[0] are quantised, reshown in the relay units,
 // checked against their neighbours by caption ("Hi"/"Lo" alarm, "On"/"Off"
 // relay, case-sensitive; neither: not checked) and stored (an empty box stores

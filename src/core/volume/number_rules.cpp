@@ -77,6 +77,25 @@ bool NumberRules::isSignedNumber(std::string_view text) {
                      [](char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; });
 }
 
+bool NumberRules::isNumber(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  if (text.empty()) return true;
+  if (text.front() == '+' || text.front() == '-') text.remove_prefix(1);
+  int digits = 0, points = 0;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      ++digits;
+    } else if (c == '.') {
+      ++points;
+    } else {
+      return false;
+    }
+  }
+  return digits > 0 && points <= 1;
+}
+
 double NumberRules::read(std::string_view text) {
   const double v = keyvalue::readDouble(text);
   return std::isnan(v) ? 0.0 : v;

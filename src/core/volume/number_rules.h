@@ -45,6 +45,10 @@ class NumberRules {
   // so that a range check refuses it. The page, its value checks and the
   // forms all read boxes with this one rule.
   static double read(std::string_view text);
+  // Whether a box's text is a number as the user types one: blanks around
+  // it, one sign, digits with at most one "." among them. A blank text is
+  // an empty box and passes (it reads 0); "abc", "1.2.3" and "1e5" do not.
+  static bool isNumber(std::string_view text);
 };
 
 }  // namespace ostrel

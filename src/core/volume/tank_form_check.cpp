@@ -2,6 +2,7 @@
 
 #include "core/model/model_database.h"
 #include "core/volume/number_rules.h"
+#include "core/volume/table_page.h"
 
 namespace ostrel {
 namespace {
@@ -132,7 +133,16 @@ FormResult<VolumeTable> TankFormCheck::ok(const TankFormInput& input,
       return FormResult<VolumeTable>::fail(*failure);
     }
   }
-  return build(input, pageTable);
+  FormResult<VolumeTable> built = build(input, pageTable);
+  // Dimensions whose full value the unit's table cannot hold are refused
+  // here, not first when the page writes.
+  if (built.ok() && !TablePage::fits(built.value)) {
+    const std::string value = NumberRules::display(TablePage::tooLargeValue(built.value),
+                                                   input.outputUnit,
+                                                   link.guidedWave() || link.ugus());
+    return FormResult<VolumeTable>::fail(FormFailure::error("ERROR_MESSAGE140", {value}));
+  }
+  return built;
 }
 
 }  // namespace ostrel

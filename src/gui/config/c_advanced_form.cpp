@@ -12,6 +12,7 @@
 #include <QTextLayout>
 
 #include "core/session/app_context.h"
+#include "gui/config/page_sizing.h"
 #include "gui/support/context_help.h"
 #include "gui/support/qt_presenter.h"
 
@@ -118,6 +119,7 @@ bool CAdvancedForm::run(QWidget* parent, AppContext& ctx, QtPresenter& presenter
   }
   if (presenter.messageBox(opening.message, kStyleYesNo | kStyleQuestion) != kResultYes) return false;
   CAdvancedForm dialog(ctx, presenter, parent);
+  fitToTitle(&dialog);
   return dialog.exec() == QDialog::Accepted;
 }
 

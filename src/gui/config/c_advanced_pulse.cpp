@@ -15,6 +15,7 @@
 #include "core/config/config_page_model.h"
 #include "core/model/help_locator.h"
 #include "core/session/app_context.h"
+#include "gui/config/page_sizing.h"
 #include "gui/support/c_help_browser.h"
 #include "gui/support/device_work.h"
 #include "gui/support/qt_presenter.h"
@@ -45,6 +46,7 @@ bool CAdvancedPulse::run(QWidget* parent, AppContext& ctx, QtPresenter& presente
     page.markRadarAdvancedRead();
   }
   CAdvancedPulse dialog(ctx, presenter, page.radar().values, parent);
+  fitToTitle(&dialog);
   if (dialog.exec() != QDialog::Accepted) return false;
   AdvancedPulseModel::apply(page.radar(), dialog.result());
   return true;

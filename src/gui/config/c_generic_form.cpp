@@ -1,5 +1,6 @@
 #include "gui/config/c_generic_form.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -30,6 +31,7 @@
 #include "gui/config/c_indy_relays.h"
 #include "gui/config/c_level_picture.h"
 #include "gui/config/config_print.h"
+#include "gui/config/page_sizing.h"
 #include "gui/support/c_help_browser.h"
 #include "gui/support/context_help.h"
 #include "gui/support/device_work.h"
@@ -272,6 +274,9 @@ void CGenericForm::buildControls() {
   addBox(probeCaption_, probe_, "IDC_PROBELENGTH_LABEL", "Probe Length");
   addBox(minFillCaption_, minFill_, "IDC_GWRMINFILLHEIGHT_LABEL", "Min Fill Height");
   minFill_->setReadOnly(true);
+  // A box left with text that is no number is refused at once.
+  for (QLineEdit* box : {sensor_, fill_, probe_, deadBand_, maxRange_}) box->installEventFilter(this);
+  for (QLineEdit* box : levelBoxes_) box->installEventFilter(this);
   connect(sensor_, &QLineEdit::textEdited, this,
           [this](const QString& t) { model_->editSensorHeight(t.toStdString()); });
   connect(fill_, &QLineEdit::textEdited, this,
@@ -288,7 +293,11 @@ void CGenericForm::buildControls() {
     model_->editBox(&PageBoxes::maxRange, t.toStdString());
   });
   capacity_ = new QLabel(levelsGroup_);
+  capacity_->setObjectName("IDC_CAPACITY");
   capacity_->setStyleSheet(kMarkerStyle);
+  // A capacity of many digits is shortened, never widening the window.
+  setElidedText(capacity_, {});
+  capacity_->installEventFilter(this);
   levels->addWidget(capacity_, row, 0, 1, 2);
   columns->addWidget(levelsGroup_, 4);
 
@@ -504,6 +513,53 @@ bool CGenericForm::OnKillActive() {
   return model_->leave();
 }
 
+bool CGenericForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == capacity_ && event->type() == QEvent::Resize) {
+    reElide(capacity_);
+  } else if (event->type() == QEvent::FocusOut && !refusing_) {
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    // Another window taking the focus (a message, a pop-up) is no leaving;
+    // and a click on Write to Unit or Save, which refuse such a box themselves,
+    // shows the refusal once.
+    QWidget* next = QApplication::focusWidget();
+    const bool clickedRefusingButton =
+        reason == Qt::MouseFocusReason && (next == write_ || next == save_);
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+        !clickedRefusingButton) {
+      // Refused: the box has the focus back, so it never hears it left.
+      if (!boxLeft(watched)) return true;
+    }
+  }
+  return CPropertyPage::eventFilter(watched, event);
+}
+
+bool CGenericForm::boxLeft(QObject* watched) {
+  // The message, and the focus going back, leave other boxes: not by the user.
+  refusing_ = true;
+  bool accepted = true;
+  for (int i = 0; i < UnitConfiguration::kLevels && accepted; ++i) {
+    if (watched == levelBoxes_[static_cast<std::size_t>(i)]) accepted = model_->leaveLevel(i);
+  }
+  const std::pair<QLineEdit*, std::string PageBoxes::*> boxes[] = {
+      {sensor_, &PageBoxes::sensorHeight}, {fill_, &PageBoxes::fillHeight},
+      {probe_, &PageBoxes::probeLength},   {deadBand_, &PageBoxes::deadBand},
+      {maxRange_, &PageBoxes::maxRange},
+  };
+  for (const auto& [box, field] : boxes) {
+    if (watched == box && accepted && box->isEnabled() && !box->isReadOnly()) {
+      accepted = model_->leaveBox(field);
+    }
+  }
+  if (!accepted) {
+    // The user's text stays, selected, for correction.
+    auto* box = static_cast<QLineEdit*>(watched);
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
+  }
+  refusing_ = false;
+  return accepted;
+}
+
 void CGenericForm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     if (fileName_->hasFocus()) {
@@ -534,7 +590,7 @@ void CGenericForm::changed(PagePart part) {
     case PagePart::Units: refreshUnits(); break;
     case PagePart::Buttons: refreshButtons(); break;
     case PagePart::Capacity:
-      capacity_->setText(qs(model_->capacityLine()));
+      setElidedText(capacity_, qs(model_->capacityLine()));
       refreshLoopCurrent();
       refreshFrames();
       break;
@@ -581,6 +637,27 @@ void CGenericForm::refreshItems() {
     combo->setCurrentIndex(current);
   }
   refreshing_ = false;
+  fitListsToEntries();
+}
+
+// Every list as wide as the longest entry it can offer (the choices still
+// compatible with the other items vary; the width does not).
+void CGenericForm::fitListsToEntries() {
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    QStringList all;
+    for (int c = 0;; ++c) {
+      const std::string choice = model_->choiceText(i, c);
+      if (choice.empty() && c > 0) break;
+      all << qs(choice);
+    }
+    fitListToEntries(items_[static_cast<std::size_t>(i)], all);
+  }
+  QStringList units;
+  for (const std::string& n : model_->unitNames()) units << qs(n);
+  fitListToEntries(units_, units);
+  QStringList models;
+  for (const std::string& n : context().SampleModelNames) models << qs(n);
+  fitListToEntries(modelList_, models);
 }
 
 void CGenericForm::refreshLevels() {
@@ -635,6 +712,7 @@ void CGenericForm::refreshUnits() {
   heightUnitsBox_->setText(qs(model_->heightUnitsText()));
   relayUnitsBox_->setText(qs(model_->relayUnitsText()));
   refreshing_ = false;
+  fitListToEntries(units_, names);
   refreshLayout();
 }
 
@@ -794,9 +872,14 @@ void CGenericForm::openAdvanced() {
   if (changed) model_->settingsEdited();
 }
 
+bool CGenericForm::runPageDialog(QDialog& dialog) {
+  fitToTitle(&dialog);
+  return runDialog ? runDialog(dialog) : dialog.exec() == QDialog::Accepted;
+}
+
 void CGenericForm::openRelaySetPoints() {
   CIndyRelays relays(context(), presenter(), model_->relayUnitsText(), this);
-  if (runDialog ? runDialog(relays) : relays.exec() == QDialog::Accepted) {
+  if (runPageDialog(relays)) {
     model_->settingsEdited();
   }
 }
@@ -804,7 +887,7 @@ void CGenericForm::openRelaySetPoints() {
 // A structure form, then its outcome to the page: OK stores the shape and
 // its units; leaving through the form's "Tanks" button asks for the picker.
 void CGenericForm::runTanksForm(CStructureForm& form) {
-  const bool ok = runDialog ? runDialog(form) : form.exec() == QDialog::Accepted;
+  const bool ok = runPageDialog(form);
   if (ok) {
     model_->applyStructure(form.shape(), form.outputUnit(), form.dimensionUnit());
   } else {
@@ -823,7 +906,7 @@ void CGenericForm::openTanks() {
     if (start.showPicker) {
       CNonLinear2 picker(VolumeFormServices::forPage(ctx, presenter(), *model_), ctx.Structures,
                          ctx.Folders.Models, ctx.Values.MakerMode, start.firstPage, shape, this);
-      if (runDialog ? runDialog(picker) : picker.exec() == QDialog::Accepted) {
+      if (runPageDialog(picker)) {
         shape = picker.chosenShape();
         model_->pickerChose(shape);
       } else {
@@ -898,11 +981,11 @@ void CGenericForm::saveFile() {
     if (chooseSaveName) {
       revised = chooseSaveName(qs(name));
     } else {
-      bool ok = false;
-      revised = QInputDialog::getText(this, text("IDD_SETFILENAME", "Configuration File Name"),
-                                      text("IDC_NAMING_INST", "File name:"), QLineEdit::Normal,
-                                      qs(name), &ok);
-      if (!ok) revised.clear();
+      QInputDialog ask(this);
+      ask.setWindowTitle(text("IDD_SETFILENAME", "Configuration File Name"));
+      ask.setLabelText(text("IDC_NAMING_INST", "File name:"));
+      ask.setTextValue(qs(name));
+      if (runPageDialog(ask)) revised = ask.textValue();
     }
     if (revised.trimmed().isEmpty()) return false;
     name = revised.trimmed().toStdString();

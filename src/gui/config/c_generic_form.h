@@ -105,6 +105,7 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
  protected:
   void changed(PagePart part) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
@@ -136,6 +137,11 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   void runTanksForm(CStructureForm& form);
   void notYet();
   void runRequest(ConfigPageModel::Request request);
+  // A dialog of the page run (by runDialog when set), as wide as its title.
+  bool runPageDialog(QDialog& dialog);
+  // A box the user left: false when its text was refused (focus goes back).
+  bool boxLeft(QObject* box);
+  void fitListsToEntries();
 
   std::unique_ptr<ConfigPageModel> model_;
   bool refreshing_ = false;  // the model is redrawing: widget signals are not user actions
@@ -198,6 +204,7 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QPushButton* testConfigs_ = nullptr;
   QLabel* testCounter_ = nullptr;
   std::optional<WriteOutcome> lastWrite_;
+  bool refusing_ = false;  // a refused box's message is up
 };
 
 }  // namespace ostrel

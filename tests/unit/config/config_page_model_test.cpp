@@ -398,6 +398,54 @@ TEST(ConfigPageModel, WriteToUnitSendsWhatThePageShowsOnceItsChecksPass) {
   EXPECT_FALSE(m.writeToUnit().has_value());
   ASSERT_EQ(u.presenter.messages.size(), 1u);
   EXPECT_EQ(u.presenter.messages[0].text, u.text("STATUS_MESSAGE9"));
+  // The tool's own message box, styled like its other messages.
+  EXPECT_EQ(u.presenter.messages[0].kind, "box");
+  EXPECT_EQ(u.presenter.messages[0].style, unsigned{kStyleInformation});
+}
+
+// A box that holds no number is refused by its own name when it is left,
+// and again before any check or write, keeping the user's text; nothing
+// reaches the unit or a file.
+TEST(ConfigPageModel, ABoxThatHoldsNoNumberIsRefusedByName) {
+  UnitPage u;
+  ConfigPageModel& m = *u.model;
+  ASSERT_TRUE(m.activate());
+  const std::uint32_t writesBefore = u.unit->arrivals(0x33);
+
+  m.editSensorHeight("abc");
+  EXPECT_FALSE(m.leaveBox(&PageBoxes::sensorHeight));
+  ASSERT_EQ(u.presenter.messages.size(), 1u);
+  EXPECT_EQ(u.presenter.messages[0].text, "Sensor Height: abc is not a valid number.");
+  EXPECT_EQ(u.presenter.messages[0].style, unsigned{kStyleError});
+  EXPECT_EQ(m.boxes().sensorHeight, "abc");
+
+  // Before the value checks: the refusal, not a fill height blamed.
+  u.presenter.messages.clear();
+  EXPECT_FALSE(m.writeToUnit().has_value());
+  EXPECT_EQ(u.unit->arrivals(0x33), writesBefore);
+  ASSERT_EQ(u.presenter.messages.size(), 1u);
+  EXPECT_EQ(u.presenter.messages[0].text, "Sensor Height: abc is not a valid number.");
+  EXPECT_EQ(m.boxes().sensorHeight, "abc");
+
+  // A level row by its caption; "1.2.3" is no number either, " 20 " is.
+  m.editSensorHeight(" 20 ");
+  EXPECT_TRUE(m.leaveBox(&PageBoxes::sensorHeight));
+  m.editLevel(5, "1.2.3");
+  u.presenter.messages.clear();
+  EXPECT_FALSE(m.leaveLevel(5));
+  EXPECT_FALSE(m.saveConfigFile([](std::string&) { return true; }));
+  ASSERT_EQ(u.presenter.messages.size(), 2u);
+  EXPECT_EQ(u.presenter.messages[1].text,
+            m.levelRows()[5].caption + ": 1.2.3 is not a valid number.");
+  EXPECT_EQ(m.levelRows()[5].text, "1.2.3");
+  for (const char* text : {"", "-2", "+.5", "7."}) {
+    m.editLevel(5, text);
+    EXPECT_TRUE(m.leaveLevel(5)) << text;
+  }
+  for (const char* text : {".", "1e5", "--1", "1 2", "0x10"}) {
+    m.editLevel(5, text);
+    EXPECT_FALSE(m.leaveLevel(5)) << text;
+  }
 }
 
 

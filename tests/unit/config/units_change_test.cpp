@@ -60,5 +60,51 @@ TEST(UnitsChange, GuidedWaveConvertsBoxesShownRowsRecordAndSetPoints) {
   EXPECT_EQ(config.independentLevels[1], 0.0f);  // unset stays unset
 }
 
+// A units change converts what a box stands for, not its rounded text: a
+// round trip gives back what was typed. 6.1 m is 20.0131 ft, shown 20.01,
+// which read back would be 6.099 m; 14, 12 and 9 ft are 426.72, 365.76 and
+// 274.32 cm, shown 426.7 ..., which read back would be 167.99 in.
+TEST(UnitsChange, ARoundTripGivesBackWhatWasTypedUnlessTheBoxWasRetyped) {
+  constexpr int kInches = 0, kCentimetres = 1, kFeet = 2, kMetres = 3;
+  auto km30 = test::shippedModel("KM30_Ultrasonic.txt");
+  PageBoxes boxes;
+  boxes.sensorHeight = "6.1";
+  boxes.fillHeight = "5";
+  LevelRows rows;
+  rows[5] = {true, "High", "4.25"};
+  UnitConfiguration config;
+  ExactBoxes exact;
+  UnitsChange::apply(km30->Database, kMetres, kFeet, {&boxes, &rows, &config, &exact});
+  EXPECT_EQ(boxes.sensorHeight, "20.01");
+  EXPECT_NEAR(config.sensorHeight, 20.01, 1e-12);  // the record holds what is shown
+  UnitsChange::apply(km30->Database, kFeet, kMetres, {&boxes, &rows, &config, &exact});
+  EXPECT_EQ(boxes.sensorHeight, "6.1");
+  EXPECT_EQ(boxes.fillHeight, "5.0");
+  EXPECT_EQ(rows[5].text, "4.25");
+  EXPECT_NEAR(config.sensorHeight, 6.1, 1e-12);
+  EXPECT_NEAR(config.levels[5], 4.25, 1e-12);
+
+  // A box the user retyped converts from the new text.
+  UnitsChange::apply(km30->Database, kMetres, kFeet, {&boxes, &rows, &config, &exact});
+  boxes.sensorHeight = "20";
+  UnitsChange::apply(km30->Database, kFeet, kMetres, {&boxes, &rows, &config, &exact});
+  EXPECT_EQ(boxes.sensorHeight, "6.096");
+  EXPECT_EQ(boxes.fillHeight, "5.0");
+
+  auto km50 = test::shippedModel("KM50_GuidedWave.txt");
+  boxes = {};
+  boxes.sensorHeight = "14";
+  boxes.fillHeight = "12";
+  boxes.probeLength = "9";
+  rows = {};
+  exact = {};
+  UnitsChange::apply(km50->Database, kFeet, kCentimetres, {&boxes, &rows, &config, &exact});
+  EXPECT_EQ(boxes.sensorHeight, "426.7");
+  UnitsChange::apply(km50->Database, kCentimetres, kInches, {&boxes, &rows, &config, &exact});
+  EXPECT_EQ(boxes.sensorHeight, "168.0");
+  EXPECT_EQ(boxes.fillHeight, "144.0");
+  EXPECT_EQ(boxes.probeLength, "108.0");
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -180,16 +180,17 @@ TEST(ValueChecks, HeightsAgainstTheModelLimits) {
   Page km40(kKm40);
   km40.boxes = heights("300.01", "200.004");
   km40.run();
-  EXPECT_EQ(km40.boxes.sensorHeight, "300.02");  // 17701 / 59, two decimals on UGUS
+  EXPECT_EQ(km40.boxes.sensorHeight, "300.01");  // refused: kept as typed for correction
   km40.boxes.sensorHeight = "300.0001";
   expectPass(km40.run());
+  EXPECT_EQ(km40.boxes.sensorHeight, "300.0");  // passed: count 17700 / 59, reshown
   EXPECT_EQ(km40.config.sensorHeight, 300.0);
   EXPECT_EQ(km40.config.fillHeight, 200.0);
-  // A count beyond 16 bits is shown as the largest count, 65535 / 59 in,
-  // neither as typed nor wrapped (5264 / 59 = 89.22 in), and not stored.
+  // A count beyond 16 bits is refused with the box keeping the user's text,
+  // never reshown wrapped (5264 / 59 = 89.22 in), and nothing is stored.
   km40.boxes.sensorHeight = "1200";
   km40.run();
-  EXPECT_EQ(km40.boxes.sensorHeight, "1110.76");
+  EXPECT_EQ(km40.boxes.sensorHeight, "1200");
   EXPECT_EQ(km40.config.sensorHeight, 300.0);
 
   Page km70(kKm70);
@@ -279,7 +280,8 @@ TEST(ValueChecks, LevelsKeepTheirOrderAlarmsHardRelaysSoft) {
   expectPass(p.run());
   EXPECT_EQ(p.boxes.levels[0], "99");
   p.config.independentLevels[6] = 19.3f;
-  expectFinding(p.run(), CheckOutcome::Error, "ERROR_MESSAGE47", "Relay", 19.2, 1e-6);
+  // Named as the Relay Set Points dialog names it: INDYLEVEL[6] is relay 3's OFF.
+  expectFinding(p.run(), CheckOutcome::Error, "ERROR_MESSAGE47", "Relay 3 OFF", 19.2, 1e-6);
 }
 
 // Volume and flow relay units take their bounds from the curve. A vertical
@@ -407,6 +409,34 @@ TEST(ValueChecks, WhatTheUnitCannotHoldIsRefused) {
   expectFinding(p.run(), CheckOutcome::Error, "ERROR_MESSAGE47", "Damping", 65534.0);
   p.config.advanced[0] = {false, 70000};  // not written without its tick
   expectPass(p.run());
+}
+
+// A number too large for the unit is refused under its own box's name and
+// stays as typed: the guided-wave sensor height has no maximum of its own and
+// would otherwise pass to the fill height's check, and a float would show
+// 1e20 as 100000002004087734272.
+TEST(ValueChecks, AHugeNumberIsRefusedByItsOwnBoxAndKeptAsTyped) {
+  constexpr const char* kHuge = "99999999999999999999";
+  Page gw(kKm50);
+  gw.units(kFeet, kFeet);
+  gw.boxes = heights(kHuge, "12", "9");
+  expectFinding(gw.run(), CheckOutcome::Error, "ERROR_MESSAGE47", "Sensor Height", 999999999);
+  EXPECT_EQ(gw.boxes.sensorHeight, kHuge);
+  EXPECT_EQ(gw.config.sensorHeight, 0.0);  // nothing stored
+
+  Page km30(kKm30);
+  km30.units(kFeet, kFeet);
+  km30.boxes = heights("20", kHuge);
+  expectFinding(km30.run(), CheckOutcome::Error, "ERROR_MESSAGE47", "Fill Height", 19.2, 1e-6);
+  EXPECT_EQ(km30.boxes.fillHeight, kHuge);
+  EXPECT_EQ(km30.boxes.sensorHeight, "20.0");  // it passed: reshown
+  // Counts: 16 bits of 59 per inch reach 1110.76 in, beyond which a level
+  // that nothing else bounds is refused by its caption.
+  Page km40(kKm40);
+  km40.units(kInches, kInches);
+  km40.boxes = heights("240", "200");
+  km40.match({"", "", "", "", "", ""});
+  expectPass(km40.run());
 }
 
 }  // namespace

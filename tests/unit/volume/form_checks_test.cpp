@@ -56,6 +56,24 @@ TEST(TankForm, FailuresComeInTheirOrder) {
   EXPECT_EQ(failureKey(TankFormCheck::ok(in, page).failure), "ERROR_MESSAGE126");
 }
 
+// A tank whose full value the unit's table cannot hold (its Scale beyond
+// 3276.8 gallons per count: some 215 million gallons) is refused in the
+// form, naming the value; 10 ft across holds 5875 gallons.
+TEST(TankForm, ATankTooLargeForTheUnitsTableIsRefused) {
+  const VolumeModel m;
+  const VolumeTable page = m.table({}, kFeet);
+  TankFormInput in = cylinderForm();
+  in.fields[4] = "99999999999";
+  const auto refused = TankFormCheck::ok(in, page).failure;
+  ASSERT_EQ(failureKey(refused), "ERROR_MESSAGE140");
+  EXPECT_TRUE(refused->errorStyle);
+  EXPECT_GT(NumberRules::read(refused->args.at(0).asText()), 5e23);
+  in.fields[4] = "2000";  // 235 million gallons
+  EXPECT_EQ(failureKey(TankFormCheck::ok(in, page).failure), "ERROR_MESSAGE140");
+  in.fields[4] = "1800";  // 190 million gallons
+  EXPECT_EQ(failureKey(TankFormCheck::ok(in, page).failure), "passed");
+}
+
 TEST(TankForm, APassingFormBuildsTheShownValues) {
   const VolumeModel m;
   const VolumeTable page = m.table({}, kFeet);
