@@ -397,6 +397,36 @@ CustomerPageDecoding ConfigPageModel::decodeImages() {
 
 void ConfigPageModel::decodeUnitPages() { applyDecoding(decodeImages()); }
 
+bool ConfigPageModel::unitPagesChanged() {
+  if (sample_ || images() == nullptr || pulseRadar()) return true;
+  decodeUnitPages();
+  if (decodeResult_ != 0) {
+    const std::string error = formatText(text("ERROR_MESSAGE6"), {decodeResult_});
+    log("INITDIALOG", error);
+    if (services_.presenter != nullptr) {
+      services_.presenter->errorDetail(
+          error, formatText(text("ERROR_MESSAGE8"), {services_.records->Identity.CorporateId}));
+    }
+    return false;
+  }
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    items_[static_cast<std::size_t>(i)].shown = config_.itemChoices[static_cast<std::size_t>(i)];
+  }
+  if (hasCurve(config_.shapeCode) && nonLinearCapable()) loadStructureList(config_.shapeCode);
+  refreshUnits();
+  deriveIndependentMode();
+  refreshCapacity();
+  match(true);
+  checkLevels();
+  applyButtonsRule();
+  for (LevelRow& row : rows_) {
+    if (!row.shown) row.text.clear();
+  }
+  notify(PagePart::Boxes);
+  notify(PagePart::Identity);
+  return true;
+}
+
 void ConfigPageModel::applyDecoding(const CustomerPageDecoding& d) {
   config_ = d.configuration;
   if (d.rows) strapping_ = *d.rows;
@@ -783,7 +813,10 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
   boxes_.fileDate.clear();
   notify(PagePart::Boxes);
 
-  ConfigPageWriter::Run run = writer_.run(fileContent(), pulseRadar(), runDevice);
+  // The record names the configuration file the page holds, in full.
+  const std::string configFile =
+      config_.configFileName.empty() ? std::string() : files_.pathOf(config_.configFileName).string();
+  ConfigPageWriter::Run run = writer_.run(fileContent(), pulseRadar(), runDevice, configFile);
   if (run.verified && run.verified->result == 0) {
     const std::int32_t serial = config_.serial;
     applyDecoding(*run.verified);

@@ -193,6 +193,11 @@ class ConfigPageModel {
   std::string showHeight(double value) const;
   std::string showLevel(double value) const;
 
+  // The unit's pages changed behind the page (a direct entry wrote a word):
+  // the customer page image is decoded again and the page shows it. A page
+  // that cannot be decoded is reported; false then.
+  bool unitPagesChanged();
+
   // The content the file writer and the log get from the page now.
   ConfigFileContent fileContent() const;
   ConfigBoxValues boxValues() const;

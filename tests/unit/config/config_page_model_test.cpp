@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/config/production_record.h"
 #include "core/link/unit_link.h"
 #include "core/link/unit_memory.h"
 #include "core/link/pulse_protocol.h"
@@ -318,7 +319,9 @@ TEST(ConfigPageModel, ServiceCommandsAreTypedIntoTheFileNameBox) {
 // A simulated unit on the cable, its pages read as the connect sequence
 // reads them, and a page over it.
 struct UnitPage {
-  UnitPage() : records(test::shippedModel("KM30_Ultrasonic.txt")) {
+  // record: the production record the page keeps (none when empty).
+  explicit UnitPage(const std::filesystem::path& record = {})
+      : records(test::shippedModel("KM30_Ultrasonic.txt")) {
     unit = std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic);
     driver = std::make_unique<sim::SimulatedCableDriver>(unit);
     UnitLink::Timing t;
@@ -343,6 +346,7 @@ struct UnitPage {
     s.link = link.get();
     s.pulse = &pulse;
     s.modelsFolder = test::sourceDataDir() / "Models";
+    s.productionRecord = record;
     model = std::make_unique<ConfigPageModel>(config, s);
   }
   ~UnitPage() { link->StopServiceThread(); }
@@ -403,6 +407,50 @@ TEST(ConfigPageModel, WriteToUnitSendsWhatThePageShowsOnceItsChecksPass) {
   EXPECT_FALSE(m.writeToUnit().has_value());
   ASSERT_EQ(u.presenter.messages.size(), 1u);
   EXPECT_EQ(u.presenter.messages[0].text, u.text("STATUS_MESSAGE9"));
+}
+
+// Every unit a write run writes leaves one line in the production record,
+// and so does the unit a failed run ended on, with the reason shown.
+TEST(ConfigPageModel, WrittenAndFailedUnitsLeaveTheirLinesInTheProductionRecord) {
+  test::TempDir dir;
+  const std::filesystem::path record = dir / "Logs" / "Production.csv";
+  std::filesystem::create_directories(record.parent_path());
+  UnitPage u(record);
+  ConfigPageModel& m = *u.model;
+  ASSERT_TRUE(m.activate());
+  m.editLevel(5, "15.5");
+  // Another unit after the first: yes, connect it (OK); the same unit is
+  // still there and is written again; then no further unit.
+  u.presenter.answers = {kResultYes, kResultOk, kResultNo};
+  auto outcome = m.writeToUnit();
+  ASSERT_TRUE(outcome.has_value());
+  ASSERT_EQ(outcome->status, WriteOutcome::Status::Written);
+  ASSERT_EQ(outcome->unitsWritten, 2);
+
+  // The customer page's write refused: the run fails on its first unit.
+  u.unit->addFault({0x33, sim::Fault::kEvery, sim::FaultKind::Refuse, 5});
+  u.presenter.answers.clear();
+  outcome = m.writeToUnit();
+  ASSERT_TRUE(outcome.has_value());
+  ASSERT_EQ(outcome->status, WriteOutcome::Status::Failed);
+
+  std::string error;
+  const auto lines = readProductionRecord(record, "", error);
+  ASSERT_TRUE(lines.has_value()) << error;
+  ASSERT_EQ(lines->size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    const ProductionEntry& e = (*lines)[i];
+    EXPECT_EQ(e.serial, "410237") << i;
+    EXPECT_EQ(e.model, "KM30-1020") << i;
+    EXPECT_EQ(e.softwareRevision, "41.2") << i;
+    EXPECT_EQ(e.configNumber, "3") << i;  // CONFIGINDEX, as files carry it
+  }
+  EXPECT_TRUE((*lines)[0].verified);
+  EXPECT_TRUE((*lines)[1].verified);
+  EXPECT_TRUE((*lines)[1].reason.empty());
+  EXPECT_FALSE((*lines)[2].verified);
+  EXPECT_EQ((*lines)[2].reason, outcome->message);
+  EXPECT_FALSE((*lines)[2].reason.empty());
 }
 
 
