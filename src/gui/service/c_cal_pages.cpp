@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "core/session/app_context.h"
@@ -106,6 +107,7 @@ void CCalPages::showPage() {
   std::string text = memoryPageText(images_[page].data(), format, "\n");
   if (!text.empty() && text.back() == '\n') text.pop_back();
   display_->setPlainText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  display_->moveCursor(QTextCursor::Start);
   display_->verticalScrollBar()->setValue(0);
 }
 
