@@ -453,6 +453,26 @@ TEST(ConfigPageModel, WrittenAndFailedUnitsLeaveTheirLinesInTheProductionRecord)
   EXPECT_FALSE((*lines)[2].reason.empty());
 }
 
+// A record that cannot be written loses the unit nothing: the write stands,
+// and the user is told the record missed it.
+TEST(ConfigPageModel, ARecordThatCannotBeWrittenIsSaidAndTheWriteStands) {
+  test::TempDir dir;
+  test::writeBytes(dir / "Logs", "a file where the folder should be");
+  UnitPage u(dir / "Logs" / "Production.csv");
+  ConfigPageModel& m = *u.model;
+  ASSERT_TRUE(m.activate());
+  u.presenter.answer = kResultNo;
+  const auto outcome = m.writeToUnit();
+  ASSERT_TRUE(outcome.has_value());
+  EXPECT_EQ(outcome->status, WriteOutcome::Status::Written);
+  const std::string said = u.text("SVC_MESSAGE9");
+  const std::string start = said.substr(0, said.find('%'));
+  ASSERT_FALSE(start.empty());
+  const bool told = std::any_of(u.presenter.messages.begin(), u.presenter.messages.end(),
+                                [&](const auto& msg) { return msg.text.rfind(start, 0) == 0; });
+  EXPECT_TRUE(told);
+}
+
 
 // Without a unit the page starts from the model's factory file; a tank
 // chosen in the Tanks dialog then turns the levels into volumes.
