@@ -924,7 +924,10 @@ void CGenericForm::openDirectEntry() {
 void CGenericForm::openInfoMemory() {
   AppContext& ctx = context();
   UnitMemory& memory = *ctx.Memory;
-  if (!runServiceStep([&] { return readInfoMemory(memory, memory.Info.data()); })) return;
+  // A failed read leaves the image the unit gave at connect as it was.
+  std::array<std::uint8_t, UnitMemory::kInfoSize> read{};
+  if (!runServiceStep([&] { return readInfoMemory(memory, read.data()); })) return;
+  memory.Info = read;
   CInfoMemory dialog(ctx, presenter(), memory.Info.data(), ctx.Database.GuidedWaveRadar != 0, this);
   if (!(runDialog ? runDialog(dialog) : dialog.exec() == QDialog::Accepted)) return;
   runServiceStep([&] { return writeInfoMemory(memory, memory.Info.data()); });
