@@ -428,6 +428,53 @@ ConfigFileContent ConfigPageModel::fileContent() const {
 
 // --- Activation and the unit's pages.
 
+bool ConfigPageModel::unitPagesChanged() {
+  if (sample_ || !start_.hasPages() || pulseRadar()) return true;
+  const int decoded = start_.decodePages();
+  exact_ = {};
+  if (decoded != 0) {
+    decodeFailed(decoded);
+    return false;
+  }
+  showUnitState();
+  notify(PagePart::Boxes);
+  notify(PagePart::Identity);
+  return true;
+}
+
+void ConfigPageModel::decodeFailed(int code) {
+  const std::string error = formatText(text("ERROR_MESSAGE6"), {code});
+  log("INITDIALOG", error);
+  lastError_ = error;
+  if (services_.presenter != nullptr) {
+    services_.presenter->errorDetail(
+        error, formatText(text("ERROR_MESSAGE8"), {services_.records->Identity.CorporateId}));
+  }
+}
+
+void ConfigPageModel::showUnitState() {
+  // The items show what the pages selected.
+  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
+    items_[static_cast<std::size_t>(i)].shown = config_.itemChoices[static_cast<std::size_t>(i)];
+  }
+  if (!sample_ && hasCurve(config_.shapeCode) && nonLinearCapable()) {
+    loadStructureList(config_.shapeCode);
+  }
+  refreshUnits();
+  deriveIndependentMode();
+  refreshCapacity();
+  match(true);
+  checkLevels();
+  applyButtonsRule();
+  if (!sample_) {
+    // The boxes keep the texts the pages gave; rows the configuration does
+    // not use stay empty.
+    for (LevelRow& row : rows_) {
+      if (!row.shown) row.text.clear();
+    }
+  }
+}
+
 void ConfigPageModel::activationStep(const char* messageKey, int percent) {
   ProgressSink* sink = services_.activation;
   if (sink == nullptr) return;
@@ -464,37 +511,11 @@ bool ConfigPageModel::activate() {
     exact_ = {};
   }
   if (decoded != 0) {
-    const ModelRecords& r = *services_.records;
-    const std::string error = formatText(text("ERROR_MESSAGE6"), {decoded});
-    log("INITDIALOG", error);
-    lastError_ = error;
-    if (services_.presenter != nullptr) {
-      services_.presenter->errorDetail(
-          error, formatText(text("ERROR_MESSAGE8"), {r.Identity.CorporateId}));
-    }
+    decodeFailed(decoded);
     return false;
   }
   activationStep(nullptr, 70);
-  // The items show what the pages selected.
-  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
-    items_[static_cast<std::size_t>(i)].shown = config_.itemChoices[static_cast<std::size_t>(i)];
-  }
-  if (!sample_ && hasCurve(config_.shapeCode) && nonLinearCapable()) {
-    loadStructureList(config_.shapeCode);
-  }
-  refreshUnits();
-  deriveIndependentMode();
-  refreshCapacity();
-  match(true);
-  checkLevels();
-  applyButtonsRule();
-  if (!sample_) {
-    // The boxes keep the texts the pages gave; rows the configuration does
-    // not use stay empty.
-    for (LevelRow& row : rows_) {
-      if (!row.shown) row.text.clear();
-    }
-  }
+  showUnitState();
   modified_ = false;
   activationStep(nullptr, 80);
   boxes_.fileDate.clear();
@@ -808,7 +829,10 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
   boxes_.fileDate.clear();
   notify(PagePart::Boxes);
 
-  ConfigPageWriter::Run run = writer_.run(fileContent(), pulseRadar(), runDevice);
+  // The record names the configuration file the page holds, in full.
+  const std::string configFile =
+      config_.configFileName.empty() ? std::string() : files_.pathOf(config_.configFileName).string();
+  ConfigPageWriter::Run run = writer_.run(fileContent(), pulseRadar(), runDevice, configFile);
   if (run.verified && run.verified->result == 0) {
     const std::int32_t serial = config_.serial;
     start_.apply(*run.verified);

@@ -203,6 +203,11 @@ class ConfigPageModel {
   std::string showHeight(double value) const;
   std::string showLevel(double value) const;
 
+  // The unit's pages changed behind the page (a direct entry wrote a word):
+  // the customer page image is decoded again and the page shows it. A page
+  // that cannot be decoded is reported; false then.
+  bool unitPagesChanged();
+
   // The content the file writer and the log get from the page now.
   ConfigFileContent fileContent() const;
   ConfigBoxValues boxValues() const;
@@ -241,6 +246,11 @@ class ConfigPageModel {
   void refreshLoopCurrent();
   void refreshLoopCurrentShown();
   void activationStep(const char* messageKey, int percent);
+  // The unit's state could not be decoded: logged, shown, kept for the
+  // startup window.
+  void decodeFailed(int code);
+  // The page shows what the unit's state just decoded selected.
+  void showUnitState();
   void refreshUnits();
   // The page refreshed from a file just read into the records.
   void applyRead(const ConfigReadResult& result);

@@ -39,6 +39,9 @@ struct ConfigPageServices {
   std::filesystem::path configsFolder;
   std::filesystem::path drawingsFolder;
   std::filesystem::path modelsFolder;  // structure files
+  // The production record every written unit adds its line to (empty:
+  // none is kept).
+  std::filesystem::path productionRecord;
   // Opens a document (a wiring diagram) in its viewer; false when it fails.
   std::function<bool(const std::filesystem::path&)> openDocument;
   // Sample mode: loads the model file of a model number; true when loaded.

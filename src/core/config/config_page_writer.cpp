@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "core/config/production_record.h"
 #include "core/link/pulse_protocol.h"
 #include "core/model/model_records.h"
 #include "core/support/log_file.h"
 #include "core/support/presenter.h"
+#include "core/support/text_format.h"
 #include "core/volume/model_link.h"
 #include "core/volume/shape_class.h"
 #include "core/volume/structure_file.h"
@@ -80,7 +82,8 @@ bool ConfigPageWriter::accepted(const ValueCheckResult& found) const {
 
 ConfigPageWriter::Run ConfigPageWriter::run(
     const ConfigFileContent& logContent, bool radarActive,
-    const std::function<void(const std::function<void()>&)>& runDevice) {
+    const std::function<void(const std::function<void()>&)>& runDevice,
+    const std::string& configFile) {
   const ModelRecords& r = *services_.records;
   const ModelDatabase& model = r.Database;
   UnitConfiguration& config = *records_.config;
@@ -108,6 +111,19 @@ ConfigPageWriter::Run ConfigPageWriter::run(
                        },
                        writing_,
                        radarActive};
+  if (!services_.productionRecord.empty()) {
+    request.unitDone = [&](bool verified, const std::string& reason) {
+      std::string error;
+      if (!recordWrittenUnit(services_.productionRecord, config, configFile, verified, reason,
+                             error)) {
+        // The unit holds its configuration all the same; the record's loss is said.
+        const std::string message =
+            formatText(text("SVC_MESSAGE9"), {services_.productionRecord.string(), error});
+        if (services_.log != nullptr) services_.log->LogEvent(WriteProcedure::kLogKey, message);
+        services_.presenter->messageBox(message, kStyleError);
+      }
+    };
+  }
   auto work = [&] { out.outcome = WriteProcedure(request).run(); };
   if (runDevice) {
     runDevice(work);

@@ -67,9 +67,12 @@ class ConfigPageWriter {
   // accepts).
   bool accepted(const ValueCheckResult& found) const;
   // The write procedure's device steps through runDevice (the GUI's worker;
-  // called directly when not given).
+  // called directly when not given). Each unit written, and the unit a
+  // failed run ended on, gets its line in the production record (when one
+  // is kept) under configFile.
   Run run(const ConfigFileContent& logContent, bool radarActive,
-          const std::function<void(const std::function<void()>&)>& runDevice);
+          const std::function<void(const std::function<void()>&)>& runDevice,
+          const std::string& configFile = {});
   bool writing() const { return writing_; }
   // The radar's advanced parameters were read: the page's copy becomes the
   // radar's block, except the settings a file or the dialog set, which keep

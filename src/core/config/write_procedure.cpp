@@ -155,6 +155,7 @@ WriteOutcome WriteProcedure::run() {
       return failed(failKey_, failResult_);
     }
     ++out_.unitsWritten;
+    if (r_.unitDone) r_.unitDone(true, {});
 
     firstUnit = false;
     if (ask("STATUS_MESSAGE23", kStyleYesNo | kStyleQuestion) != kResultYes) break;
@@ -337,12 +338,14 @@ WriteOutcome WriteProcedure::failed(const std::string& key, int stepResult) {
   out_.message = message;
   out_.details = details_;
   out_.stepResult = stepResult;
+  if (r_.unitDone) r_.unitDone(false, message);
   return out_;
 }
 
 WriteOutcome WriteProcedure::stopped(int stepResult) {
   out_.status = WriteOutcome::Status::Stopped;
   out_.stepResult = stepResult;
+  if (r_.unitDone) r_.unitDone(false, out_.message.empty() ? out_.messageKey : out_.message);
   return out_;
 }
 

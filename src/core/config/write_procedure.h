@@ -99,6 +99,10 @@ struct WriteRequest {
   bool radarActive = false;
   // The pause after a radar write before the next question.
   std::chrono::milliseconds radarSettle{500};
+  // Told of every unit the run wrote and verified (true), and of the unit a
+  // failed or stopped run ended on (false, with the message shown); on the
+  // procedure's thread. May be empty.
+  std::function<void(bool verified, const std::string& reason)> unitDone{};
 };
 
 struct WriteOutcome {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "core/net/server_address.h"
@@ -84,37 +85,83 @@ std::string uploadRequestTarget(std::string_view line) {
   return out;
 }
 
-UploadOutcome SendPendingUploads(SettingsStore& settings, const std::filesystem::path& file,
-                                 const std::string& server, const UploadRequestOptions& options) {
-  UploadOutcome o;
+PendingUploads::PendingUploads(PendingUploads&& other) noexcept
+    : outcome_(std::move(other.outcome_)),
+      file_(std::move(other.file_)),
+      server_(std::move(other.server_)),
+      lines_(std::move(other.lines_)),
+      fd_(std::exchange(other.fd_, -1)),
+      sent_(other.sent_) {}
+
+PendingUploads& PendingUploads::operator=(PendingUploads&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    outcome_ = std::move(other.outcome_);
+    file_ = std::move(other.file_);
+    server_ = std::move(other.server_);
+    lines_ = std::move(other.lines_);
+    fd_ = std::exchange(other.fd_, -1);
+    sent_ = other.sent_;
+  }
+  return *this;
+}
+
+PendingUploads::~PendingUploads() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool PendingUploads::ready() const { return fd_ >= 0 && outcome_.status == Status::NothingPending; }
+
+PendingUploads PendingUploads::prepare(SettingsStore& settings, const std::filesystem::path& file,
+                                       const std::string& server) {
+  PendingUploads p;
+  UploadOutcome& o = p.outcome_;
   bool optOut = false;
   if (settings.ReadBool("OPTOUT", optOut, o.code)) {
     o.status = Status::SettingsUnreadable;
-    return o;
+    return p;
   }
   if (optOut) {
     o.status = Status::OptedOut;
-    return o;
+    return p;
   }
   bool pending = false;
   if (settings.ReadBool("PENDING", pending, o.code)) {
     o.status = Status::SettingsUnreadable;
-    return o;
+    return p;
   }
-  if (!pending) return o;
+  if (!pending) return p;
 
   LockedFile locked;
   std::string bytes;
   if (!readLocked(file, locked, bytes)) {
     o.status = Status::NoFile;
-    return o;
+    return p;
   }
-  const std::optional<ServerAddress> address = ServerAddress::parse(server, 80);
-  if (!address) {
+  if (!ServerAddress::parse(server, 80)) {
     o.status = Status::BadServer;
     o.detail = "'" + server + "' is not a server name";
-    return o;
+    return p;
   }
+  p.file_ = file;
+  p.server_ = server;
+  p.lines_ = linesOf(bytes);
+  p.fd_ = std::exchange(locked.fd, -1);
+  return p;
+}
+
+namespace {
+
+int stopCheck(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0;
+}
+
+}  // namespace
+
+void PendingUploads::send(const UploadRequestOptions& options) {
+  if (!ready() || sent_) return;
+  UploadOutcome& o = outcome_;
+  const ServerAddress address = *ServerAddress::parse(server_, 80);
 
   static CurlGlobal global;
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
@@ -128,7 +175,7 @@ UploadOutcome SendPendingUploads(SettingsStore& settings, const std::filesystem:
   if (!curl || !headers) {
     o.status = Status::SendFailed;
     o.detail = "the HTTP client cannot be set up";
-    return o;
+    return;
   }
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
@@ -141,13 +188,23 @@ UploadOutcome SendPendingUploads(SettingsStore& settings, const std::filesystem:
   curl_easy_setopt(c, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, discard);
   curl_easy_setopt(c, CURLOPT_REQUEST_TARGET, nullptr);
-  const std::string base = "http://" + (address->host.find(':') != std::string::npos
-                                            ? "[" + address->host + "]"
-                                            : address->host) +
-                           ":" + std::to_string(address->port) + "/";
+  if (options.stop != nullptr) {
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, stopCheck);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(options.stop));
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  }
+  const std::string base = "http://" + (address.host.find(':') != std::string::npos
+                                            ? "[" + address.host + "]"
+                                            : address.host) +
+                           ":" + std::to_string(address.port) + "/";
   curl_easy_setopt(c, CURLOPT_URL, base.c_str());
 
-  for (const std::string& line : linesOf(bytes)) {
+  for (const std::string& line : lines_) {
+    if (options.stop != nullptr && options.stop->load()) {
+      o.status = Status::SendFailed;
+      o.detail = "stopped";
+      return;
+    }
     // The target goes on the request line exactly as built, so nothing in a
     // report ("#", "?", "%") is read as URL syntax by the client.
     const std::string target = uploadRequestTarget(line);
@@ -156,22 +213,41 @@ UploadOutcome SendPendingUploads(SettingsStore& settings, const std::filesystem:
     if (r != CURLE_OK) {
       o.status = Status::SendFailed;
       o.detail = curl_easy_strerror(r);
-      return o;
+      return;
     }
     ++o.linesSent;
   }
-  curl.reset();
-  ::close(locked.fd);
-  locked.fd = -1;
+  sent_ = true;
+}
 
+UploadOutcome PendingUploads::finish(SettingsStore& settings) {
+  UploadOutcome& o = outcome_;
+  if (fd_ < 0 || o.status != Status::NothingPending) return o;
+  if (!sent_) {
+    if (o.status == Status::NothingPending) {
+      o.status = Status::SendFailed;
+      if (o.detail.empty()) o.detail = "the reports were not sent";
+    }
+    return o;
+  }
+  ::close(fd_);
+  fd_ = -1;
   if (settings.WriteBool("PENDING", false, o.code)) {
     o.status = Status::SettingsUnsaved;
     return o;
   }
   std::error_code ec;
-  std::filesystem::remove(file, ec);
+  std::filesystem::remove(file_, ec);
   o.status = Status::Sent;
   return o;
+}
+
+UploadOutcome SendPendingUploads(SettingsStore& settings, const std::filesystem::path& file,
+                                 const std::string& server, const UploadRequestOptions& options) {
+  PendingUploads uploads = PendingUploads::prepare(settings, file, server);
+  if (!uploads.ready()) return uploads.outcome();
+  uploads.send(options);
+  return uploads.finish(settings);
 }
 
 }  // namespace ostrel

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <iostream>
 
+#include "core/net/upload_sender.h"
 #include "core/session/app_context.h"
 #include "core/session/startup_sequence.h"
 #include "core/support/presenter.h"
@@ -107,12 +108,17 @@ COstrelDlg::COstrelDlg(const StartupOptions& options, QWidget* parent)
   timer_->setSingleShot(true);
   timer_->setInterval(10);
   connect(timer_, &QTimer::timeout, this, &COstrelDlg::onTimer);
+  uploadBox_ = new GuiMailbox(this);
   buildWindow();
 }
 
 // The context goes first: it stops the link's service thread before the
 // link and its driver are destroyed; the presenter it reports to outlives it.
 COstrelDlg::~COstrelDlg() {
+  // Reports still on their way stop here and wait for the next start.
+  stopUploads_ = true;
+  if (uploadWorker_.joinable()) uploadWorker_.join();
+  uploads_.reset();
   sequence_.reset();
   context_.reset();
 }
@@ -243,8 +249,10 @@ bool COstrelDlg::initialise() {
   // 9. The quick-start guide, when the user still wants it offered.
   if (ctx.Values.ShowGuide) guidePrompt();
 
-  // 10. Pending configuration reports are sent here once uploads exist;
+  // 10. Pending configuration reports, sent on a worker so that a slow or
+  // absent server holds up neither this window nor the connect sequence;
   // the main form starts on its first page with no update offer taken.
+  sendPendingUploads();
   ctx.State.StartPage = 0;
   ctx.State.UpdateOfferMark = false;
 
@@ -280,6 +288,41 @@ void COstrelDlg::guidePrompt() {
       presenter_->errorDetail(ctx.format("ERROR_MESSAGE23", {code}), ctx.text("ERROR_MESSAGE24"));
     }
   }
+}
+
+void COstrelDlg::sendPendingUploads() {
+  AppContext& ctx = *context_;
+  auto uploads = std::make_unique<PendingUploads>(PendingUploads::prepare(
+      ctx.Settings, pendingUploadFile(ctx.Folders.Logs, ctx.Identity.CorporateId),
+      ctx.Identity.Server));
+  if (!uploads->ready()) {
+    showUploadOutcome(uploads->outcome());
+    return;
+  }
+  uploads_ = std::move(uploads);
+  uploadWorker_ = std::thread([this, uploads = uploads_.get()] {
+    UploadRequestOptions options;
+    options.stop = &stopUploads_;
+    uploads->send(options);
+    uploadBox_->post([this] { finishUploads(); });
+  });
+}
+
+void COstrelDlg::finishUploads() {
+  if (uploadWorker_.joinable()) uploadWorker_.join();
+  if (!uploads_) return;
+  const UploadOutcome outcome = uploads_->finish(context_->Settings);
+  uploads_.reset();
+  showUploadOutcome(outcome);
+}
+
+// Only the settings' failures are shown; a report that could not be sent
+// waits silently for the next start, and the log says why.
+void COstrelDlg::showUploadOutcome(const UploadOutcome& outcome) {
+  AppContext& ctx = *context_;
+  if (!outcome.detail.empty()) ctx.Log.LogEvent("UPLOAD", outcome.detail);
+  const std::string key = outcome.messageKey();
+  if (!key.empty()) presenter_->messageBox(ctx.format(key, {outcome.code}), kStyleError);
 }
 
 void COstrelDlg::openTroubleshootHelp() {

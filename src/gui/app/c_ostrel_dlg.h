@@ -4,9 +4,11 @@
 // progress, and offers "Try Again" and "Sample Program".
 
 #include <QDialog>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "gui/app/startup_options.h"
 
@@ -20,6 +22,9 @@ namespace ostrel {
 
 class AppContext;
 class CMainForm;
+class GuiMailbox;
+class PendingUploads;
+struct UploadOutcome;
 class QtPresenter;
 class StartupSequence;
 
@@ -47,6 +52,8 @@ class COstrelDlg : public QDialog {
   Phase phase() const { return phase_; }
   // True while a device procedure runs.
   bool working() const { return working_; }
+  // True while the pending configuration reports are being sent.
+  bool sendingUploads() const { return uploads_ != nullptr; }
 
   // The connect sequence (timer 1 and "Try Again") and the sample program.
   void ConnectSequence();
@@ -83,6 +90,11 @@ class COstrelDlg : public QDialog {
   void onTimer();
   void setPhase(Phase phase);
   void guidePrompt();
+  // Step 10: the pending configuration reports, sent on a worker; the
+  // settings and the file are settled back on this thread.
+  void sendPendingUploads();
+  void finishUploads();
+  void showUploadOutcome(const UploadOutcome& outcome);
   void openTroubleshootHelp();
   // Runs one device procedure of the sequence off the GUI thread.
   template <typename Work>
@@ -100,6 +112,10 @@ class COstrelDlg : public QDialog {
   Phase phase_ = Phase::Initialising;
   bool working_ = false;
   int exitCode_ = 0;
+  std::unique_ptr<PendingUploads> uploads_;
+  std::thread uploadWorker_;
+  std::atomic<bool> stopUploads_{false};
+  GuiMailbox* uploadBox_ = nullptr;
 
   QGroupBox* statusGroup_ = nullptr;
   QGroupBox* startupGroup_ = nullptr;

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "core/config/production_record.h"
 #include "core/session/app_context.h"
 #include "core/session/startup_sequence.h"
 #include "core/support/text_format.h"
@@ -32,6 +33,10 @@
 #include "gui/config/c_level_picture.h"
 #include "gui/config/config_print.h"
 #include "gui/config/page_sizing.h"
+#include "gui/service/c_cal_pages.h"
+#include "gui/service/c_direct_entry.h"
+#include "gui/service/c_info_memory.h"
+#include "gui/service/c_tech_support.h"
 #include "gui/support/c_help_browser.h"
 #include "gui/support/context_help.h"
 #include "gui/support/device_work.h"
@@ -85,6 +90,7 @@ CGenericForm::CGenericForm(PageServices services, QWidget* parent)
   s.configsFolder = ctx.Folders.Configs;
   s.drawingsFolder = ctx.Folders.Drawings;
   s.modelsFolder = ctx.Folders.Models;
+  s.productionRecord = ctx.Folders.Logs / kProductionRecordName;
   const bool unattended = presenter().unattended();
   s.openDocument = [unattended](const std::filesystem::path& path) {
     return openDocument(path, unattended);
@@ -952,7 +958,66 @@ void CGenericForm::runRequest(ConfigPageModel::Request request) {
         if (auto* dialog = qobject_cast<QDialog*>(form)) dialog->done(1);
       }
       return;
+    case Request::OpenCalPages: openCalPages(); return;
+    case Request::OpenDirectEntry: openDirectEntry(); return;
+    case Request::OpenInfoMemory: openInfoMemory(); return;
+    case Request::OpenTechSupport: openTechSupport(); return;
     default: notYet(); return;
+  }
+}
+
+bool CGenericForm::runServiceStep(const std::function<ServiceStep()>& step) {
+  if (DeviceWork::running()) return false;
+  ServiceStep done;
+  presenter().showBusy("");
+  const bool ran = DeviceWork::run([&] { done = step(); });
+  presenter().hideBusy();
+  if (!ran) return false;
+  if (done.notice) {
+    AppContext& ctx = context();
+    showNotice(presenter(), *done.notice, &ctx.Language, ctx.Values.LanguageNumber);
+  }
+  return done.ok();
+}
+
+void CGenericForm::openCalPages() {
+  CCalPages viewer(context(), context().Memory->Pages, this);
+  if (runDialog) {
+    runDialog(viewer);
+  } else {
+    viewer.exec();
+  }
+}
+
+// The word goes into the page image and the unit; whatever the write did,
+// the page then shows the customer page decoded again.
+void CGenericForm::openDirectEntry() {
+  DirectEntryRequest request{};
+  CDirectEntry entry(context(), presenter(), request, this);
+  if (!(runDialog ? runDialog(entry) : entry.exec() == QDialog::Accepted)) return;
+  UnitMemory& memory = *context().Memory;
+  runServiceStep([&] { return writeDirectEntry(memory, request); });
+  model_->unitPagesChanged();
+}
+
+void CGenericForm::openInfoMemory() {
+  AppContext& ctx = context();
+  UnitMemory& memory = *ctx.Memory;
+  // A failed read leaves the image the unit gave at connect as it was.
+  std::array<std::uint8_t, UnitMemory::kInfoSize> read{};
+  if (!runServiceStep([&] { return readInfoMemory(memory, read.data()); })) return;
+  memory.Info = read;
+  CInfoMemory dialog(ctx, presenter(), memory.Info.data(), ctx.Database.GuidedWaveRadar != 0, this);
+  if (!(runDialog ? runDialog(dialog) : dialog.exec() == QDialog::Accepted)) return;
+  runServiceStep([&] { return writeInfoMemory(memory, memory.Info.data()); });
+}
+
+void CGenericForm::openTechSupport() {
+  CTechSupport dialog(context(), presenter(), supportContact_, this);
+  if (runDialog) {
+    runDialog(dialog);
+  } else {
+    dialog.exec();
   }
 }
 

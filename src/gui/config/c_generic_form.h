@@ -13,6 +13,8 @@
 
 #include "core/config/config_page_model.h"
 #include "core/config/main_form_pages.h"
+#include "core/net/tech_support.h"
+#include "core/service/service_steps.h"
 #include "gui/support/c_property_page.h"
 
 class QDialog;
@@ -142,6 +144,14 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   // A box the user left: false when its text was refused (focus goes back).
   bool boxLeft(QObject* box);
   void fitListsToEntries();
+  // The service commands' dialogs and the unit steps around them.
+  void openCalPages();
+  void openDirectEntry();
+  void openInfoMemory();
+  void openTechSupport();
+  // A service step on the device worker behind the busy window, then what
+  // its failure shows; false when it failed or could not run.
+  bool runServiceStep(const std::function<ServiceStep()>& step);
 
   std::unique_ptr<ConfigPageModel> model_;
   bool refreshing_ = false;  // the model is redrawing: widget signals are not user actions
@@ -205,6 +215,8 @@ class CGenericForm : public CPropertyPage, public ConfigPageView {
   QLabel* testCounter_ = nullptr;
   std::optional<WriteOutcome> lastWrite_;
   bool refusing_ = false;  // a refused box's message is up
+  // The tech-support dialog's server, name, phone and address, for the run.
+  TechSupportFields supportContact_;
 };
 
 }  // namespace ostrel

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/config/production_record.h"
 #include "core/link/unit_link.h"
 #include "core/link/unit_memory.h"
 #include "core/link/pulse_protocol.h"
@@ -325,7 +326,8 @@ TEST(ConfigPageModel, ServiceCommandsAreTypedIntoTheFileNameBox) {
 // A simulated unit on the cable, its pages read as the connect sequence
 // reads them, and a page over it.
 struct UnitPage {
-  UnitPage()
+  // record: the production record the page keeps (none when empty).
+  explicit UnitPage(const std::filesystem::path& record = {})
       : records(test::shippedModel("KM30_Ultrasonic.txt")),
         unit(std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic)),
         session(unit, {.serviceThread = true}) {
@@ -341,6 +343,7 @@ struct UnitPage {
     s.link = session.link.get();
     s.pulse = &pulse;
     s.modelsFolder = test::sourceDataDir() / "Models";
+    s.productionRecord = record;
     model = std::make_unique<ConfigPageModel>(config, s);
   }
   CustomerPageDecoding unitsPage() const {
@@ -446,6 +449,70 @@ TEST(ConfigPageModel, ABoxThatHoldsNoNumberIsRefusedByName) {
     m.editLevel(5, text);
     EXPECT_FALSE(m.leaveLevel(5)) << text;
   }
+}
+
+// Every unit a write run writes leaves one line in the production record,
+// and so does the unit a failed run ended on, with the reason shown.
+TEST(ConfigPageModel, WrittenAndFailedUnitsLeaveTheirLinesInTheProductionRecord) {
+  test::TempDir dir;
+  const std::filesystem::path record = dir / "Logs" / "Production.csv";
+  std::filesystem::create_directories(record.parent_path());
+  UnitPage u(record);
+  ConfigPageModel& m = *u.model;
+  ASSERT_TRUE(m.activate());
+  m.editLevel(5, "15.5");
+  // Another unit after the first: yes, connect it (OK); the same unit is
+  // still there and is written again; then no further unit.
+  u.presenter.answers = {kResultYes, kResultOk, kResultNo};
+  auto outcome = m.writeToUnit();
+  ASSERT_TRUE(outcome.has_value());
+  ASSERT_EQ(outcome->status, WriteOutcome::Status::Written);
+  ASSERT_EQ(outcome->unitsWritten, 2);
+
+  // The customer page's write refused: the run fails on its first unit.
+  u.unit->addFault({0x33, sim::Fault::kEvery, sim::FaultKind::Refuse, 5});
+  u.presenter.answers.clear();
+  outcome = m.writeToUnit();
+  ASSERT_TRUE(outcome.has_value());
+  ASSERT_EQ(outcome->status, WriteOutcome::Status::Failed);
+
+  std::string error;
+  const auto lines = readProductionRecord(record, "", error);
+  ASSERT_TRUE(lines.has_value()) << error;
+  ASSERT_EQ(lines->size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    const ProductionEntry& e = (*lines)[i];
+    EXPECT_EQ(e.serial, "410237") << i;
+    EXPECT_EQ(e.model, "KM30-1020") << i;
+    EXPECT_EQ(e.softwareRevision, "41.2") << i;
+    EXPECT_EQ(e.configNumber, "3") << i;  // CONFIGINDEX, as files carry it
+  }
+  EXPECT_TRUE((*lines)[0].verified);
+  EXPECT_TRUE((*lines)[1].verified);
+  EXPECT_TRUE((*lines)[1].reason.empty());
+  EXPECT_FALSE((*lines)[2].verified);
+  EXPECT_EQ((*lines)[2].reason, outcome->message);
+  EXPECT_FALSE((*lines)[2].reason.empty());
+}
+
+// A record that cannot be written loses the unit nothing: the write stands,
+// and the user is told the record missed it.
+TEST(ConfigPageModel, ARecordThatCannotBeWrittenIsSaidAndTheWriteStands) {
+  test::TempDir dir;
+  test::writeBytes(dir / "Logs", "a file where the folder should be");
+  UnitPage u(dir / "Logs" / "Production.csv");
+  ConfigPageModel& m = *u.model;
+  ASSERT_TRUE(m.activate());
+  u.presenter.answer = kResultNo;
+  const auto outcome = m.writeToUnit();
+  ASSERT_TRUE(outcome.has_value());
+  EXPECT_EQ(outcome->status, WriteOutcome::Status::Written);
+  const std::string said = u.text("SVC_MESSAGE9");
+  const std::string start = said.substr(0, said.find('%'));
+  ASSERT_FALSE(start.empty());
+  const bool told = std::any_of(u.presenter.messages.begin(), u.presenter.messages.end(),
+                                [&](const auto& msg) { return msg.text.rfind(start, 0) == 0; });
+  EXPECT_TRUE(told);
 }
 
 

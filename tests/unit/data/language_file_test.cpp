@@ -210,7 +210,7 @@ const std::vector<std::string>& keysInUse() {
                                   "IDVERSION"};
     addNumbered(k, "STATUS_MESSAGE", {{6, 14}, {16, 16}, {22, 24}, {26, 30}, {37, 42}, {44, 54}});
     addNumbered(k, "BUSY_MESSAGE", {{1, 11}, {13, 16}});
-    addNumbered(k, "SVC_MESSAGE", {{1, 8}});
+    addNumbered(k, "SVC_MESSAGE", {{1, 9}});
     addNumbered(k, "ERROR_MESSAGE",
                 {{1, 13},
                  {15, 17},
@@ -418,6 +418,7 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"SVC_MESSAGE4", "s"},
       {"SVC_MESSAGE5", "s"},
       {"SVC_MESSAGE6", "s"},
+      {"SVC_MESSAGE9", "ss"},  // the production record, why it failed
   };
   for (const std::string& key : keysInUse()) {
     std::string text;

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <thread>
@@ -152,6 +158,48 @@ TEST_F(UploadSenderTest, OptOutAndMissingFileSendNothing) {
   EXPECT_EQ(o.status, Status::SettingsUnreadable);
   EXPECT_EQ(o.messageKey(), "ERROR_MESSAGE107");
   EXPECT_NE(o.code, 0);
+}
+
+// A server that takes the connection and never answers: the send can be
+// stopped from another thread at once, and a stopped send, like any other
+// failure, leaves PENDING and the file for the next start. While the run
+// holds the file, a second run cannot take it.
+TEST_F(UploadSenderTest, AStoppedSendToASilentServerLeavesEverything) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(listener, 8), 0);
+  socklen_t len = sizeof addr;
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+  const std::string server = "127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
+
+  settings(false, true);
+  const std::string lines = "a=1\nb=2\n";
+  test::writeBytes(file, lines);
+  PendingUploads uploads = PendingUploads::prepare(store, file, server);
+  ASSERT_TRUE(uploads.ready());
+  EXPECT_EQ(PendingUploads::prepare(store, file, server).outcome().status, Status::NoFile);
+
+  std::atomic<bool> stop{false};
+  UploadRequestOptions options;
+  options.stop = &stop;
+  const auto started = std::chrono::steady_clock::now();
+  std::thread sender([&] { uploads.send(options); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  stop = true;
+  sender.join();
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_LT(took, std::chrono::milliseconds(3000)) << "the send waited for its time-out";
+
+  const UploadOutcome o = uploads.finish(store);
+  EXPECT_EQ(o.status, Status::SendFailed);
+  EXPECT_EQ(o.linesSent, 0);
+  EXPECT_TRUE(pending());
+  EXPECT_EQ(test::readBytes(file), lines);
+  ::close(listener);
 }
 
 }  // namespace
