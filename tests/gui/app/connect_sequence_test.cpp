@@ -288,6 +288,7 @@ class ConnectSequenceTest : public QObject {
       QVERIFY(run.waitFor(Phase::Waiting));
       QVERIFY2(run.status().startsWith("Cannot connect to the unit (result "),
                qPrintable(run.status()));
+      QCOMPARE(run.status(), QString::fromStdString(run.ctx().format("IDC_START_STATUS13", {-1})));
       QVERIFY(run.buttonsEnabled());
       QVERIFY(run.forms.empty());
     }
