@@ -17,9 +17,15 @@ fail() {
   failures=$((failures + 1))
 }
 
+# No display and nothing of the caller's but the sanitizers' settings.
+keep=()
+for v in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS TSAN_OPTIONS; do
+  [ -n "${!v:-}" ] && keep+=("$v=${!v}")
+done
 run() {  # run PROGRAM ARGS...: sets status, out, err
-  env -i PATH="$PATH" HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" XDG_CONFIG_HOME="$tmp/config" \
-    XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" "$@" >"$tmp/out" 2>"$tmp/err"
+  env -i PATH="$PATH" "${keep[@]}" HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" \
+    XDG_CONFIG_HOME="$tmp/config" XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" \
+    "$@" >"$tmp/out" 2>"$tmp/err"
   status=$?
   out=$(cat "$tmp/out")
   err=$(cat "$tmp/err")
