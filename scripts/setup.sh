@@ -16,6 +16,8 @@ packages=(
   fonts-dejavu-core fonts-wqy-microhei
   # fuzzing and sanitizers with clang
   clang libclang-rt-14-dev
+  # the Debian package and its checks (scripts/package-check.sh)
+  dpkg-dev file man-db lintian appstream desktop-file-utils
 )
 
 missing=()

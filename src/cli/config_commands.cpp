@@ -34,6 +34,7 @@
 #include "core/volume/strapping_rows.h"
 #include "core/volume/table_page.h"
 #include "core/volume/volume_table.h"
+#include "ostrelctl_usage.h"
 
 namespace ostrel {
 namespace {
@@ -45,23 +46,8 @@ constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 constexpr int kCannotCompare = 3;
 
-constexpr const char* kConfigUsage =
-    "usage: ostrelctl config show FILE [--model MODELFILE] [--json]\n"
-    "       ostrelctl config check FILE [--model MODELFILE]\n"
-    "       ostrelctl config encode FILE [--model MODELFILE] [--prior PAGE.bin]"
-    " [--prior-table TABLE.bin]\n"
-    "                               --customer OUT.bin --table OUT.bin\n"
-    "       ostrelctl --port PATH|--simulate KIND config write FILE [--yes] [--count N]\n"
-    "                                                      [--record CSV]\n"
-    "       ostrelctl config decode --model MODELFILE CUSTOMER.bin [TABLE.bin] [--out FILE]\n"
-    "       ostrelctl --port PATH|--simulate KIND config read [--model MODELFILE] [--out FILE]"
-    " [--json]\n"
-    "       ostrelctl --port PATH|--simulate KIND config diff FILE [--model MODELFILE] [--json]\n"
-    "Without --model the model file is the shipped one that serves the file's or the unit's\n"
-    "model. config diff exits 0 when the unit holds what the file says, 1 when they differ\n"
-    "and 3 when it cannot compare them. config check and config encode exit 1 on a value\n"
-    "check error; config write asks before it writes over a warning (not with --yes) and,\n"
-    "with --count N, goes on to N units, asking on the terminal to connect each next one.\n";
+// The whole usage, made from ostrelctl.usage.
+constexpr const char* kConfigUsage = kOstrelctlUsage;
 
 struct Args {
   std::vector<std::string> positional;

@@ -17,6 +17,7 @@
 #include "core/platform/work_folders.h"
 #include "core/session/page_unit_identity.h"
 #include "core/support/log_file.h"
+#include "ostrelctl_usage.h"
 
 namespace ostrel {
 namespace {
@@ -25,14 +26,8 @@ namespace fs = std::filesystem;
 namespace pf = program_file;
 namespace pn = program_names;
 
-constexpr const char* kUsage =
-    "firmware commands:\n"
-    "  program-file show FILE [--json]      what a .fp2, .fep or .pkt file holds\n"
-    "  program-file pack --pid TEXT [--fep FILE] [--pkt FILE] --out FILE.fp2\n"
-    "                                       a combined file with its CRC\n"
-    "  programs [--programs DIR] [--json]   the files that fit the unit, and the offer\n"
-    "  program FILE [--yes] [--force]       program the unit (asks first unless --yes;\n"
-    "                                       --force takes a file for another model)\n";
+// The whole usage, made from ostrelctl.usage.
+constexpr const char* kUsage = kOstrelctlUsage;
 
 struct Args {
   std::vector<std::string> positional;

@@ -31,20 +31,13 @@
 #include "sim/page_unit.h"
 #include "sim/page_unit_kind.h"
 #include "sim/simulated_cable_driver.h"
+#include "ostrelctl_usage.h"
 
 namespace ostrel {
 namespace {
 
-constexpr const char* kLinkUsage =
-    "link commands (before the command: --port PATH or --simulate KIND):\n"
-    "  cables                                   list the interface cables\n"
-    "  identify [--json]                        connect and identify the unit\n"
-    "  read-page customer|factory|history|ocm|model|info [--out FILE | --format int|hex] [--json]\n"
-    "  write-page customer|factory|history|ocm FILE     write a page and verify it\n"
-    "  read-blocks echo|scan [--out FILE] [--json]\n"
-    "  stream [--seconds N] [--json]            decoded stream frames\n"
-    "  radar get PARAM... | radar set PARAM=VALUE... | radar curve echo|false-echo|envelope\n"
-    "KIND: ultrasonic, guided-wave, u-type, pulse-radar\n";
+// The whole usage, made from ostrelctl.usage.
+constexpr const char* kLinkUsage = kOstrelctlUsage;
 
 struct CommandArgs {
   std::vector<std::string> positional;

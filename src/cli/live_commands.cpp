@@ -18,6 +18,7 @@
 #include "core/diag/stream_controller.h"
 #include "core/link/unit_memory.h"
 #include "core/platform/atomic_file.h"
+#include "ostrelctl_usage.h"
 
 namespace ostrel {
 namespace {
@@ -26,14 +27,8 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-constexpr const char* kLiveUsage =
-    "usage: ostrelctl --port PATH|--simulate KIND live [--frames N] [--seconds S] [--json]\n"
-    "       ostrelctl --port PATH|--simulate KIND echo record|scan [--json] [--csv FILE]\n"
-    "       ostrelctl --port PATH|--simulate KIND echo erase-scan\n"
-    "       ostrelctl --port PATH|--simulate pulse-radar radar echo-curve\n"
-    "                 [--curves echo,envelope,false-echo] [--json] [--csv FILE]\n"
-    "live prints each stream frame as the live page shows it (JSON Lines with --json)\n"
-    "until N frames, S seconds or Ctrl-C; the stream is stopped and the link closed.\n";
+// The whole usage, made from ostrelctl.usage.
+constexpr const char* kLiveUsage = kOstrelctlUsage;
 
 struct Options {
   std::vector<std::string> positional;

@@ -15,17 +15,13 @@
 #include "core/model/model_records.h"
 #include "core/platform/atomic_file.h"
 #include "core/support/presenter.h"
+#include "ostrelctl_usage.h"
 
 namespace ostrel {
 namespace {
 
-constexpr const char* kModelUsage =
-    "usage: ostrelctl model encipher IN OUT [--key HEX]\n"
-    "       ostrelctl model decipher IN OUT [--key HEX]\n"
-    "       ostrelctl model show FILE [--json] [--key HEX]\n"
-    "\n"
-    "--key takes the four key words k0 k1 k2 k3 as 32 hex digits, k0 first;\n"
-    "without it the project's own key is used.\n";
+// The whole usage, made from ostrelctl.usage.
+constexpr const char* kModelUsage = kOstrelctlUsage;
 
 int usageError(std::ostream& err, const std::string& message) {
   err << "ostrelctl model: " << message << "\n\n" << kModelUsage;

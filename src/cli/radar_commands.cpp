@@ -10,15 +10,13 @@
 #include "cli/document.h"
 #include "cli/unit_session.h"
 #include "core/support/text_format.h"
+#include "ostrelctl_usage.h"
 
 namespace ostrel {
 namespace {
 
-constexpr const char* kRadarUsage =
-    "usage: ostrelctl radar get PARAM...\n"
-    "       ostrelctl radar set PARAM=VALUE...\n"
-    "       ostrelctl radar curve echo|false-echo|envelope [--out FILE]\n"
-    "PARAM: a parameter number (273 or 0x111) or its name (sensor-height, \"Max Range\", ...)\n";
+// The whole usage, made from ostrelctl.usage.
+constexpr const char* kRadarUsage = kOstrelctlUsage;
 
 enum class Field { Text, Real, Raw4, Byte, Word };
 

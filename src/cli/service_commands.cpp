@@ -21,6 +21,7 @@
 #include "core/session/page_unit_identity.h"
 #include "core/support/settings_store.h"
 #include "core/support/text_format.h"
+#include "ostrelctl_usage.h"
 
 namespace ostrel {
 namespace {
@@ -31,16 +32,8 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-constexpr const char* kServiceUsage =
-    "service commands (before the command: --port PATH or --simulate KIND):\n"
-    "  poke customer|factory ADDRESS VALUE [--yes]   write one word, verify, print the\n"
-    "                                                configuration it decodes to\n"
-    "  info-memory [--json]                          the information memory's fields\n"
-    "  info-memory set LABEL=TEXT... [--yes]         change fields and write them\n"
-    "  support-mail --server HOST[:PORT] --name N --phone P --email E\n"
-    "               --description TEXT [--to ADDRESS] [--dry-run]\n"
-    "  uploads [--send]                              the pending configuration reports\n"
-    "  record [--since DATE] [--file CSV] [--json]   the production record of written units\n";
+// The whole usage, made from ostrelctl.usage.
+constexpr const char* kServiceUsage = kOstrelctlUsage;
 
 struct Args {
   std::vector<std::string> positional;

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/link/connect_failure.h"
 #include "core/link/serial_cable_driver.h"
 #include "core/platform/atomic_file.h"
 #include "core/platform/work_folders.h"
@@ -120,8 +121,8 @@ int connect(Session& s, std::ostream& err) {
   s.link->SetTargetProduct(cables.back());
   const int r = s.link->Connect();
   if (r != 0) {
-    err << "ostrelctl: connecting to the unit failed (result " << r << ")"
-        << (r == -2 ? ": a radar unit did not answer the wake-up frames" : "") << '\n';
+    err << "ostrelctl: connecting to the unit failed (result " << r << "): "
+        << describeConnectFailure(explainConnectFailure(r, s.driver->lastOpenFailure())) << '\n';
     return 1;
   }
   return 0;

@@ -45,6 +45,10 @@ int main(int argc, char** argv) {
     std::cout << UnitsimOptions::usage();
     return 0;
   }
+  if (options->version) {
+    std::cout << UnitsimOptions::versionText();
+    return 0;
+  }
 
   std::shared_ptr<SimUnit> unit;
   std::shared_ptr<PageUnit> pageUnit;

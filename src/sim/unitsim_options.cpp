@@ -1,5 +1,7 @@
 #include "sim/unitsim_options.h"
 
+#include "ostrel-unitsim_usage.h"
+
 namespace ostrel::sim {
 
 std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::string>& args,
@@ -49,6 +51,8 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
       o.only1200 = true;
     } else if (name == "--help" || name == "-h") {
       o.help = true;
+    } else if (name == "--version") {
+      o.version = true;
     } else {
       return fail("unknown option '" + name + "'");
     }
@@ -77,46 +81,10 @@ std::optional<UnitsimOptions> UnitsimOptions::parse(const std::vector<std::strin
   return o;
 }
 
-std::string UnitsimOptions::usage() {
-  return R"(Usage: ostrel-unitsim [options]
-Serves a simulated unit on a pseudo-terminal. The first line of output is
-the path of the terminal to open as the cable's serial port.
+std::string UnitsimOptions::usage() { return kUnitsimUsage; }
 
-  --kind K        ultrasonic (default), guided-wave, u-type or pulse-radar
-  --image DIR     load memories from DIR: customer.bin factory.bin history.bin
-                  ocm.bin model.bin (512 bytes each), info.bin (128),
-                  echo.bin scan.bin (2048); missing files keep the built-in ones
-                  (memory-page units only)
-  --dump DIR      write the same files to DIR when stopping (memory-page units only)
-  --fault FAULT   inject a fault, CMD:WHEN:KIND[=VALUE] (repeatable)
-                    CMD   command byte, e.g. 0x31
-                    WHEN  n (the n-th arrival of that command) or * (every one)
-                    KIND  silence | wrong-ack-check | wrong-data-check |
-                          refuse=STATUS | no-ready | wrong-ready |
-                          drop-byte[=INDEX] | slow=MS | power-lost[=MS]
-                  e.g. --fault 0x31:3:wrong-data-check --fault 0x52:*:refuse=7
-                  --fault 0x24:40:power-lost (deaf for 5 s from the 40th
-                  program-data frame on) --fault 0x40:*:refuse=2 (64-byte
-                  program packets only)
-                  pulse-radar: these strike its unit frames (0x10, 0x40, 0x52);
-                  its HART replies take PARAM:WHEN:KIND[=VALUE]
-                    PARAM parameter number, e.g. 0x111; 0 for HART command 0
-                    WHEN  n (the n-th request for it) or * (every one)
-                    KIND  no-reply | hart-xor | message-sum | message-length |
-                          header-fe | header-address | header-marker |
-                          unknown-type | late=MS
-                  e.g. --fault 0x111:1:hart-xor --fault 0:*:no-reply
-  --level-profile moving:SECONDS | fixed:PERCENT
-                  the level rises from 40 % to 85 % of the fill height and falls
-                  back once every SECONDS (default 180), or stays at PERCENT
-  --invert-demo   stream table counts and state bits (models marked INVERTDEMO)
-                  instead of the distance (memory-page units only)
-  --pace          bytes take their wire time at the line's baud rate
-  --only-1200     the unit starts at 1200 baud until told otherwise (0x52)
-  --help          this text
-
-SIGTERM or SIGINT stops the unit (after --dump).
-)";
+std::string UnitsimOptions::versionText() {
+  return std::string("ostrel-unitsim ") + kUnitsimUsageVersion + "\n";
 }
 
 }  // namespace ostrel::sim

@@ -26,12 +26,15 @@ struct UnitsimOptions {
   bool pace = false;      // --pace
   bool only1200 = false;  // --only-1200
   bool help = false;      // --help
+  bool version = false;   // --version
 
   // Parses the arguments after the program name. On failure returns nothing
   // and explains in *error.
   static std::optional<UnitsimOptions> parse(const std::vector<std::string>& args,
                                              std::string* error);
   static std::string usage();
+  // "ostrel-unitsim VERSION", the project's version.
+  static std::string versionText();
 };
 
 }  // namespace ostrel::sim

@@ -52,6 +52,15 @@ enum class ProductString : int {
   ProductId = 4,  // hexadecimal text
 };
 
+// What the last failed open of a device ran into, so that a failed connect
+// can say what it found and not only its code.
+struct OpenFailure {
+  enum class Kind { None, NoSuchDevice, NotSerial, PermissionDenied, Busy, Other };
+  Kind kind = Kind::None;
+  std::string device;  // the path that was opened
+  std::string detail;  // the system's words for Other
+};
+
 // Line control word: 8 data bits, no parity, one stop bit.
 constexpr std::uint16_t kLine8N1 = 0x0800;
 
@@ -73,6 +82,9 @@ class CableDriver {
 
   // Calls on one open device.
   virtual int open(std::uint32_t index, CableHandle& handle) = 0;
+  // Why the last open failed; Kind::None after a successful one, or when the
+  // driver cannot tell.
+  virtual OpenFailure lastOpenFailure() const { return {}; }
   virtual int close(CableHandle handle) = 0;
   // Reads up to count bytes, waiting at most the read time-out for them.
   virtual int read(CableHandle handle, std::uint8_t* buffer, std::uint32_t count,

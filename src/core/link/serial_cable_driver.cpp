@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
@@ -129,6 +130,7 @@ int SerialCableDriver::deviceCount(std::uint32_t& count) {
   std::vector<Port> ports = scanPorts();
   std::lock_guard lock(mutex_);
   ports_ = std::move(ports);
+  openFailure_ = {};
   count = static_cast<std::uint32_t>(ports_.size());
   return kCableSuccess;
 }
@@ -175,12 +177,27 @@ int SerialCableDriver::open(std::uint32_t index, CableHandle& handle) {
     if (index >= ports_.size()) return kCableDeviceNotFound;
     device = ports_[index].device;
   }
+  const auto failed = [&](OpenFailure::Kind kind, int error, int status) {
+    std::lock_guard lock(mutex_);
+    openFailure_ = {kind, device.string(), error != 0 ? std::strerror(error) : std::string()};
+    return status;
+  };
   const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return kCableDeviceNotFound;
+  if (fd < 0) {
+    const int error = errno;
+    using K = OpenFailure::Kind;
+    const K kind = error == ENOENT || error == ENXIO || error == ENODEV ? K::NoSuchDevice
+                   : error == EACCES || error == EPERM                 ? K::PermissionDenied
+                   : error == EBUSY                                    ? K::Busy
+                   : error == EISDIR                                   ? K::NotSerial
+                                                                       : K::Other;
+    return failed(kind, error, kCableDeviceNotFound);
+  }
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) {
+    // A file, /dev/null, a folder opened some other way: not a terminal.
     ::close(fd);
-    return kCableDeviceIoFailed;
+    return failed(OpenFailure::Kind::NotSerial, 0, kCableDeviceIoFailed);
   }
   ::cfmakeraw(&tio);
   tio.c_cflag |= CLOCAL | CREAD;
@@ -190,6 +207,7 @@ int SerialCableDriver::open(std::uint32_t index, CableHandle& handle) {
   ::ioctl(fd, TIOCEXCL);  // one user of the cable at a time
 
   std::lock_guard lock(mutex_);
+  openFailure_ = {};
   for (std::size_t i = 0; i < fds_.size(); ++i) {
     if (fds_[i] < 0) {
       fds_[i] = fd;
@@ -200,6 +218,11 @@ int SerialCableDriver::open(std::uint32_t index, CableHandle& handle) {
   fds_.push_back(fd);
   handle = static_cast<CableHandle>(fds_.size() - 1);
   return kCableSuccess;
+}
+
+OpenFailure SerialCableDriver::lastOpenFailure() const {
+  std::lock_guard lock(mutex_);
+  return openFailure_;
 }
 
 int SerialCableDriver::fdOf(CableHandle handle) const {

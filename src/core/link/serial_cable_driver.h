@@ -43,6 +43,7 @@ class SerialCableDriver final : public CableDriver {
   bool deviceWithoutDriver(std::uint16_t vendorId, std::uint16_t productId) override;
 
   int open(std::uint32_t index, CableHandle& handle) override;
+  OpenFailure lastOpenFailure() const override;
   int close(CableHandle handle) override;
   int read(CableHandle handle, std::uint8_t* buffer, std::uint32_t count,
            std::uint32_t& bytesRead) override;
@@ -66,6 +67,7 @@ class SerialCableDriver final : public CableDriver {
   mutable std::mutex mutex_;  // guards ports_, fds_ and the time-outs
   std::vector<Port> ports_;   // as of the last deviceCount
   std::vector<int> fds_;      // open descriptors by handle
+  OpenFailure openFailure_;
   std::uint32_t readTimeoutMs_ = 300;
   std::uint32_t writeTimeoutMs_ = 100;
 };

@@ -148,7 +148,7 @@ fs::path installedDataDir() {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (!ec) {
-    const fs::path installed = exe.parent_path().parent_path() / "share" / "ostrel" / "data";
+    const fs::path installed = exe.parent_path().parent_path() / "share" / "ostrel";
     if (fs::is_directory(installed / "Models", ec)) return installed;
   }
   return OSTREL_SOURCE_DATA_DIR;

@@ -29,8 +29,9 @@ struct WorkFolders {
 // the user's data folder ($XDG_DATA_HOME/ostrel or ~/.local/share/ostrel).
 std::filesystem::path resolveDataRoot(const std::optional<std::filesystem::path>& dataDirArgument);
 
-// The shipped data folder: share/ostrel/data beside the installed program,
-// else the source tree's data folder this build was made from.
+// The shipped data folder: share/ostrel beside the folder the running program
+// sits in (bin/), so an installed or unpacked tree finds its own data; else
+// the source tree's data folder this build was made from.
 std::filesystem::path installedDataDir();
 
 // The user's configuration folder ($XDG_CONFIG_HOME or ~/.config).

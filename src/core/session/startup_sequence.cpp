@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/link/connect_failure.h"
 #include "core/model/model_discovery.h"
 #include "core/session/app_context.h"
 #include "core/session/page_unit_identity.h"
@@ -89,7 +90,7 @@ StartupSequence::Outcome StartupSequence::ConnectSequence(StartupView& view) {
   view.captionLine(ctx_.text("IDC_START_STATUS7"));
   const int r = ctx_.Link->Connect();
   if (r != 0) {
-    ShowStartupError(view, ctx_.format(r == -2 ? "IDC_START_STATUS5" : "IDC_START_STATUS3", {r}));
+    ShowStartupError(view, ConnectFailureText(r));
     return Outcome::Stopped;
   }
 
@@ -300,6 +301,24 @@ bool StartupSequence::LoadSampleModel(const std::string& modelNumber) {
 void StartupSequence::ShowModelNotFound(StartupView& view) {
   view.statusText(ctx_.text("ERROR_MESSAGE117") +
                   ctx_.format("ERROR_MESSAGE119", {notFoundModel_, notFoundFirmware_}));
+}
+
+std::string StartupSequence::ConnectFailureText(int result) const {
+  // What was found, in words, with the code.
+  const ConnectFailure f = explainConnectFailure(result, ctx_.Link->Driver().lastOpenFailure());
+  using P = ConnectFailure::Problem;
+  switch (f.problem) {
+    case P::NoSuchDevice: return ctx_.format("IDC_START_STATUS8", {result, f.device});
+    case P::NotSerial: return ctx_.format("IDC_START_STATUS9", {result, f.device});
+    case P::PermissionDenied: return ctx_.format("IDC_START_STATUS10", {result, f.device});
+    case P::Busy: return ctx_.format("IDC_START_STATUS11", {result, f.device});
+    case P::OpenFailed: return ctx_.format("IDC_START_STATUS12", {result, f.device, f.detail});
+    case P::NoAnswer: return ctx_.format("IDC_START_STATUS13", {result});
+    case P::RadarAsleep: return ctx_.format("IDC_START_STATUS5", {result});
+    case P::BaudChangeRefused:
+    case P::Other: break;
+  }
+  return ctx_.format("IDC_START_STATUS3", {result});
 }
 
 void StartupSequence::ShowStartupError(StartupView& view, const std::string& text) {

@@ -59,6 +59,8 @@ class StartupSequence {
   bool LoadSampleModel(const std::string& modelNumber);
   void ShowModelNotFound(StartupView& view);
   void ShowStartupError(StartupView& view, const std::string& text);
+  // The startup window's words for a failed connect (the language file's).
+  std::string ConnectFailureText(int result) const;
 
   // The two values a missing model is reported with.
   const std::string& notFoundModel() const { return notFoundModel_; }

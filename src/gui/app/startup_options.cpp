@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "core/link/serial_cable_driver.h"
+#include "ostrel_usage.h"
 #include "sim/simulated_cable_driver.h"
 #include "sim/unit_factory.h"
 
@@ -11,46 +12,43 @@ namespace ostrel {
 std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments, QString& error,
                                                     bool& informational) {
   informational = false;
+  // The options' texts live in the usage source with the manual page; the
+  // parser only tells them apart.
   QCommandLineParser parser;
-  parser.setApplicationDescription("Configuration tool for liquid-level transmitters.");
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption dataDir(
-      "data-dir", "Data root holding Models, Configs, Programs and Logs.", "folder");
-  const QCommandLineOption screenshots(
-      "screenshots", "Run unattended and save pictures of the windows into the folder.", "folder");
-  const QCommandLineOption unattended(
-      "unattended", "Answer every question with its default and show no message boxes.");
-  const QCommandLineOption simulate(
-      "simulate",
-      "Work with a built-in simulated unit: ultrasonic, guided-wave, u-type or pulse-radar.",
-      "kind");
-  const QCommandLineOption port("port", "Also look for a unit on this serial device.", "path");
-  const QCommandLineOption sample(
-      "sample", "Start the sample program: the pages of a model without a unit behind them.");
+  const QCommandLineOption help(QStringList{"h", "help"});
+  const QCommandLineOption version("version");
+  parser.addOption(help);
+  parser.addOption(version);
+  const QCommandLineOption dataDir("data-dir", QString(), "folder");
+  const QCommandLineOption screenshots("screenshots", QString(), "folder");
+  const QCommandLineOption unattended("unattended");
+  const QCommandLineOption simulate("simulate", QString(), "kind");
+  const QCommandLineOption port("port", QString(), "path");
+  const QCommandLineOption sample("sample");
   parser.addOption(simulate);
   parser.addOption(port);
   parser.addOption(sample);
   parser.addOption(dataDir);
   parser.addOption(screenshots);
   parser.addOption(unattended);
+  const QString usage = QString::fromUtf8(kOstrelUsage);
   if (!parser.parse(arguments)) {
-    error = parser.errorText();
+    error = "ostrel: " + parser.errorText() + "\n\n" + usage;
     return std::nullopt;
   }
-  if (parser.isSet("help")) {
+  if (parser.isSet(help)) {
     informational = true;
-    error = parser.helpText();
+    error = usage;
     return std::nullopt;
   }
-  if (parser.isSet("version")) {
+  if (parser.isSet(version)) {
     informational = true;
-    error = QStringLiteral("ostrel " OSTREL_VERSION "\n");
+    error = QStringLiteral("ostrel ") + kOstrelUsageVersion + "\n";
     return std::nullopt;
   }
   if (!parser.positionalArguments().isEmpty()) {
-    error =
-        "unexpected argument: " + parser.positionalArguments().first() + "\n" + parser.helpText();
+    error = "ostrel: unexpected argument: " + parser.positionalArguments().first() + "\n\n" +
+            usage;
     return std::nullopt;
   }
   StartupOptions o;

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/link/serial_cable_driver.h"
 #include "core/session/app_context.h"
 #include "core/session/startup_sequence.h"
 #include "gui/app/c_main_form.h"
@@ -79,6 +80,16 @@ class Run {
   explicit Run(std::unique_ptr<sim::SimulatedCableDriver> driver,
                UnitLink::Timing timing = quickTiming()) {
     driver_ = driver.get();
+    init(std::move(driver), timing);
+  }
+
+  // Any other cable library, a serial port's.
+  explicit Run(std::unique_ptr<ostrel::CableDriver> driver,
+               UnitLink::Timing timing = quickTiming()) {
+    init(std::move(driver), timing);
+  }
+
+  void init(std::unique_ptr<ostrel::CableDriver> driver, UnitLink::Timing timing) {
     StartupOptions o;
     const fs::path root = dir_.path().toStdString();
     o.dataDir = root / "data";
@@ -276,12 +287,22 @@ class ConnectSequenceTest : public QObject {
       QCOMPARE(run.status(), QString::fromStdString(run.ctx().format("IDC_START_STATUS5", {-2})));
       QVERIFY(run.buttonsEnabled());
     }
+    {  // a port that is no serial device, named in the words
+      Run run(std::make_unique<ostrel::SerialCableDriver>(fs::path("/tmp"), "/ostrel-no-sysfs"));
+      QVERIFY(run.start());
+      QVERIFY(run.waitFor(Phase::Waiting));
+      QCOMPARE(run.status(),
+               QString::fromStdString(run.ctx().format("IDC_START_STATUS9", {-1, "/tmp"})));
+      QVERIFY2(run.status().contains("/tmp is not a serial device"), qPrintable(run.status()));
+      QVERIFY(run.buttonsEnabled());
+    }
     {  // a cable with nothing behind it
       Run run(std::make_unique<sim::SimulatedCableDriver>());
       QVERIFY(run.start());
       QVERIFY(run.waitFor(Phase::Waiting));
       QVERIFY2(run.status().startsWith("Cannot connect to the unit (result "),
                qPrintable(run.status()));
+      QCOMPARE(run.status(), QString::fromStdString(run.ctx().format("IDC_START_STATUS13", {-1})));
       QVERIFY(run.buttonsEnabled());
       QVERIFY(run.forms.empty());
     }

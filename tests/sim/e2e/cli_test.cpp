@@ -1,8 +1,10 @@
 // ostrelctl's unit commands against the in-process simulated units.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -99,6 +101,37 @@ TEST(Ostrelctl, UsageErrorsAndFailuresHaveTheirExitStatus) {
   const CliRun r = run(none, {"identify"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("result -1"), std::string::npos) << r.err;
+}
+
+// A failed connect says what it found at the port, besides its code.
+TEST(Ostrelctl, ConnectFailuresSayWhatWasFound) {
+  const auto connectAt = [](const std::string& path) {
+    LinkOptions at;
+    at.port = path;
+    return run(at, {"identify"});
+  };
+  for (const char* notSerial : {"/tmp", "/dev/null"}) {
+    const CliRun r = connectAt(notSerial);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("(result -1): " + std::string(notSerial) + " is not a serial device"),
+              std::string::npos)
+        << r.err;
+  }
+  const CliRun missing = connectAt("/dev/ostrel-no-such-port");
+  EXPECT_NE(missing.err.find("/dev/ostrel-no-such-port: no such device"), std::string::npos)
+      << missing.err;
+
+  // A terminal that opens but where nobody answers, at either baud rate.
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const CliRun silent = connectAt(::ptsname(master));
+  ::close(master);
+  EXPECT_EQ(silent.status, 1);
+  EXPECT_NE(silent.err.find("(result -1): no unit answered at 9600 or 1200 baud"),
+            std::string::npos)
+      << silent.err;
 }
 
 TEST(Ostrelctl, WritePageLandsInTheSimulatorsDump) {

@@ -169,6 +169,12 @@ const std::vector<std::string>& keysInUse() {
                                   "IDC_START_STATUS5",
                                   "IDC_START_STATUS6",
                                   "IDC_START_STATUS7",
+                                  "IDC_START_STATUS8",
+                                  "IDC_START_STATUS9",
+                                  "IDC_START_STATUS10",
+                                  "IDC_START_STATUS11",
+                                  "IDC_START_STATUS12",
+                                  "IDC_START_STATUS13",
                                   "IDC_STUBBEDMODE",
                                   "IDC_SUNITSLABEL_DEMO",
                                   "IDC_SW_REVISION",
@@ -372,6 +378,12 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"IDC_START_STATUS3", "d"},  // connect result
       {"IDC_START_STATUS5", "d"},
       {"IDC_START_STATUS6", "s"},
+      {"IDC_START_STATUS8", "ds"},  // connect result, device
+      {"IDC_START_STATUS9", "ds"},
+      {"IDC_START_STATUS10", "ds"},
+      {"IDC_START_STATUS11", "ds"},
+      {"IDC_START_STATUS12", "dss"},  // connect result, device, the system's words
+      {"IDC_START_STATUS13", "d"},
       {"STATUS_MESSAGE28", "s"},      // product id
       {"STATUS_MESSAGE39", "ddddd"},  // month, day, year, hour, minute
       {"STATUS_MESSAGE40", "s"},      // support code
