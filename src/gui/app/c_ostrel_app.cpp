@@ -121,6 +121,7 @@ void saveLivePages(COstrelDlg& dialog, CMainForm& form, const std::filesystem::p
       diagnostics.resize(720, 700);
       diagnostics.show();
       diagnostics.OnSetActive();
+      diagnostics.curveList()->setCurrentIndex(2);
       emit diagnostics.curveList()->activated(2);
       saveScreenshot(diagnostics, folder, "diagnostics.png", "Diagnostics");
     }
