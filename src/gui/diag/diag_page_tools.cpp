@@ -1,8 +1,9 @@
 #include "gui/diag/diag_page_tools.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFileDialog>
 #include <QImage>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QWidget>
 #include <optional>
@@ -54,13 +55,11 @@ void installPageHelp(QWidget* page, AppContext& ctx, QtPresenter& presenter, con
 }
 
 bool writePicture(const QString& path, const QImage& image) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (!image.save(&file, "PNG")) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
+  return writeFileAtomically(path.toStdString(),
+                             std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
 bool writeSamples(const QString& path, const std::string& csv) {

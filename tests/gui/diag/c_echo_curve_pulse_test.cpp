@@ -5,6 +5,9 @@
 // report and keeps what was read, and F1 opens the page's help topic.
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -12,6 +15,7 @@
 #include "../config/dialog_test_session.h"
 #include "core/session/app_context.h"
 #include "gui/diag/c_echo_curve_pulse.h"
+#include "gui/diag/diag_page_tools.h"
 #include "gui/support/c_help_browser.h"
 #include "gui/support/qt_presenter.h"
 #include "sim/pulse_fault.h"
@@ -118,6 +122,21 @@ class CEchoCurvePulseTest : public QObject {
     QVERIFY(shown[0].text.find("Unknown respone type") != std::string::npos);
     QCOMPARE(m.slot(PulseCurveModel::kEnvelope).samples.size(), std::size_t{240});
     QVERIFY(m.slot(PulseCurveModel::kFalseEcho).samples.empty());
+
+    // What the save buttons write, without their dialogs: the picture reads
+    // back as the plot; a folder that is not there writes nothing.
+    QTemporaryDir dir;
+    const QString png = dir.filePath("curves.png");
+    QVERIFY(writePicture(png, page.plotImage()));
+    QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32), page.plotImage());
+    const QString csvPath = dir.filePath("curves.csv");
+    QVERIFY(writeSamples(csvPath, "old\n"));
+    QVERIFY(writeSamples(csvPath, csv));
+    QFile written(csvPath);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll().toStdString(), csv);
+    QVERIFY(!writeSamples(dir.filePath("missing/curves.csv"), csv));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 
     // F1 anywhere on the page opens its topic.
     page.loadButton()->setFocus();
