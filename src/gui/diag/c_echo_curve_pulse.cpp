@@ -1,13 +1,11 @@
 #include "gui/diag/c_echo_curve_pulse.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPointer>
 #include <QPolygon>
 #include <QPushButton>
 
@@ -15,6 +13,7 @@
 #include "core/support/text_format.h"
 #include "gui/diag/diag_page_tools.h"
 #include "gui/support/device_work.h"
+#include "gui/support/gui_mailbox.h"
 #include "gui/support/qt_presenter.h"
 
 namespace ostrel {
@@ -40,7 +39,8 @@ CEchoCurvePulse::CEchoCurvePulse(PageServices services, QWidget* parent)
       load_(new QPushButton("Load", this)),
       savePicture_(new QPushButton(text("IDC_SAVEPICTURE", "Save Picture..."), this)),
       saveSamples_(new QPushButton(text("IDC_SAVESAMPLES", "Save Samples..."), this)),
-      picture_(new QLabel(this)) {
+      picture_(new QLabel(this)),
+      mailbox_(new GuiMailbox(this)) {
   load_->setObjectName("IDC_LOAD");
   load_->setAutoDefault(false);
   savePicture_->setObjectName("IDC_SAVEPICTURE");
@@ -97,23 +97,19 @@ void CEchoCurvePulse::load() {
   shown.showBusy(PulseCurveModel::kReadingMessage);
   std::optional<FormFailure> failure;
   const std::array<bool, 3> checked = model_.checkedSlots();
-  const QPointer<CEchoCurvePulse> self(this);
   // Each curve is shown as it arrives; the radar's reads run on a worker
   // and the windows paint on meanwhile.
   const bool ran = DeviceWork::run([&] {
     failure = PulseCurveModel::readCurves(
-        *ctx.Link, ctx.Pulse, checked, &shown.busy(), [self](const PulseCurveModel::CurveRead& r) {
-          QMetaObject::invokeMethod(
-              self, [self, r] {
-                if (!self) return;
-                self->model_.take(r);
-                self->redraw();
-              },
-              Qt::QueuedConnection);
+        *ctx.Link, ctx.Pulse, checked, &shown.busy(), [this](const PulseCurveModel::CurveRead& r) {
+          mailbox_->post([this, r] {
+            model_.take(r);
+            redraw();
+          });
         });
   });
   // Curves still queued are taken before the busy window goes.
-  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  mailbox_->drain();
   shown.hideBusy();
   if (!ran) return;
   if (failure) shown.messageBox(formatText(ctx.text(failure->key), failure->args), kStyleError);

@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace ostrel {
 
+class GuiMailbox;
+
 class CEchoCurvePulse : public CPropertyPage {
   Q_OBJECT
 
@@ -50,6 +52,7 @@ class CEchoCurvePulse : public CPropertyPage {
   QPushButton* saveSamples_;
   QLabel* picture_;
   QImage image_;  // made once, the size of the plot area
+  GuiMailbox* mailbox_;  // curves read on the worker reach the page through it
 };
 
 }  // namespace ostrel
