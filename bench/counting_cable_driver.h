@@ -1,8 +1,12 @@
 #pragma once
 // Wraps a cable driver and counts the bytes that cross the line, so a
 // benchmark can set the time it measured against the time the bytes need.
+// It also tells where the time over the wire time goes: the tool's own time
+// from the last byte it read to its next write, and the wait from a write to
+// the first byte of the answer.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 #include "core/link/cable_driver.h"
@@ -15,9 +19,17 @@ class CountingCableDriver final : public CableDriver {
 
   std::uint64_t bytesWritten() const { return written_; }
   std::uint64_t bytesRead() const { return read_; }
+  // Milliseconds, summed over the exchanges since reset().
+  double toolTurnaroundMs() const { return turnaround_.count(); }
+  double firstAnswerByteMs() const { return firstByte_.count(); }
   void reset() {
     written_ = 0;
     read_ = 0;
+    turnaround_ = {};
+    firstByte_ = {};
+    lastRead_ = {};
+    lastWrite_ = {};
+    answered_ = true;
   }
 
   bool platformSupported() const override { return inner_.platformSupported(); }
@@ -34,9 +46,17 @@ class CountingCableDriver final : public CableDriver {
   int read(CableHandle h, std::uint8_t* b, std::uint32_t c, std::uint32_t& got) override {
     const int r = inner_.read(h, b, c, got);
     read_ += got;
+    if (got > 0) {
+      lastRead_ = Clock::now();
+      if (!answered_) firstByte_ += lastRead_ - lastWrite_;
+      answered_ = true;
+    }
     return r;
   }
   int write(CableHandle h, const std::uint8_t* b, std::uint32_t c, std::uint32_t& done) override {
+    lastWrite_ = Clock::now();
+    if (lastRead_ != Clock::time_point{}) turnaround_ += lastWrite_ - lastRead_;
+    answered_ = false;
     const int r = inner_.write(h, b, c, done);
     written_ += done;
     return r;
@@ -58,9 +78,16 @@ class CountingCableDriver final : public CableDriver {
   }
 
  private:
+  using Clock = std::chrono::steady_clock;
   CableDriver& inner_;
   std::atomic<std::uint64_t> written_{0};
   std::atomic<std::uint64_t> read_{0};
+  // Kept by the one thread that drives the link.
+  std::chrono::duration<double, std::milli> turnaround_{};
+  std::chrono::duration<double, std::milli> firstByte_{};
+  Clock::time_point lastRead_{};
+  Clock::time_point lastWrite_{};
+  bool answered_ = true;
 };
 
 }  // namespace ostrel::bench

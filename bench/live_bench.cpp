@@ -113,6 +113,13 @@ int echoRecord() {
               "(%llu bytes)  ratio %.3f\n",
               path.c_str(), measured, bound, static_cast<unsigned long long>(bytes),
               measured / bound);
+  // A command's six bytes and the first byte of the answer take seven byte
+  // times on the wire; the rest of the wait is the line's (here the
+  // simulated unit's and the system's) latency.
+  const double sevenBytes = 32 * 7 * 10.0 * 1000.0 / 9600.0;
+  std::printf("  where it goes: tool between frames %.1f ms; command to first answer byte %.1f ms "
+              "(wire %.1f ms)\n",
+              driver.toolTurnaroundMs(), driver.firstAnswerByteMs(), sevenBytes);
   link.StopServiceThread();
   link.Close();
   return 0;

@@ -162,12 +162,8 @@ UnitMemories MemoryGenerator::generate(PageUnitKind kind) {
   scene.distanceCounts = static_cast<std::uint16_t>(kSensorHeightCounts - scene.levelCounts);
   scene.currentHundredthsMa = 1200;
   m.echo = EchoSynthesizer::build(scene);
-  EchoScene empty;
-  empty.distanceCounts = kSensorHeightCounts;
-  empty.levelCounts = 0;
-  empty.currentHundredthsMa = 400;
-  empty.surfaceEcho = false;
-  m.scan = EchoSynthesizer::build(empty);
+  // The empty-signal scan taken at the same moment shows the same surface.
+  m.scan = m.echo;
   return m;
 }
 

@@ -46,6 +46,7 @@ UnitMemories PageUnit::memories() const {
 void PageUnit::setMemories(const UnitMemories& memories) {
   std::lock_guard lock(mutex_);
   memories_ = memories;
+  scanErased_ = false;
 }
 
 UnitMemories::Page PageUnit::scratch() const {
@@ -204,6 +205,16 @@ void PageUnit::handleLocked(const CommandFrame& frame, Clock::time_point at, Uni
   }
 }
 
+UnitMemories::Record PageUnit::captureLocked(Clock::time_point t) const {
+  const auto fill = heightsLocked().second;
+  EchoScene scene;
+  scene.levelCounts = levelAtLocked(t);
+  scene.distanceCounts = distanceAtLocked(t);
+  scene.currentHundredthsMa =
+      static_cast<std::uint16_t>(400 + 1600.0 * scene.levelCounts / (fill > 0 ? fill : 1) + 0.5);
+  return EchoSynthesizer::build(scene);
+}
+
 PageUnit::Answer PageUnit::executeLocked(const CommandFrame& frame, Clock::time_point at) {
   Answer a;
   const auto& d = frame.data;
@@ -229,6 +240,7 @@ PageUnit::Answer PageUnit::executeLocked(const CommandFrame& frame, Clock::time_
     case 0x16:  // forget the disturbance scan
       if (!needs(0)) return refuse(kStatusBadLength);
       memories_.scan.fill(0);
+      scanErased_ = true;
       break;
 
     case 0x21:  // stream measurements
@@ -244,18 +256,13 @@ PageUnit::Answer PageUnit::executeLocked(const CommandFrame& frame, Clock::time_
       if (const auto* page = memories_.pageFor(selector); page && blockNo < 8) {
         source = block(*page, blockNo);
       } else if (selector == 4 && blockNo >= 64 && blockNo < 96) {
+        // The scan shows the surface where the level stands now, until
+        // command 0x16 has erased it.
+        if (blockNo == 64 && options_.liveScan && !scanErased_) memories_.scan = captureLocked(at);
         source = block(memories_.scan, blockNo - 64u);
       } else if (selector == 5 && blockNo < 32) {
-        if (blockNo == 0 && options_.liveEcho) {
-          // A fresh capture; the next 31 reads page through the same record.
-          const auto fill = heightsLocked().second;
-          EchoScene scene;
-          scene.levelCounts = levelAtLocked(at);
-          scene.distanceCounts = distanceAtLocked(at);
-          scene.currentHundredthsMa =
-              static_cast<std::uint16_t>(400 + 1600.0 * scene.levelCounts / fill + 0.5);
-          memories_.echo = EchoSynthesizer::build(scene);
-        }
+        // A fresh capture; the next 31 reads page through the same record.
+        if (blockNo == 0 && options_.liveEcho) memories_.echo = captureLocked(at);
         source = block(memories_.echo, blockNo);
       } else {
         return refuse(kStatusBadArgument);

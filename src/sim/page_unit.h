@@ -52,6 +52,8 @@ class PageUnit final : public SimUnit {
     // The echo record is taken anew from the moving level when its first
     // block is read; off serves the stored record as it is (a loaded image).
     bool liveEcho = true;
+    // The same for the empty-signal scan, until command 0x16 erases it.
+    bool liveScan = true;
     std::chrono::milliseconds streamPeriod{100};
     std::chrono::milliseconds levelPeriod{180'000};  // one rise and fall
     std::optional<double> fixedFraction;  // pins the level at this part of the fill height
@@ -118,6 +120,8 @@ class PageUnit final : public SimUnit {
   std::uint16_t levelAtLocked(Clock::time_point t) const;
   std::uint16_t distanceAtLocked(Clock::time_point t) const;
   std::pair<std::uint16_t, std::uint16_t> heightsLocked() const;
+  // An echo record captured at t: the surface echo at the level of the moment.
+  UnitMemories::Record captureLocked(Clock::time_point t) const;
   std::uint8_t updateRelaysLocked(std::uint16_t levelCounts);
 
   const PageUnitKind kind_;
@@ -125,6 +129,7 @@ class PageUnit final : public SimUnit {
   const Clock::time_point start_;
   mutable std::mutex mutex_;
   UnitMemories memories_;
+  bool scanErased_ = false;  // command 0x16 since the memories were set
   UnitMemories::Page scratch_{};
   CommandParser parser_{kLongestFrameLength};
   FaultPlan faults_;

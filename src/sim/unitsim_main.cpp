@@ -66,8 +66,10 @@ int main(int argc, char** argv) {
         return 1;
       }
       for (const auto& name : loaded.loaded) {
-        // A loaded echo record is served as it is, not replaced by live captures.
+        // A loaded echo record or scan is served as it is, not replaced by
+        // live captures.
         if (name == "echo.bin") unitOptions.liveEcho = false;
+        if (name == "scan.bin") unitOptions.liveScan = false;
       }
     }
     pageUnit = std::make_shared<PageUnit>(*pageKind, unitOptions);

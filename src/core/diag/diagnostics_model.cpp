@@ -65,6 +65,15 @@ std::vector<int> DiagnosticsModel::samples() const {
   return std::vector<int>(words_.begin(), words_.begin() + kSamples);
 }
 
+std::string DiagnosticsModel::samplesCsv() const {
+  if (!hasRecord_) return {};
+  std::string csv = "word,amplitude\n";
+  for (int i = 0; i < kSamples; ++i) {
+    csv += std::to_string(i) + ',' + std::to_string(words_[static_cast<std::size_t>(i)]) + '\n';
+  }
+  return csv;
+}
+
 void DiagnosticsModel::activate(bool sampleMode) {
   sample_ = sampleMode;
   levelText_ = "00000.0";
@@ -162,7 +171,10 @@ EchoPlot DiagnosticsModel::plot(int width, int height) const {
   p.pixelsPerDivision = p.plotSamples / p.divisions;
 
   const int bottom = height - kAxisBelow;
-  const int right = kAxisLeft + p.divisions * p.pixelsPerDivision;
+  // The trace takes one pixel per plotted sample from the left axis on, a
+  // few pixels past the last whole division: the amplitude lines reach to
+  // its end, so that no sample is drawn beyond the grid.
+  const int right = kAxisLeft + std::max(p.divisions * p.pixelsPerDivision, p.plotSamples - 1);
   const int step = (height - 70) / 10;
   double accumulator = -2048.0;
   p.topLine = bottom;

@@ -104,6 +104,9 @@ class DiagnosticsModel {
   bool hasRecord() const { return hasRecord_; }
   const std::array<std::int16_t, kWords>& words() const { return words_; }
   std::vector<int> samples() const;
+  // The shown record's samples for a spreadsheet: "word,amplitude" lines
+  // for words 0..1020 under a header line; empty without a record.
+  std::string samplesCsv() const;
 
   // The plot for a bitmap of this size (the bitmap keeps the size of the
   // first plot), with the trace when a record is shown.

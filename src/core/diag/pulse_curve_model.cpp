@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/link/pulse_protocol.h"
+#include "core/link/unit_link.h"
+#include "core/support/presenter.h"
 #include "core/support/text_format.h"
 
 namespace ostrel {
@@ -14,6 +17,8 @@ namespace {
 constexpr int kHeaderBytes = 17;
 constexpr int kLeftMargin = 58;
 constexpr double kMetresPerFoot = 0.3048;
+constexpr std::uint16_t kMaxRangeParameter = 6;
+const char* const kCurveNames[] = {"echo", "false-echo", "envelope"};
 
 std::string format(const char* f, double value) { return formatText(f, {value}); }
 
@@ -211,6 +216,66 @@ PulsePlot PulseCurveModel::plot(const PlotRect& c) const {
     p.traces.push_back(std::move(trace));
   }
   return p;
+}
+
+std::optional<FormFailure> PulseCurveModel::readCurves(UnitLink& link, PulseProtocol& pulse,
+                                                       const std::array<bool, 3>& checked,
+                                                       ProgressSink* busy, const CurveSink& got) {
+  const auto report = [&pulse](int r) {
+    return FormFailure::error("ERROR_MESSAGE132",
+                              {PulseProtocol::ErrorName(r),
+                               PulseProtocol::CommandName(pulse.LastFailingParameter())});
+  };
+  const auto progress = [busy](int percent) {
+    if (busy != nullptr) busy->setProgress(percent);
+  };
+  progress(0);
+  // A failed exchange closed the link; the radar answers again only once it
+  // has been woken and addressed at its long address.
+  if (!link.IsOpen()) {
+    if (link.Connect() != 0 || !pulse.DetectPulse(link)) return FormFailure::error("ERROR_MESSAGE33");
+    if (const int r = pulse.ReadUniqueIdentifier(link); r != 0) return report(r);
+  }
+  if (const int r = pulse.ReadSensorType(link); r != 0) return report(r);
+  const PulseCfgSet range{{kMaxRangeParameter, PulseCfgItem::read()}};
+  if (const int r = pulse.ExchangeSet(link, range, nullptr, nullptr); r != 0) return report(r);
+  progress(25);
+  int percent = 25;
+  for (const int slot : {kEcho, kEnvelope, kFalseEcho}) {
+    if (checked[static_cast<std::size_t>(slot)]) {
+      const std::uint16_t command = kCommands[static_cast<std::size_t>(slot)];
+      if (const int r = pulse.ReadCurve(link, command); r != 0) return report(r);
+      CurveRead read;
+      read.slot = slot;
+      read.maxRange = pulse.Parameters().MaxRange;
+      read.sensorType = pulse.Parameters().SensorType;
+      if (const PulseCurve* curve = pulse.Parameters().curve(command)) {
+        const int count = std::clamp<int>(curve->Count, 0, static_cast<int>(curve->Bytes.size()));
+        read.block.assign(curve->Bytes.begin(), curve->Bytes.begin() + count);
+      }
+      if (got) got(read);
+    }
+    percent += 25;
+    progress(percent);
+  }
+  return std::nullopt;
+}
+
+void PulseCurveModel::take(const CurveRead& read) {
+  setRadar(read.maxRange, read.sensorType);
+  load(read.slot, read.block.data(), static_cast<int>(read.block.size()));
+}
+
+std::string PulseCurveModel::samplesCsv() const {
+  std::string csv = "curve,index,amplitude\n";
+  for (const int slot : {kEcho, kEnvelope, kFalseEcho}) {
+    if (!checked(slot)) continue;
+    for (const CurveSample& v : slots_[static_cast<std::size_t>(slot)].samples) {
+      csv += std::string(kCurveNames[slot]) + ',' + std::to_string(v.x) + ',' +
+             std::to_string(v.amplitude) + '\n';
+    }
+  }
+  return csv;
 }
 
 }  // namespace ostrel

@@ -6,12 +6,20 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/diag/diagnostics_model.h"
+#include "core/volume/form_failure.h"
 
 namespace ostrel {
+
+class PulseProtocol;
+class ProgressSink;
+class UnitLink;
 
 struct CurveSample {
   int x = 0;  // sample index along the distance axis
@@ -57,10 +65,33 @@ class PulseCurveModel {
   static constexpr std::array<std::uint16_t, 3> kCommands{2449, 2450, 2451};
   static constexpr double kIndexScale = 1000000.0 / 29299.8128;
 
+  static constexpr const char* kReadingMessage = "Reading Echo Data...";
+
   struct Slot {
     std::vector<CurveSample> samples;
     int maximum = 0;
   };
+
+  // One curve block as the radar sent it, with the radar values its
+  // decoding needs.
+  struct CurveRead {
+    int slot = 0;
+    std::vector<std::uint8_t> block;
+    double maxRange = 0.0;
+    int sensorType = 0;
+  };
+  using CurveSink = std::function<void(const CurveRead&)>;
+
+  // The device part of "Load": the radar's "Sensor Type" and "Max Range",
+  // then each checked curve in the order echo curve, envelope, false echo,
+  // handed to got as it arrives. The busy window (may be null) moves 25, 50,
+  // 75, 100 as the Load steps do. A failure is the radar's error report;
+  // curves handed over before it stay.
+  static std::optional<FormFailure> readCurves(UnitLink& link, PulseProtocol& pulse,
+                                               const std::array<bool, 3>& checked,
+                                               ProgressSink* busy, const CurveSink& got);
+  // A block read by readCurves taken into its slot.
+  void take(const CurveRead& read);
 
   static DecodedCurve decode(const std::uint8_t* bytes, int count);
   static Rgb colour(int slot);
@@ -71,6 +102,7 @@ class PulseCurveModel {
   void setUnitsChoice(int units) { units_ = units; }
   void setChecked(int slot, bool on) { checked_[static_cast<std::size_t>(slot)] = on; }
   bool checked(int slot) const { return checked_[static_cast<std::size_t>(slot)]; }
+  const std::array<bool, 3>& checkedSlots() const { return checked_; }
   // The slots "Load" reads, in its order: echo curve, envelope, false echo.
   std::vector<int> slotsToRead() const;
 
@@ -89,6 +121,10 @@ class PulseCurveModel {
   std::string distanceText(double metres, const char* metreFormat) const;
 
   PulsePlot plot(const PlotRect& client) const;
+
+  // The checked curves' samples for a spreadsheet: a header line, then
+  // "curve,index,amplitude" lines, the aligned indexes as plotted.
+  std::string samplesCsv() const;
 
  private:
   void align(Slot& s) const;

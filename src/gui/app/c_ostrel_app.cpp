@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QComboBox>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include "gui/config/c_generic_form.h"
 #include "gui/diag/c_big_display.h"
 #include "gui/diag/c_diagnostics.h"
+#include "gui/diag/c_echo_curve_pulse.h"
 #include "gui/diag/c_led.h"
 
 namespace ostrel {
@@ -78,6 +80,21 @@ void saveLivePages(COstrelDlg& dialog, CMainForm& form, const std::filesystem::p
   AppContext& ctx = dialog.context();
   const bool pageUnit = ctx.State.Kind == UnitKind::Ultrasonic ||
                         ctx.State.Kind == UnitKind::GuidedWave || ctx.State.Kind == UnitKind::UType;
+  if (ctx.State.Kind == UnitKind::PulseRadar) {
+    const PageServices services{ctx, dialog.presenter(), false};
+    auto curves = std::make_shared<CEchoCurvePulse>(services);
+    curves->resize(760, 640);
+    curves->show();
+    curves->OnSetActive();
+    curves->loadButton()->click();
+    saveScreenshot(*curves, folder, "echo-curve.png", "Echo curve");
+    const PulseCurveModel& m = curves->model();
+    std::cout << "Echo curve: " << m.slot(PulseCurveModel::kEcho).samples.size()
+              << " samples, echo " << m.distanceText(m.echoDistance(), "%2.3f") << ", level "
+              << m.distanceText(m.levelDistance(), "%2.3f") << std::endl;
+    done();
+    return;
+  }
   if (!pageUnit) {
     done();
     return;
@@ -104,6 +121,7 @@ void saveLivePages(COstrelDlg& dialog, CMainForm& form, const std::filesystem::p
       diagnostics.resize(720, 700);
       diagnostics.show();
       diagnostics.OnSetActive();
+      diagnostics.curveList()->setCurrentIndex(2);
       emit diagnostics.curveList()->activated(2);
       saveScreenshot(diagnostics, folder, "diagnostics.png", "Diagnostics");
     }

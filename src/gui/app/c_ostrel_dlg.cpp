@@ -21,6 +21,7 @@
 #include "gui/config/c_generic_form.h"
 #include "gui/diag/c_big_display.h"
 #include "gui/diag/c_diagnostics.h"
+#include "gui/diag/c_echo_curve_pulse.h"
 #include "gui/firmware/c_update_program.h"
 #include "gui/support/c_busy_window.h"
 #include "gui/support/device_work.h"
@@ -426,6 +427,7 @@ void COstrelDlg::OpenMainForm(bool stubbed) {
   form.holdPage(CMainForm::Optional::Update, update);
   form.holdPage(CMainForm::Optional::LiveDisplay, live);
   form.holdPage(CMainForm::Optional::Diagnostics, new CDiagnostics(services));
+  form.holdPage(CMainForm::Optional::EchoCurve, new CEchoCurvePulse(services));
   configuration->presentPages = [&form] { return form.presentPages(); };
   configuration->showPages = [&form](const MainFormPages& wanted) { form.showPages(wanted); };
   ActivationProgress activation(*this);

@@ -11,6 +11,7 @@
 #include "core/diag/stream_controller.h"
 #include "core/session/app_context.h"
 #include "gui/diag/c_led.h"
+#include "gui/diag/diag_page_tools.h"
 #include "gui/support/device_work.h"
 
 namespace ostrel {
@@ -67,6 +68,7 @@ CBigDisplay::CBigDisplay(PageServices services, QWidget* parent)
   status_->setObjectName("status");
   grid->addWidget(status_, 7, 0, 1, 5);
   pageLayout()->insertLayout(pageLayout()->count() - 1, grid);
+  installPageHelp(this, services.context, services.presenter, "DEMO.htm");
 }
 
 CBigDisplay::~CBigDisplay() { stopWithoutPause(); }

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 
 #include "core/link/unit_memory.h"
 #include "core/session/app_context.h"
+#include "gui/diag/diag_page_tools.h"
 #include "gui/support/device_work.h"
 #include "gui/support/qt_presenter.h"
 
@@ -42,7 +44,9 @@ CDiagnostics::CDiagnostics(PageServices services, QWidget* parent)
       units_(new QLabel(this)),
       axis_(new QLabel(this)),
       status_(new QLabel(this)),
-      picture_(new QLabel(this)) {
+      picture_(new QLabel(this)),
+      savePicture_(new QPushButton(text("IDC_SAVEPICTURE", "Save Picture..."), this)),
+      saveSamples_(new QPushButton(text("IDC_SAVESAMPLES", "Save Samples..."), this)) {
   list_->setObjectName("IDC_SELECTECHOCURVE");
   erase_->setObjectName("IDC_ERASEDISTURBANCESCAN");
   auto* grid = new QGridLayout;
@@ -62,7 +66,22 @@ CDiagnostics::CDiagnostics(PageServices services, QWidget* parent)
   grid->addWidget(new QLabel(text("IDC_SUNITSLABEL_DEMO", "Level Units"), this), 7, 0);
   grid->addWidget(units_, 7, 1);
   grid->addWidget(status_, 8, 0, 1, 3);
+  savePicture_->setObjectName("IDC_SAVEPICTURE");
+  saveSamples_->setObjectName("IDC_SAVESAMPLES");
+  auto* saves = new QHBoxLayout;
+  saves->addWidget(savePicture_);
+  saves->addWidget(saveSamples_);
+  saves->addStretch(1);
+  grid->addLayout(saves, 9, 0, 1, 3);
   pageLayout()->insertLayout(pageLayout()->count() - 1, grid);
+  connect(savePicture_, &QPushButton::clicked, this, [this] {
+    savePicture(this, context(), presenter(), image_, "echo-record.png");
+  });
+  connect(saveSamples_, &QPushButton::clicked, this, [this] {
+    if (model_) saveSamples(this, context(), presenter(), model_->samplesCsv(), "echo-record.csv");
+  });
+  saveSamples_->setEnabled(false);
+  installPageHelp(this, services.context, services.presenter, "DIAGNOSTICS.htm");
 
   connect(list_, &QComboBox::activated, this, [this](int entry) { choose(entry); });
   connect(erase_, &QPushButton::clicked, this, [this] {
@@ -122,6 +141,7 @@ void CDiagnostics::changed(DiagnosticsPart part) {
       break;
     case DiagnosticsPart::Plot:
       redraw();
+      saveSamples_->setEnabled(m.hasRecord());
       break;
     case DiagnosticsPart::Status:
       status_->setText(QString::fromStdString(m.statusLine()));

@@ -27,6 +27,8 @@ class CDiagnostics : public CPropertyPage, public DiagnosticsView {
 
   QComboBox* curveList() const { return list_; }
   QPushButton* eraseButton() const { return erase_; }
+  QPushButton* savePictureButton() const { return savePicture_; }
+  QPushButton* saveSamplesButton() const { return saveSamples_; }
   QLabel* levelDisplay() const { return level_; }
   QLabel* distanceDisplay() const { return distance_; }
   QLabel* currentDisplay() const { return current_; }
@@ -53,6 +55,8 @@ class CDiagnostics : public CPropertyPage, public DiagnosticsView {
   QLabel* axis_;
   QLabel* status_;
   QLabel* picture_;
+  QPushButton* savePicture_;
+  QPushButton* saveSamples_;
   QImage image_;  // made once, with the size of the first plot
 };
 

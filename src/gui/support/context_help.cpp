@@ -35,7 +35,7 @@ std::string ContextHelp::topicFor(const QWidget* widget) const {
     }
     if (w == page_) break;
   }
-  return std::string(HelpTopicTable::kDefaultTopic);
+  return pageTopic_.empty() ? std::string(HelpTopicTable::kDefaultTopic) : pageTopic_;
 }
 
 std::filesystem::path ContextHelp::showHelpFor(const QWidget* widget) {

@@ -73,6 +73,10 @@ class ContextHelp : public QObject {
   // The topic a widget of the page opens.
   std::string topicFor(const QWidget* widget) const;
 
+  // A page with one topic for all its controls (the live display, the echo
+  // curves) opens this one where the control map names nothing.
+  void setPageTopic(std::string topic) { pageTopic_ = std::move(topic); }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -89,6 +93,7 @@ class ContextHelp : public QObject {
   QPointer<QWidget> rightTarget_;
   bool rightAsClick_ = false;
   bool reported_ = false;  // the last request showed the missing-file message
+  std::string pageTopic_;
 };
 
 }  // namespace ostrel

@@ -224,8 +224,9 @@ class ConnectSequenceTest : public QObject {
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{1});
     QCOMPARE(run.ctx().State.Kind, ostrel::UnitKind::PulseRadar);
-    // No firmware update through the cable and no page-based live display.
-    QCOMPARE(run.forms[0].pages, QStringList({"Configuration"}));
+    // No firmware update through the cable and no page-based live display;
+    // the radar's own echo curves instead.
+    QCOMPARE(run.forms[0].pages, QStringList({"Configuration", "Echo Curve"}));
     const ostrel::UnitConfiguration& u = run.ctx().Unit;
     QCOMPARE(QString::fromStdString(u.firmware), QString("NXRadar"));
     QCOMPARE(QString::fromStdString(u.model), QString("KM70-2610"));

@@ -11,6 +11,8 @@
 #include "gui/config/c_generic_form.h"
 #include "gui/diag/c_big_display.h"
 #include "gui/diag/c_led.h"
+#include "gui/support/c_help_browser.h"
+#include "gui/support/qt_presenter.h"
 
 using namespace ostrel;
 
@@ -61,6 +63,17 @@ class CBigDisplayTest : public QObject {
     QCOMPARE(live.statusLine()->text().toStdString(),
              dlg.ctx().format("STATUS_MESSAGE28", {dlg.ctx().Identity.ProgramId}));
     QCOMPARE(live.levelDisplay()->text(), QString("00000.0"));
+
+    // A right click on a control, or F1, opens the page's help topic.
+    live.show();
+    QTest::mouseClick(live.levelDisplay(), Qt::RightButton);
+    QVERIFY(CHelpBrowser::instance() != nullptr);
+    QCOMPARE(CHelpBrowser::instance()->source().fileName(), QString("DEMO.htm"));
+    QVERIFY(CHelpBrowser::instance()->openFile(dlg.ctx().Folders.Help / "OstrelHelp" /
+                                                "GETTING_STARTED.htm"));
+    QTest::keyClick(&live, Qt::Key_F1);
+    QCOMPARE(CHelpBrowser::instance()->source().fileName(), QString("DEMO.htm"));
+    QVERIFY(dlg.presenter().shown().empty());
   }
 
   void lampPicturesDiffer() {

@@ -11,6 +11,7 @@
 #include "core/session/app_context.h"
 #include "gui/config/c_generic_form.h"
 #include "gui/diag/c_diagnostics.h"
+#include "gui/support/c_help_browser.h"
 
 using namespace ostrel;
 
@@ -51,8 +52,12 @@ class CDiagnosticsTest : public QObject {
     QCOMPARE(page.distanceDisplay()->text(), QString("00012.8"));
     QVERIFY(redPixels(page.plotImage()) > 300);
 
+    const QString echoCurrent = page.currentDisplay()->text();
     emit page.curveList()->activated(1);
-    QCOMPARE(page.currentDisplay()->text(), QString("400"));
+    // The scan shows the surface where the level stands.
+    QCOMPARE(page.levelDisplay()->text(), QString("00007.2"));
+    QCOMPARE(page.currentDisplay()->text(), echoCurrent);
+    QVERIFY(page.saveSamplesButton()->isEnabled());
     QTest::mouseClick(page.eraseButton(), Qt::LeftButton);
     emit page.curveList()->activated(1);
     // The erased scan reads back as zeros.
@@ -60,6 +65,11 @@ class CDiagnosticsTest : public QObject {
 
     emit page.curveList()->activated(0);
     QCOMPARE(page.levelDisplay()->text(), QString("00000.0"));
+
+    // A right click on a control opens the page's help topic.
+    QTest::mouseClick(page.levelDisplay(), Qt::RightButton);
+    QVERIFY(CHelpBrowser::instance() != nullptr);
+    QCOMPARE(CHelpBrowser::instance()->source().fileName(), QString("DIAGNOSTICS.htm"));
   }
 };
 

@@ -134,17 +134,19 @@ TEST(EchoRecord, ShapedLikeAnUltrasonicEcho) {
   EXPECT_EQ(getU16(r, 2 * 1023), 1200);
 }
 
-TEST(EchoRecord, DisturbanceScanHasNoSurface) {
+TEST(EchoRecord, DisturbanceScanShowsTheSurfaceWhereTheEchoDoes) {
   const UnitMemories m = MemoryGenerator::generate(PageUnitKind::Ultrasonic);
-  const std::size_t surface = EchoSynthesizer::sampleForDistance(getU16(m.echo, 2 * 1021));
-  int inEcho = 0;
-  int inScan = 0;
-  for (std::size_t j = surface - 5; j < surface + 5; ++j) {
-    inEcho = std::max(inEcho, std::abs(getI16(m.echo, 2 * j)));
-    inScan = std::max(inScan, std::abs(getI16(m.scan, 2 * j)));
+  const std::uint16_t distance = getU16(m.scan, 2 * 1021);
+  EXPECT_EQ(distance, getU16(m.echo, 2 * 1021));
+  EXPECT_EQ(getU16(m.scan, 2 * 1022), MemoryGenerator::kFillHeightCounts / 2);
+  // The strongest sample past the ring-down is the surface, at its distance.
+  const std::size_t surface = EchoSynthesizer::sampleForDistance(distance);
+  std::size_t peak = 300;
+  for (std::size_t j = 300; j < 1021; ++j) {
+    if (std::abs(getI16(m.scan, 2 * j)) > std::abs(getI16(m.scan, 2 * peak))) peak = j;
   }
-  EXPECT_GT(inEcho, 1300);
-  EXPECT_LT(inScan, 60);
+  EXPECT_NEAR(static_cast<double>(peak), static_cast<double>(surface), 3.0);
+  EXPECT_GT(std::abs(getI16(m.scan, 2 * peak)), 1300);
   // The disturbances are in both.
   const std::size_t d = EchoSynthesizer::sampleForDistance(EchoSynthesizer::kDisturbanceCounts[0]);
   EXPECT_EQ(getI16(m.echo, 2 * d), getI16(m.scan, 2 * d));

@@ -46,7 +46,9 @@ TEST(PageUnitCommands, ReadOfCustomerBlockZero) {
 }
 
 TEST(PageUnitCommands, EverySelectorReadsItsOwnMemory) {
-  Bench bench;
+  PageUnit::Options o;
+  o.liveScan = false;  // the stored scan, not a capture of the moment
+  Bench bench(PageUnitKind::Ultrasonic, o);
   const UnitMemories m = bench.unit->memories();
   EXPECT_EQ(test::readPage(bench, 1), asBytes(m.customer));
   EXPECT_EQ(test::readPage(bench, 2), asBytes(m.factory));
@@ -331,6 +333,42 @@ TEST(PageUnitEcho, ReadingTheEchoCapturesTheCurrentLevel) {
   }
   const auto expected = EchoSynthesizer::sampleForDistance(distance);
   EXPECT_NEAR(static_cast<double>(peak), static_cast<double>(expected), 3.0);
+}
+
+TEST(PageUnitEcho, ScanShowsTheSurfaceAtTheCurrentLevelUntilErased) {
+  Bench bench;
+  const auto readScan = [&bench] {
+    Bytes record;
+    for (std::uint8_t b = 64; b < 96; ++b) {
+      const Bytes answer = bench.talk(command(0x31, {4, b}));
+      EXPECT_EQ(answer.size(), 75u);
+      if (answer.size() == 75u) record.insert(record.end(), answer.begin() + 10, answer.begin() + 74);
+    }
+    return record;
+  };
+  const auto strongestPastRingDown = [](const Bytes& record) {
+    std::size_t peak = 300;
+    for (std::size_t j = 300; j < 1021; ++j) {
+      if (std::abs(getI16(record, 2 * j)) > std::abs(getI16(record, 2 * peak))) peak = j;
+    }
+    return peak;
+  };
+  for (const std::uint16_t level : {std::uint16_t(12 * 708), std::uint16_t(5 * 708)}) {
+    SCOPED_TRACE(level);
+    bench.unit->setFixedLevel(level);
+    const Bytes scan = readScan();
+    ASSERT_EQ(scan.size(), 2048u);
+    const std::uint16_t distance = MemoryGenerator::kSensorHeightCounts - level;
+    EXPECT_EQ(getU16(scan, 2 * 1021), distance);
+    EXPECT_EQ(getU16(scan, 2 * 1022), level);
+    EXPECT_NEAR(static_cast<double>(strongestPastRingDown(scan)),
+                static_cast<double>(EchoSynthesizer::sampleForDistance(distance)), 3.0);
+  }
+  // Erased, the scan stays empty however the level moves.
+  EXPECT_EQ(bench.talk(hex("A5 01 16 BC 00")), hex("A5 03 2F 16 00 ED"));
+  bench.unit->setFixedLevel(9 * 708);
+  const Bytes erased = readScan();
+  EXPECT_TRUE(std::all_of(erased.begin(), erased.end(), [](auto b) { return b == 0; }));
 }
 
 TEST(PageUnitEcho, StoredRecordIsServedWhenLiveCaptureIsOff) {

@@ -212,6 +212,10 @@ const std::vector<std::string>& keysInUse() {
                                   "IDC_HELP_FIND",
                                   "IDC_HELP_FIND_NEXT",
                                   "IDC_HELP_FIND_PREVIOUS",
+                                  "IDD_ECHOCURVE_PULSE",
+                                  "IDC_SAVEPICTURE",
+                                  "IDC_SAVESAMPLES",
+                                  "ERROR_MESSAGE_DIAGSAVE",
                                   "SELECTSTR",
                                   "IDVERSION"};
     addNumbered(k, "STATUS_MESSAGE", {{6, 14}, {16, 16}, {22, 24}, {26, 30}, {37, 42}, {44, 54}});
@@ -391,6 +395,7 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"STATUS_MESSAGE42", "s"},      // file name
       {"STATUS_MESSAGE53", "s"},      // capacity, formatted for the relay units
       {"STATUS_MESSAGE54", "s"},      // full-scale flow, likewise
+      {"ERROR_MESSAGE_DIAGSAVE", "s"},  // file name
       {"ERROR_MESSAGE1", "d"},
       {"ERROR_MESSAGE2", "d"},
       {"ERROR_MESSAGE3", "d"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 
@@ -140,6 +141,57 @@ TEST(Diagnostics, TraceSpansTheGridAndHalvesOnANarrowPlot) {
     EXPECT_EQ(g.trace[static_cast<std::size_t>(j)].y, static_cast<int>(y0 - word / s)) << j;
     EXPECT_EQ(g.trace[static_cast<std::size_t>(j)].x, 70 + j - 1 - 20);
   }
+}
+
+TEST(Diagnostics, TraceStaysInsideTheGrid) {
+  DiagPage p;
+  p.model.activate(false);
+  // Full scale both ways over the whole record, so the trace touches every edge.
+  const auto r = record([](int i) { return i % 2 == 0 ? 2048 : -2048; });
+  p.model.showRecord(r.data());
+  for (const auto& [units, width] : {std::pair{2, 1000}, std::pair{2, 500}, std::pair{1, 1000},
+                                     std::pair{1, 600}, std::pair{2, 1200}}) {
+    SCOPED_TRACE(::testing::Message() << "units " << units << ", width " << width);
+    p.config.heightUnits = units;
+    const EchoPlot g = p.model.plot(width, 400);
+    ASSERT_FALSE(g.trace.empty());
+    const int bottom = g.amplitudeLines.front().from.y;
+    for (const PlotLine& line : g.amplitudeLines) {
+      for (const PlotPoint& at : g.trace) {
+        ASSERT_GE(at.x, line.from.x);
+        ASSERT_LE(at.x, line.to.x) << "trace beyond the amplitude lines";
+      }
+    }
+    for (const PlotPoint& at : g.trace) {
+      EXPECT_GE(at.y, g.topLine - 1);
+      EXPECT_LE(at.y, bottom + 1);
+    }
+    // Every plotted sample is still drawn.
+    EXPECT_EQ(g.trace.size(), 1u + static_cast<std::size_t>(g.plotSamples));
+    EXPECT_LE(g.distanceLines.back().from.x, g.amplitudeLines.front().to.x);
+  }
+}
+
+TEST(Diagnostics, SamplesCsvHoldsEveryWordOfTheShownRecord) {
+  DiagPage p;
+  p.model.activate(false);
+  EXPECT_EQ(p.model.samplesCsv(), "") << "nothing to save before a record";
+  const auto r = record([](int i) { return i == 1020 ? -2048 : i == 1021 ? 777 : i - 300; });
+  p.model.showRecord(r.data());
+  const std::string csv = p.model.samplesCsv();
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < csv.size()) {
+    const std::size_t end = csv.find('\n', at);
+    ASSERT_NE(end, std::string::npos) << "every line ends";
+    lines.push_back(csv.substr(at, end - at));
+    at = end + 1;
+  }
+  ASSERT_EQ(lines.size(), 1u + 1021u);
+  EXPECT_EQ(lines[0], "word,amplitude");
+  EXPECT_EQ(lines[1], "0,-300");
+  EXPECT_EQ(lines[301], "300,0");
+  EXPECT_EQ(lines[1021], "1020,-2048");
 }
 
 // --- pulse radar curves ----------------------------------------------------
@@ -290,6 +342,19 @@ TEST(PulseCurves, PlotGridMarkersAndColours) {
   ASSERT_EQ(p.traces.size(), 1u);
   EXPECT_EQ(p.traces[0].slot, PulseCurveModel::kEnvelope);
   EXPECT_EQ(p.traces[0].colour, (Rgb{0, 0, 255}));
+
+  // The samples to save: only the checked curves, with their aligned indexes.
+  const std::string csv = m.samplesCsv();
+  EXPECT_EQ(csv.rfind("curve,index,amplitude\nenvelope,0,100\n", 0), 0u);
+  EXPECT_EQ(csv.find("echo,"), std::string::npos);
+  m.setChecked(PulseCurveModel::kEcho, true);
+  const std::string both = m.samplesCsv();
+  EXPECT_EQ(both.rfind("curve,index,amplitude\necho,", 0), 0u);
+  const int levelIndex = static_cast<int>(std::trunc(m.indexOf(m.levelDistance())));
+  EXPECT_NE(both.find("\necho," + std::to_string(levelIndex) + ",1000\n"), std::string::npos)
+      << "the peak at the level index it was moved to";
+  EXPECT_EQ(std::count(both.begin(), both.end(), '\n'), 1 + 2 * 120);
+  m.setChecked(PulseCurveModel::kEcho, false);
 
   // In feet the labels are converted, with two decimals.
   m.setUnitsChoice(2);
