@@ -18,10 +18,12 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <thread>
 
 #include "core/firmware/program_file.h"
 #include "core/session/app_context.h"
@@ -29,6 +31,8 @@
 #include "gui/app/c_ostrel_dlg.h"
 #include "gui/firmware/c_select_program.h"
 #include "gui/firmware/c_update_program.h"
+#include "gui/firmware/forwarding_presenter.h"
+#include "gui/support/gui_mailbox.h"
 #include "gui/support/c_property_page.h"
 #include "gui/support/qt_presenter.h"
 #include "sim/fault.h"
@@ -89,6 +93,24 @@ std::vector<std::string> texts(const QtPresenter& p, std::size_t from) {
 bool contains(const std::vector<std::string>& v, const std::string& s) {
   return std::find(v.begin(), v.end(), s) != v.end();
 }
+
+// Notes the thread each message is shown on.
+class ThreadNotingPresenter final : public ostrel::Presenter {
+ public:
+  int messageBox(const std::string& text, unsigned) override {
+    seen.push_back({text, QThread::currentThread()});
+    return ostrel::kResultNo;
+  }
+  int platformMessageBox(const std::string& text, unsigned style) override {
+    return messageBox(text, style);
+  }
+  void errorDetail(const std::string& message, const std::string&) override {
+    messageBox(message, 0);
+  }
+  ostrel::ProgressSink& busy() override { return sink; }
+  std::vector<std::pair<std::string, QThread*>> seen;
+  ostrel::NullProgressSink sink;
+};
 
 // Chooses the entry that shows the version in CSelectProgram.
 struct Chooser {
@@ -239,6 +261,29 @@ class CUpdateProgramTest : public QObject {
     QCOMPARE(opened, 3);
     QCOMPARE(unit->bootState().program, programOf(newer));
     QCOMPARE(unit->bootState().programsCompleted, 1);
+  }
+
+  void workerMessagesAreShownOnTheGuiThread() {
+    ThreadNotingPresenter shown;
+    ostrel::GuiMailbox mailbox;
+    ostrel::ForwardingPresenter forward(shown, mailbox);
+    int answer = 0;
+    std::thread worker([&] {
+      answer = forward.messageBox("erase?", ostrel::kStyleYesNo);
+      forward.errorDetail("failed", "details");
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(shown.seen.size(), std::size_t{2}, 5000);
+    worker.join();
+    QCOMPARE(answer, int(ostrel::kResultNo));
+    for (const auto& [text, thread] : shown.seen) {
+      QCOMPARE(thread, QThread::currentThread());
+    }
+    // Closed (the page is going): the worker is answered at once, by default.
+    forward.close();
+    std::thread late([&] { answer = forward.messageBox("erase?", ostrel::kStyleYesNo); });
+    late.join();
+    QCOMPARE(answer, int(ostrel::kResultYes));
+    QCOMPARE(shown.seen.size(), std::size_t{2});
   }
 
   void selectDialogChoosesOnlyAListedEntry() {
