@@ -19,6 +19,7 @@
 #include "core/model/help_locator.h"
 #include "core/session/app_context.h"
 #include "gui/app/c_main_form.h"
+#include "gui/app/c_ostrel_dlg.h"
 #include "gui/firmware/c_select_program.h"
 #include "gui/firmware/forwarding_presenter.h"
 #include "gui/support/c_help_browser.h"
@@ -141,6 +142,10 @@ void CUpdateProgram::OnSetActive() {
   model_->setUnit(unitNow());
   const bool startNow = model_->activate(context().State.UpdateOfferMark);
   applyCaptions();
+  // The startup window stays out of the way while the main form is open.
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (qobject_cast<COstrelDlg*>(w) != nullptr) w->hide();
+  }
   QApplication::restoreOverrideCursor();
   if (startNow) onUpdateSensor();
 }
@@ -225,7 +230,7 @@ void CUpdateProgram::showHelpFor(const QWidget* widget) {
   const AppContext& ctx = context();
   const HelpLocation at =
       HelpLocator::locate(HelpFiles{ctx.Folders.Help, {}, ctx.Identity.MainHelp},
-                          sensor ? "UPDATE_SENSOR.htm" : "UPDATE_PROGRAM.htm");
+                          sensor ? kSensorHelpTopic : kHelpTopic);
   if (!at.found()) {
     presenter().messageBox(ctx.text(HelpLocator::kMissingMessage), kStyleError);
     return;

@@ -31,6 +31,11 @@ class CUpdateProgram : public CPropertyPage, public UpdatePageView {
   Q_OBJECT
 
  public:
+  // The page's help topic (the sheet's Help button, a right click beside
+  // the update controls), and that of the update controls themselves.
+  static constexpr const char* kHelpTopic = "UPDATE_PROGRAM.htm";
+  static constexpr const char* kSensorHelpTopic = "UPDATE_SENSOR.htm";
+
   explicit CUpdateProgram(PageServices services, QWidget* parent = nullptr);
   ~CUpdateProgram() override;
 

@@ -33,6 +33,7 @@
 #include "gui/firmware/c_update_program.h"
 #include "gui/firmware/forwarding_presenter.h"
 #include "gui/support/gui_mailbox.h"
+#include "gui/support/c_help_browser.h"
 #include "gui/support/c_property_page.h"
 #include "gui/support/qt_presenter.h"
 #include "sim/fault.h"
@@ -179,6 +180,15 @@ class CUpdateProgramTest : public QObject {
         QCOMPARE(page->selectButton()->text(), QString("Select Program"));
         QVERIFY(page->pathField()->text().isEmpty());
         QVERIFY(page->updateButton()->isEnabled());
+        // Help on this page, from the sheet's button and from a right click
+        // on Update Sensor.
+        form->helpButton()->click();
+        QVERIFY(ostrel::CHelpBrowser::instance() != nullptr);
+        QVERIFY(ostrel::CHelpBrowser::instance()->source().toString().endsWith("/UPDATE_PROGRAM.htm"));
+        QTest::mouseClick(page->updateButton(), Qt::RightButton);
+        QVERIFY(ostrel::CHelpBrowser::instance()->source().toString().endsWith("/UPDATE_SENSOR.htm"));
+        QVERIFY2(!page->model().running(), "a right click on Update Sensor only asks about it");
+        ostrel::CHelpBrowser::instance()->close();
 
         page->selectButton()->click();
         QCOMPARE(chooser.runs, 1);
