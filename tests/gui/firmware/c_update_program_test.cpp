@@ -123,7 +123,7 @@ struct Chooser {
     entries.clear();
     for (int i = 0; i < d.firmwareList()->count(); ++i) entries << d.firmwareList()->itemText(i);
     d.show();
-    savePicture(d, "select_program.png");
+    savePicture(d, ("select_program_" + std::to_string(runs) + ".png").c_str());
     const int at = entries.indexOf(QRegularExpression(".* " + QRegularExpression::escape(version)));
     d.firmwareList()->setCurrentIndex(at);
     d.okButton()->click();
