@@ -13,6 +13,17 @@ constexpr std::size_t kClassicText = 138;
 constexpr std::size_t kClassicRevision = 26;
 constexpr std::size_t kModelText = 0;
 constexpr std::size_t kModelRevision = 16;
+constexpr std::size_t kMaxDataBytes = 71;  // of a 0x48 frame
+
+// CRC-32 of IEEE 802.3, bit by bit: the unit checks a program with it.
+std::uint32_t crc32(const std::vector<std::uint8_t>& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::uint8_t b : bytes) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
 
 }  // namespace
 
@@ -46,7 +57,9 @@ std::optional<Bootloader::Answer> Bootloader::execute(const CommandFrame& frame,
       state_.program.clear();
       return Answer{};
     case 0x24:
-      if (d.size() != 64 && d.size() != 71) return Answer{0x04, false};
+      // 64 bytes from a 0x41 frame, 71 from a 0x48 frame; a packet program
+      // may carry shorter program-data frames of its own.
+      if (d.empty() || d.size() > kMaxDataBytes) return Answer{0x04, false};
       if (!state_.erased) return Answer{kStatusNotErased, false};
       takeData(frame, memories, kind);
       return Answer{0, true};
@@ -54,7 +67,15 @@ std::optional<Bootloader::Answer> Bootloader::execute(const CommandFrame& frame,
       if (d.size() == 1 && d[0] == kLargePacketRequest) return Answer{};
       return std::nullopt;
     case 0x28:
-      return Answer{whole_ ? std::uint8_t{0} : kStatusIncomplete, false};
+      // Verifies the program held: with four data bytes against their
+      // CRC-32 (little-endian), without data only that it is whole.
+      if (!d.empty() && d.size() != 4) return Answer{0x04, false};
+      if (!whole_) return Answer{kStatusIncomplete, false};
+      if (d.size() == 4 && crc32(state_.program) != (d[0] | d[1] << 8 | d[2] << 16 |
+                                                     static_cast<std::uint32_t>(d[3]) << 24)) {
+        return Answer{kStatusBadCrc, false};
+      }
+      return Answer{};
     case 0x36:
       memories.history.fill(0);
       return Answer{};

@@ -7,12 +7,17 @@
 //               revision 0), so the tool finds its model by hardware only
 //   0x24        program data: all 64 bytes of a 0x41 frame; of a 0x48 frame
 //               the 71 data bytes and the check byte, which stands in for
-//               the packet's 72nd byte. Answered by a ready frame. Refused
-//               with kStatusNotErased before an erase
+//               the packet's 72nd byte; the bytes of a shorter frame of a
+//               packet program. Answered by a ready frame. Refused with
+//               kStatusNotErased before an erase
 //   0x40 (72)   the request for 72-byte packets: acknowledged, no text (any
 //               other data byte is the identification request)
 //   0x28        verifies the program: refused with kStatusIncomplete while
-//               no whole program is held
+//               no whole program is held; with four data bytes, refused
+//               with kStatusBadCrc unless they are the CRC-32 of the program
+//   0x32, 0x33, 0x34, 0x38   the page writes of a packet program (scratch
+//               area, then a page by its selector: 1 customer, 2 factory),
+//               as the page unit takes them at any time
 //   0x36        erases the history page
 //   0x49        leaves programming
 //
@@ -40,6 +45,7 @@ class Bootloader {
   using Clock = std::chrono::steady_clock;
   static constexpr std::uint8_t kStatusNotErased = 0x05;
   static constexpr std::uint8_t kStatusIncomplete = 0x06;
+  static constexpr std::uint8_t kStatusBadCrc = 0x07;
   static constexpr std::uint8_t kLargePacketRequest = 72;
   static constexpr std::size_t kHeaderSize = 10;
 

@@ -11,6 +11,7 @@
 #include "core/model/help_locator.h"
 #include "core/session/app_context.h"
 #include "core/support/presenter.h"
+#include "gui/firmware/c_update_program.h"
 #include "gui/support/c_help_browser.h"
 #include "gui/support/c_property_page.h"
 #include "gui/support/qt_presenter.h"
@@ -179,8 +180,11 @@ bool CMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainForm::showHelp() {
-  const HelpLocation at = HelpLocator::locate(
-      HelpFiles{ctx_.Folders.Help, {}, ctx_.Identity.MainHelp}, HelpLocator::kDefaultTopic);
+  // The update page has a topic of its own.
+  const bool update = qobject_cast<CUpdateProgram*>(page(activeIndex())) != nullptr;
+  const HelpLocation at =
+      HelpLocator::locate(HelpFiles{ctx_.Folders.Help, {}, ctx_.Identity.MainHelp},
+                          update ? CUpdateProgram::kHelpTopic : HelpLocator::kDefaultTopic);
   if (!at.found()) {
     presenter_.messageBox(ctx_.text(HelpLocator::kMissingMessage), kStyleError);
     return;

@@ -22,6 +22,7 @@
 #include "gui/diag/c_diagnostics.h"
 #include "gui/diag/c_echo_curve_pulse.h"
 #include "gui/diag/c_led.h"
+#include "gui/firmware/c_update_program.h"
 
 namespace ostrel {
 
@@ -129,6 +130,24 @@ void saveLivePages(COstrelDlg& dialog, CMainForm& form, const std::filesystem::p
   });
 }
 
+// The update page as the unit's connect left it, saved and described; the
+// sheet then goes back to the page it was on.
+void saveUpdatePage(CMainForm& form, const std::filesystem::path& folder) {
+  for (int i = 0; i < form.pageCount(); ++i) {
+    auto* page = qobject_cast<CUpdateProgram*>(form.page(i));
+    if (page == nullptr) continue;
+    const int was = form.activeIndex();
+    if (!form.setActivePage(i)) return;
+    saveScreenshot(form, folder, "update.png", "Update page");
+    std::cout << "Update page: program file "
+              << (page->model().fieldPath().empty() ? std::string("(none chosen)")
+                                                    : page->model().fieldPath())
+              << std::endl;
+    form.setActivePage(was);
+    return;
+  }
+}
+
 // An unattended run with pictures: the windows are saved once the connect
 // sequence has reached the main form (or stopped short of it), and the run
 // ends there.
@@ -138,6 +157,7 @@ void takeScreenshots(COstrelDlg& dialog, const std::filesystem::path& folder) {
                      QTimer::singleShot(300, form, [&dialog, form, folder] {
                        saveScreenshot(dialog, folder, "startup.png", "Startup window");
                        saveScreenshot(*form, folder, "mainform.png", "Main form");
+                       saveUpdatePage(*form, folder);
                        printIdentity(dialog.context());
                        printConfigurationPage(*form);
                        saveLivePages(dialog, *form, folder, [form] { form->done(0); });

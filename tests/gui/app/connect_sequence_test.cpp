@@ -214,7 +214,11 @@ class ConnectSequenceTest : public QObject {
     // The page's activation ran to its end in the startup window.
     QCOMPARE(run.dlg().progressBar()->value(), 100);
     QCOMPARE(run.status(), run.text("BUSY_MESSAGE11"));
-    QVERIFY(run.presenter().shown().empty());
+    // The shipped program files are newer than each unit's revision: the
+    // update is offered (and, unattended, no file is chosen).
+    const auto shown = run.presenter().shown();
+    QCOMPARE(shown.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(shown[0].text), run.text("STATUS_MESSAGE51"));
   }
 
   void pulseRadarIsIdentifiedOverHartWithoutPageReads() {
@@ -352,9 +356,11 @@ class ConnectSequenceTest : public QObject {
     QVERIFY(run.waitFor(Phase::Ended));
     QCOMPARE(run.forms.size(), std::size_t{1});
     const auto shown = run.presenter().shown();
-    QCOMPARE(shown.size(), std::size_t{1});
+    QCOMPARE(shown.size(), std::size_t{2});
     QCOMPARE(QString::fromStdString(shown[0].text), run.text("ERROR_MESSAGE130"));
     QCOMPARE(shown[0].style, unsigned{ostrel::kStyleInformation});
+    // No program file names the legacy model's program.
+    QCOMPARE(QString::fromStdString(shown[1].text), QString("No firmware files found!"));
     QCOMPARE(QString::fromStdString(run.ctx().Unit.modelFileName), QString("KM35_Legacy.txt"));
   }
 
@@ -519,8 +525,10 @@ class ConnectSequenceTest : public QObject {
     run.presenter().queueAnswer(ostrel::kResultYes);
     QVERIFY(run.waitFor(Phase::Ended));
     const auto shown = run.presenter().shown();
-    QCOMPARE(shown.size(), std::size_t{1});
+    QCOMPARE(shown.size(), std::size_t{2});
     QCOMPARE(QString::fromStdString(shown[0].text), QString("Would you like to proceed?"));
+    // Without a model file no program file fits.
+    QCOMPARE(QString::fromStdString(shown[1].text), QString("No firmware files found!"));
     QCOMPARE(run.forms.size(), std::size_t{1});
   }
 

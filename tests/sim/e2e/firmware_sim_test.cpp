@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "cli/firmware_commands.h"
+#include "core/firmware/crc32.h"
+#include "core/firmware/program_file.h"
 #include "core/firmware/program_names.h"
 #include "core/firmware/program_target.h"
 #include "core/link/serial_cable_driver.h"
@@ -148,6 +150,72 @@ TEST(FirmwareSim, PowerLostPartWayFailsWithinSecondsAndTheUnitCanBeProgrammedAga
   const PageUnitIdentity after = u.identify();
   EXPECT_EQ(after.swRev, 413);
   EXPECT_EQ(after.firmware, "KM30-U");
+}
+
+// A unit frame as a packet program holds it: A5 L cmd data check.
+std::string unitFrame(std::uint8_t cmd, const std::string& data) {
+  std::string f{'\xA5', static_cast<char>(data.size() + 1), static_cast<char>(cmd)};
+  f += data;
+  unsigned sum = 0;
+  for (char c : f) sum += static_cast<std::uint8_t>(c);
+  return f + static_cast<char>(sum);
+}
+
+std::string chunk(std::uint32_t tag, const std::string& data) {
+  std::string h(8, '\0');
+  for (int i = 0; i < 4; ++i) {
+    h[static_cast<std::size_t>(i)] = static_cast<char>(tag >> (8 * i));
+    h[static_cast<std::size_t>(4 + i)] = static_cast<char>(data.size() >> (8 * i));
+  }
+  return h + data;
+}
+
+std::string le32text(std::uint32_t v) {
+  return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+          static_cast<char>(v >> 24)};
+}
+
+TEST(FirmwareSim, APacketChunkWritesTheFactoryPageAndHasTheProgramVerified) {
+  const auto unit = std::make_shared<sim::PageUnit>(sim::PageUnitKind::Ultrasonic);
+  sim::UnitMemories m = unit->memories();
+  m.history.fill(0x5A);
+  unit->setMemories(m);
+  sim::SimulatedCableDriver driver(unit);
+  Updater u(driver);
+  test::TempDir dir;
+
+  const std::vector<std::uint8_t> programData = programBytes(newerKm30());
+  const std::string program(programData.begin(), programData.end());
+  std::string factory(512, '\0');
+  for (std::size_t i = 0; i < factory.size(); ++i) factory[i] = static_cast<char>(i * 7 + 3);
+  const auto combined = [&](std::uint32_t crc) {
+    std::string pkt = unitFrame(0x33, "");
+    for (int b = 0; b < 8; ++b) {
+      pkt += unitFrame(0x32, std::string(1, static_cast<char>(b)) +
+                                 factory.substr(static_cast<std::size_t>(b) * 64, 64));
+    }
+    pkt += unitFrame(0x34, std::string(1, '\2')) + unitFrame(0x36, "") +
+           unitFrame(0x28, le32text(crc));
+    const std::string body = chunk(program_file::kTagPid, std::string("KM30-U 9\0", 9)) +
+                             chunk(program_file::kTagFep, program) +
+                             chunk(program_file::kTagPkt, pkt);
+    return body + chunk(program_file::kTagCrc, le32text(CCRC_32().of(body)));
+  };
+  const std::uint32_t crc = CCRC_32().of(program);
+
+  test::writeBytes(dir / "A9ver9.fp2", combined(crc));
+  ASSERT_EQ(u.program(dir / "A9ver9.fp2"), 0) << u.failure.text;
+  EXPECT_EQ(unit->bootState().program, programData);
+  const sim::UnitMemories after = unit->memories();
+  EXPECT_EQ(std::string(after.factory.begin(), after.factory.end()), factory);
+  EXPECT_TRUE(std::all_of(after.history.begin(), after.history.end(),
+                          [](std::uint8_t b) { return b == 0; }));
+
+  // A check sum that is not the program's: the unit refuses the check and
+  // the run fails on it.
+  test::writeBytes(dir / "A9ver9.fp2", combined(crc ^ 1));
+  EXPECT_NE(u.program(dir / "A9ver9.fp2"), 0);
+  EXPECT_EQ(u.failure.key, "ERROR_MESSAGE87");
 }
 
 TEST(FirmwareSim, OverAPseudoTerminalTheUnitsimTakesAProgram) {

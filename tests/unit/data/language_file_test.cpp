@@ -221,6 +221,7 @@ const std::vector<std::string>& keysInUse() {
     addNumbered(k, "STATUS_MESSAGE", {{6, 14}, {16, 16}, {22, 24}, {26, 30}, {37, 42}, {44, 54}});
     addNumbered(k, "BUSY_MESSAGE", {{1, 11}, {13, 16}});
     addNumbered(k, "SVC_MESSAGE", {{1, 9}});
+    k.push_back("STATUS_MESSAGE81");  // the update page's question before a file of another program
     addNumbered(k, "ERROR_MESSAGE",
                 {{1, 13},
                  {15, 17},
@@ -396,6 +397,7 @@ TEST_F(LanguageFile, DirectivesMatchTheArgumentsTheCallersPass) {
       {"STATUS_MESSAGE53", "s"},      // capacity, formatted for the relay units
       {"STATUS_MESSAGE54", "s"},      // full-scale flow, likewise
       {"ERROR_MESSAGE_DIAGSAVE", "s"},  // file name
+      {"STATUS_MESSAGE81", "s"},      // program name of the file
       {"ERROR_MESSAGE1", "d"},
       {"ERROR_MESSAGE2", "d"},
       {"ERROR_MESSAGE3", "d"},
