@@ -1,5 +1,7 @@
 #include "core/config/box_mapper.h"
 
+#include "core/support/notice.h"
+#include "core/support/presenter.h"
 #include "core/volume/number_rules.h"
 
 namespace ostrel {
@@ -102,6 +104,30 @@ std::array<std::string PageBoxes::*, 4> BoxMapper::dimensionBoxes(Kind kind) {
     if (f.dimension >= 0 && carries(f, kind)) out[static_cast<std::size_t>(f.dimension)] = f.page;
   }
   return out;
+}
+
+std::optional<ValueCheckResult> BoxMapper::refusal(const std::string& name,
+                                                   const std::string& typed) {
+  if (NumberRules::isNumber(typed)) return std::nullopt;
+  ValueCheckResult r;
+  r.outcome = CheckOutcome::Error;
+  r.boxName = name;
+  r.notice = Notice::message("ERROR_MESSAGE121", {typed}, kStyleError);
+  return r;
+}
+
+std::optional<ValueCheckResult> BoxMapper::refused(
+    const PageBoxes& boxes, const LevelRows& rows, Kind kind,
+    const std::function<std::string(std::string PageBoxes::*box)>& nameOf) {
+  for (const Field& f : fields()) {
+    if (!carries(f, kind) || f.id == FieldId::MinFillHeight) continue;
+    if (auto r = refusal(nameOf(f.page), boxes.*f.page)) return r;
+  }
+  for (std::size_t i = rows.size(); i-- > 0;) {
+    if (!rows[i].shown) continue;
+    if (auto r = refusal(rows[i].caption, rows[i].text)) return r;
+  }
+  return std::nullopt;
 }
 
 }  // namespace ostrel

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -90,6 +91,16 @@ class BoxMapper {
   static std::array<std::string PageBoxes::*, 4> dimensionBoxes(Kind kind);
   // How the page reads a number from a box.
   static double read(const std::string& text);
+
+  // Boxes that hold no number. The refusal of a box's text under the name
+  // the user knows the box by (ERROR_MESSAGE121); none for a number.
+  static std::optional<ValueCheckResult> refusal(const std::string& name, const std::string& typed);
+  // The first box of the kind whose text is no number: the height boxes
+  // (the minimum fill height is the page's own to fill), then the shown
+  // level rows from the top, as the page shows them; none when all hold one.
+  static std::optional<ValueCheckResult> refused(
+      const PageBoxes& boxes, const LevelRows& rows, Kind kind,
+      const std::function<std::string(std::string PageBoxes::*box)>& nameOf);
 };
 
 }  // namespace ostrel

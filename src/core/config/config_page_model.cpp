@@ -305,27 +305,8 @@ std::string ConfigPageModel::boxName(std::string PageBoxes::*box) const {
   return {};
 }
 
-std::optional<ValueCheckResult> ConfigPageModel::refusal(const std::string& name,
-                                                         const std::string& typed) const {
-  if (NumberRules::isNumber(typed)) return std::nullopt;
-  ValueCheckResult r;
-  r.outcome = CheckOutcome::Error;
-  r.boxName = name;
-  r.notice = Notice::message("ERROR_MESSAGE121", {typed}, kStyleError);
-  return r;
-}
-
 std::optional<ValueCheckResult> ConfigPageModel::refusedBox() const {
-  for (const BoxMapper::Field& f : BoxMapper::fields()) {
-    // The minimum fill height box is the page's to fill, not the user's.
-    if (!BoxMapper::carries(f, kind()) || f.id == FieldId::MinFillHeight) continue;
-    if (auto r = refusal(boxName(f.page), boxes_.*f.page)) return r;
-  }
-  for (std::size_t i = rows_.size(); i-- > 0;) {  // top row first, as the page shows them
-    if (!rows_[i].shown) continue;
-    if (auto r = refusal(rows_[i].caption, rows_[i].text)) return r;
-  }
-  return std::nullopt;
+  return BoxMapper::refused(boxes_, rows_, kind(), [this](auto box) { return boxName(box); });
 }
 
 bool ConfigPageModel::showRefusal(const std::optional<ValueCheckResult>& refused) const {
@@ -340,14 +321,14 @@ bool ConfigPageModel::showRefusal(const std::optional<ValueCheckResult>& refused
 bool ConfigPageModel::leaveBox(std::string PageBoxes::*box) {
   const std::string name = boxName(box);
   if (name.empty()) return true;
-  return showRefusal(refusal(name, boxes_.*box));
+  return showRefusal(BoxMapper::refusal(name, boxes_.*box));
 }
 
 bool ConfigPageModel::leaveLevel(int level) {
   if (level < 0 || level >= UnitConfiguration::kLevels) return true;
   const LevelRow& row = rows_[static_cast<std::size_t>(level)];
   if (!row.shown) return true;
-  return showRefusal(refusal(row.caption, row.text));
+  return showRefusal(BoxMapper::refusal(row.caption, row.text));
 }
 
 void ConfigPageModel::minimumFillRule() {

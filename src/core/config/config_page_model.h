@@ -263,9 +263,8 @@ class ConfigPageModel {
   void minimumFillRule();
   std::string text(const char* key) const;
   void notify(PagePart part);
-  // The name the user knows a box by, and the refusal of its text.
+  // The name the user knows a box by.
   std::string boxName(std::string PageBoxes::*box) const;
-  std::optional<ValueCheckResult> refusal(const std::string& name, const std::string& text) const;
   bool showRefusal(const std::optional<ValueCheckResult>& refused) const;
   void log(const char* key, const std::string& message);
 
