@@ -24,15 +24,8 @@ struct UnitConfiguration;
 
 class ConfigPageFiles {
  public:
-  // The page's records a read fills; lent for the page's life.
-  struct Records {
-    UnitConfiguration* config = nullptr;
-    VolumeTable* volume = nullptr;
-    StrappingRows* strapping = nullptr;
-    RadarAdvancedState* radar = nullptr;
-  };
 
-  ConfigPageFiles(const ConfigPageServices& services, Records records)
+  ConfigPageFiles(const ConfigPageServices& services, PageRecords records)
       : services_(services), records_(records) {}
 
   // A name in the Configs folder, unless the path is absolute.
@@ -89,7 +82,7 @@ class ConfigPageFiles {
   void log(const char* key, const std::string& message) const;
 
   const ConfigPageServices& services_;
-  Records records_;
+  PageRecords records_;
   // What a read fills and content() points to.
   mutable RadarAdvanced radarAdvanced_;
 };

@@ -44,7 +44,7 @@ ConfigPageModel::ConfigPageModel(UnitConfiguration& config, ConfigPageServices s
       writer_(services_, {&config_, &volume_, &strapping_, &radar_}),
       tanks_({&services_.records->Database, &services_.records->Structures, &volume_, &strapping_,
               services_.modelsFolder}),
-      start_(services_, {&config_, &volume_, &strapping_, &radar_, &boxes_, &rows_}) {}
+      start_(services_, {&config_, &volume_, &strapping_, &radar_}, &boxes_, &rows_) {}
 
 // --- Small helpers.
 

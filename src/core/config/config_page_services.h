@@ -20,6 +20,10 @@ class UnitLink;
 class ProgressSink;
 class PulseProtocol;
 struct ModelRecords;
+struct RadarAdvancedState;
+struct StrappingRows;
+struct UnitConfiguration;
+class VolumeTable;
 
 // Where the page finds what it works with. The records and components are
 // lent for the page's life.
@@ -50,6 +54,14 @@ struct ConfigPageServices {
   std::function<std::tm()> now;
   // The tool's own version (major, minor, build, revision).
   std::array<int, 4> toolVersion{};
+};
+
+// The page's records its pieces read and fill; lent for the page's life.
+struct PageRecords {
+  UnitConfiguration* config = nullptr;
+  VolumeTable* volume = nullptr;
+  StrappingRows* strapping = nullptr;
+  RadarAdvancedState* radar = nullptr;
 };
 
 }  // namespace ostrel

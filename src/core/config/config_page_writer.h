@@ -25,12 +25,6 @@ struct UnitConfiguration;
 
 class ConfigPageWriter {
  public:
-  struct Records {
-    UnitConfiguration* config = nullptr;
-    VolumeTable* volume = nullptr;
-    StrappingRows* strapping = nullptr;
-    RadarAdvancedState* radar = nullptr;
-  };
   // What a write would send: the checks, then the customer page over the
   // unit's image and the table page over the unit's table image. Nothing
   // is encoded after a check error.
@@ -47,7 +41,7 @@ class ConfigPageWriter {
     std::optional<CustomerPageDecoding> verified;
   };
 
-  ConfigPageWriter(const ConfigPageServices& services, Records records)
+  ConfigPageWriter(const ConfigPageServices& services, PageRecords records)
       : services_(services), records_(records) {}
 
   // The record's heights (taken from the boxes) make the table's dimensions
@@ -83,7 +77,7 @@ class ConfigPageWriter {
   std::string text(const char* key) const;
 
   const ConfigPageServices& services_;
-  Records records_;
+  PageRecords records_;
   std::atomic<bool> writing_{false};
 };
 

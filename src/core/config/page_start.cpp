@@ -27,7 +27,7 @@ CustomerPageDecoding PageStart::decodeImages() {
 void PageStart::apply(const CustomerPageDecoding& d) {
   *records_.config = d.configuration;
   if (d.rows) *records_.strapping = *d.rows;
-  BoxMapper::fromCustomer(d.boxes, *records_.boxes, *records_.rows);
+  BoxMapper::fromCustomer(d.boxes, *boxes_, *rows_);
 }
 
 int PageStart::decodePages() {
@@ -43,7 +43,7 @@ int PageStart::decodeUnit(bool pulseRadar) {
         PulseConfiguration::decode(block, services_.records->Database, *records_.config);
     *records_.config = d.configuration;
     records_.radar->values = block;
-    BoxMapper::fromPulse(d, *records_.boxes);
+    BoxMapper::fromPulse(d, *boxes_);
     return d.result;
   }
   return hasPages() ? decodePages() : 0;

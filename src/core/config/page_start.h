@@ -21,19 +21,11 @@ struct UnitConfiguration;
 
 class PageStart {
  public:
-  // The page's records and boxes the unit's state goes into; lent for the
-  // page's life.
-  struct Records {
-    UnitConfiguration* config = nullptr;
-    VolumeTable* volume = nullptr;
-    StrappingRows* strapping = nullptr;
-    RadarAdvancedState* radar = nullptr;
-    PageBoxes* boxes = nullptr;
-    LevelRows* rows = nullptr;
-  };
-
-  PageStart(const ConfigPageServices& services, Records records)
-      : services_(services), records_(records) {}
+  // The unit's state goes into the page's records, boxes and level rows,
+  // all lent for the page's life.
+  PageStart(const ConfigPageServices& services, PageRecords records, PageBoxes* boxes,
+            LevelRows* rows)
+      : services_(services), records_(records), boxes_(boxes), rows_(rows) {}
 
   // Whether the page has the unit's page images to decode.
   bool hasPages() const { return images() != nullptr; }
@@ -55,7 +47,9 @@ class PageStart {
   CustomerPageDecoding decodeImages();
 
   const ConfigPageServices& services_;
-  Records records_;
+  PageRecords records_;
+  PageBoxes* boxes_;
+  LevelRows* rows_;
 };
 
 }  // namespace ostrel

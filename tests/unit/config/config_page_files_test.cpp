@@ -23,7 +23,7 @@ struct Road {
     services.configsFolder = configs.path();
     radar.values.DampingTime = 99;
     radar.values.TypeOfMedium = 7;
-    files = std::make_unique<ConfigPageFiles>(services, ConfigPageFiles::Records{
+    files = std::make_unique<ConfigPageFiles>(services, PageRecords{
                                                             &config, &volume, &rows, &radar});
   }
   std::string text(const char* key) const { return records->Language.Text(key, 0, key); }

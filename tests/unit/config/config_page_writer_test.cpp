@@ -18,7 +18,7 @@ struct Road {
     services.records = records.get();
     services.presenter = &presenter;
     writer = std::make_unique<ConfigPageWriter>(
-        services, ConfigPageWriter::Records{&config, &volume, &rows, &radar});
+        services, PageRecords{&config, &volume, &rows, &radar});
   }
   std::string text(const char* key) const { return records->Language.Text(key, 0, key); }
   std::unique_ptr<ModelRecords> records;
