@@ -256,7 +256,7 @@ void ConfigPageModel::editLevel(int level, const std::string& value) {
 
 void ConfigPageModel::editSensorHeight(const std::string& value) {
   boxes_.sensorHeight = value;
-  if (!relayUnitsAreLength()) config_.sensorHeight = readBox(value);
+  if (!looks().relayUnitsAreLength()) config_.sensorHeight = readBox(value);
   minimumFillRule();
   notify(PagePart::Boxes);
   refreshLoopCurrentShown();
@@ -297,7 +297,7 @@ void ConfigPageModel::editBox(std::string PageBoxes::*box, const std::string& va
 
 std::string ConfigPageModel::boxName(std::string PageBoxes::*box) const {
   if (box == &PageBoxes::sensorHeight) return text("IDC_SHLABEL");
-  if (box == &PageBoxes::fillHeight) return fillCaption();
+  if (box == &PageBoxes::fillHeight) return looks().fillCaption();
   if (box == &PageBoxes::probeLength) return text("IDC_PROBELENGTH_LABEL");
   if (box == &PageBoxes::minFillHeight) return text("IDC_GWRMINFILLHEIGHT_LABEL");
   if (box == &PageBoxes::deadBand) return text("IDC_DEADBAND_LABEL");
@@ -333,7 +333,7 @@ bool ConfigPageModel::leaveLevel(int level) {
 
 void ConfigPageModel::minimumFillRule() {
   if (!guidedWave()) return;
-  if (relayUnitsAreLength()) {
+  if (looks().relayUnitsAreLength()) {
     config_.minFillHeight =
         GuidedWaveSpan::lowestLevel(readBox(boxes_.sensorHeight), readBox(boxes_.probeLength),
                                     config_.heightUnits, ModelLink(&model(), nullptr));
@@ -346,7 +346,7 @@ void ConfigPageModel::minimumFillRule() {
 // --- Units.
 
 void ConfigPageModel::selectUnits(int units) {
-  const std::vector<std::string> names = unitNames();
+  const std::vector<std::string> names = looks().unitNames();
   if (units < 0 || units >= static_cast<int>(names.size())) return;
   const int old = config_.heightUnits;
   config_.heightUnits = units;
@@ -370,7 +370,7 @@ void ConfigPageModel::selectUnits(int units) {
 }
 
 void ConfigPageModel::refreshUnits() {
-  if (relayUnitsAreLength()) unitsSelection_ = config_.heightUnits;
+  if (looks().relayUnitsAreLength()) unitsSelection_ = config_.heightUnits;
   notify(PagePart::Units);
 }
 

@@ -57,19 +57,13 @@ class ConfigPageModel {
   const PageBoxes& boxes() const { return boxes_; }
   const std::string& statusLine() const { return status_; }
   const std::string& capacityLine() const { return capacity_; }
-  std::string unitLine() const { return looks().unitLine(); }
-  std::string softwareLine() const { return looks().softwareLine(); }
-  std::string hardwareLine() const { return looks().hardwareLine(); }
   std::string choiceText(int item, int choice) const { return lists().choiceText(item, choice); }
-  // The units list's entries and its selection; the units boxes (see
-  // ConfigPageLooks for these and the other looks below).
-  std::vector<std::string> unitNames() const { return looks().unitNames(); }
+  // What follows from the record and the model alone: the identity lines,
+  // the units list's entries and the units boxes, the frames, the picture,
+  // the fill caption, which boxes take typing, the pages by kind.
+  ConfigPageLooks looks() const { return {*services_.records, config_, services_.pulse, sample_}; }
+  // The units list's selection.
   int unitsSelection() const { return unitsSelection_; }
-  // Whether the relay units are a length (the units list shows), and the
-  // two units boxes' texts.
-  bool relayUnitsAreLength() const { return looks().relayUnitsAreLength(); }
-  std::string heightUnitsText() const { return looks().heightUnitsText(); }
-  std::string relayUnitsText() const { return looks().relayUnitsText(); }
   bool relayUnitsShown() const { return relayUnitsShown_; }
   bool saveEnabled() const { return saveEnabled_; }
   bool writeEnabled() const { return writeEnabled_; }
@@ -82,13 +76,6 @@ class ConfigPageModel {
   // The counter field: the last test configuration's or View Tanks' count.
   int serviceCounter() const { return serviceCounter_; }
   const LoopCurrentPanel& loopCurrent() const { return loopCurrent_; }
-  bool advancedFramed() const { return looks().advancedFramed(); }
-  bool tanksFramed() const { return looks().tanksFramed(); }
-  using LevelPicture = ConfigPageLooks::LevelPicture;
-  LevelPicture levelPicture() const { return looks().levelPicture(); }
-  bool heightsEditable() const { return looks().heightsEditable(); }
-  std::string fillCaption() const { return looks().fillCaption(); }
-  MainFormPages pagesByKind(MainFormPages present) const { return looks().pagesByKind(present); }
   VolumeTable& volume() { return volume_; }
   const VolumeTable& volume() const { return volume_; }
   StrappingRows& strapping() { return strapping_; }
@@ -221,7 +208,6 @@ class ConfigPageModel {
  private:
   const ModelDatabase& model() const { return services_.records->Database; }
   ItemLists lists() const { return ItemLists(model()); }
-  ConfigPageLooks looks() const { return {*services_.records, config_, services_.pulse, sample_}; }
   bool guidedWave() const { return model().GuidedWaveRadar != 0; }
   bool pulseRadar() const { return model().PulseRadar != 0; }
   bool ugus() const { return model().Ugus != 0; }

@@ -82,7 +82,7 @@ class Builder {
     s.lines.push_back({text("IDC_REPORT_HARDWARE", "Hardware"), config_.firmware, {}});
     // The page's own line without its caption, so a pulse radar shows its
     // radar firmware text and a revision above 99 its tenths.
-    const std::string software = page_.softwareLine();
+    const std::string software = page_.looks().softwareLine();
     const std::size_t value = software.find_first_not_of(' ', software.find(':') + 1);
     s.lines.push_back({text("IDC_SW_REVISION", "Software Revision"),
                        value == std::string::npos ? std::string() : software.substr(value), {}});
@@ -119,7 +119,7 @@ class Builder {
   ConfigReport::Section heights() const {
     ConfigReport::Section s;
     s.heading = text("IDC_REPORT_HEIGHTS", "Heights");
-    const std::string units = page_.heightUnitsText();
+    const std::string units = page_.looks().heightUnitsText();
     const PageBoxes& b = page_.boxes();
     s.lines.push_back({text("IDC_UNITLABEL", "Height Units"), units, {}});
     s.lines.push_back({text("IDC_SHLABEL", "Sensor Height"), b.sensorHeight, units});
@@ -138,7 +138,7 @@ class Builder {
   ConfigReport::Section levels() const {
     ConfigReport::Section s;
     s.heading = text("IDC_TANKWINDOW", "Levels");
-    const std::string units = page_.relayUnitsText();
+    const std::string units = page_.looks().relayUnitsText();
     if (page_.independentMode()) {
       // Relay k's ON point is INDYLEVEL[k], its OFF point INDYLEVEL[k + 4];
       // an unset point (0) is left out as the file leaves it out.
@@ -177,7 +177,7 @@ class Builder {
     s.subtitle = content.structure.title;
     const std::uint16_t shape = config_.shapeCode;
     const bool tank = isTank(shape);
-    const std::string units = page_.heightUnitsText();
+    const std::string units = page_.looks().heightUnitsText();
     if (content.structure.outputName) {
       s.lines.push_back({text("IDC_RELAYUNITSLABEL", "Relay Units"), *content.structure.outputName, {}});
     }
@@ -186,7 +186,7 @@ class Builder {
     // heights section shows them already.
     const int first = (guided() || pulse()) ? 4 : 2;
     // With length relay units only the heights matter, as in the file.
-    const int last = page_.relayUnitsAreLength() ? (tank ? 2 : 1) : 10;
+    const int last = page_.looks().relayUnitsAreLength() ? (tank ? 2 : 1) : 10;
     for (int i = first; i <= last; ++i) {
       const std::string caption = dimensionCaption(content.structure.dimensionCaptions, i);
       if (caption.empty()) break;
@@ -206,8 +206,8 @@ class Builder {
     if (content.rows == nullptr) return;
     const StrappingRows& rows = *content.rows;
     r.strappingHeading = text("IDC_REPORT_STRAPPING", "Strapping Table");
-    r.strappingLevelCaption = text("IDC_REPORT_LEVEL", "Level") + " (" + page_.heightUnitsText() + ")";
-    r.strappingVolumeCaption = text("IDC_REPORT_VOLUME", "Volume") + " (" + page_.relayUnitsText() + ")";
+    r.strappingLevelCaption = text("IDC_REPORT_LEVEL", "Level") + " (" + page_.looks().heightUnitsText() + ")";
+    r.strappingVolumeCaption = text("IDC_REPORT_VOLUME", "Volume") + " (" + page_.looks().relayUnitsText() + ")";
     const int count = std::clamp(rows.RowCount, 0, StrappingRows::kCapacity);
     for (int i = 0; i < count; ++i) {
       const auto at = static_cast<std::size_t>(i);

@@ -62,7 +62,7 @@ void printConfigurationPage(CMainForm& form) {
     const ConfigPageModel& m = page->model();
     std::cout << "Configuration page: " << m.statusLine() << "; sensor height "
               << m.boxes().sensorHeight << ", fill height " << m.boxes().fillHeight << " "
-              << m.heightUnitsText() << std::endl;
+              << m.looks().heightUnitsText() << std::endl;
   }
 }
 

@@ -509,7 +509,7 @@ void CGenericForm::setActivationWindow(ProgressSink* progress, std::function<voi
 void CGenericForm::applyPagesByKind() {
   if (!presentPages || !showPages) return;
   const MainFormPages present = presentPages();
-  const MainFormPages wanted = model_->pagesByKind(present);
+  const MainFormPages wanted = model_->looks().pagesByKind(present);
   if (wanted != present) showPages(wanted);
 }
 
@@ -613,9 +613,9 @@ void CGenericForm::changed(PagePart part) {
 void CGenericForm::refreshIdentityLines() {
   refreshIdentity();
   description_->setText(qs(model_->config().unitDescription));
-  identityLine(0)->setText(qs(model_->unitLine()));
-  identityLine(1)->setText(qs(model_->hardwareLine()));
-  identityLine(2)->setText(qs(model_->softwareLine()));
+  identityLine(0)->setText(qs(model_->looks().unitLine()));
+  identityLine(1)->setText(qs(model_->looks().hardwareLine()));
+  identityLine(2)->setText(qs(model_->looks().softwareLine()));
 }
 
 void CGenericForm::refreshItems() {
@@ -659,7 +659,7 @@ void CGenericForm::fitListsToEntries() {
     fitListToEntries(items_[static_cast<std::size_t>(i)], all);
   }
   QStringList units;
-  for (const std::string& n : model_->unitNames()) units << qs(n);
+  for (const std::string& n : model_->looks().unitNames()) units << qs(n);
   fitListToEntries(units_, units);
   QStringList models;
   for (const std::string& n : context().SampleModelNames) models << qs(n);
@@ -704,7 +704,7 @@ void CGenericForm::refreshBoxes() {
 void CGenericForm::refreshUnits() {
   refreshing_ = true;
   QStringList names;
-  for (const std::string& n : model_->unitNames()) names << qs(n);
+  for (const std::string& n : model_->looks().unitNames()) names << qs(n);
   bool same = units_->count() == names.size();
   for (int k = 0; same && k < units_->count(); ++k) same = units_->itemText(k) == names[k];
   if (!same) {
@@ -712,11 +712,11 @@ void CGenericForm::refreshUnits() {
     units_->addItems(names);
   }
   units_->setCurrentIndex(model_->unitsSelection());
-  const bool length = model_->relayUnitsAreLength();
+  const bool length = model_->looks().relayUnitsAreLength();
   units_->setVisible(length);
   heightUnitsBox_->setVisible(!length);
-  heightUnitsBox_->setText(qs(model_->heightUnitsText()));
-  relayUnitsBox_->setText(qs(model_->relayUnitsText()));
+  heightUnitsBox_->setText(qs(model_->looks().heightUnitsText()));
+  relayUnitsBox_->setText(qs(model_->looks().relayUnitsText()));
   refreshing_ = false;
   fitListToEntries(units_, names);
   refreshLayout();
@@ -744,12 +744,12 @@ void CGenericForm::refreshLayout() {
   }
   tanksFrame_->setVisible(!m.NonLinearButtonCaption.empty());
   tanks_->setText(qs(m.NonLinearButtonCaption));
-  const bool heightsEditable = model_->heightsEditable();
+  const bool heightsEditable = model_->looks().heightsEditable();
   sensor_->setEnabled(heightsEditable);
   fill_->setEnabled(heightsEditable);
   probe_->setEnabled(heightsEditable);
   refreshPicture();
-  fillCaption_->setText(qs(model_->fillCaption()));
+  fillCaption_->setText(qs(model_->looks().fillCaption()));
 }
 
 // The model's picture, or the structure's for a shape with a curve; the
@@ -771,7 +771,7 @@ void CGenericForm::refreshPicture() {
       logoFile_ = logo;
     }
   }
-  const ConfigPageModel::LevelPicture picture = model_->levelPicture();
+  const ConfigPageLooks::LevelPicture picture = model_->looks().levelPicture();
   if (picture.keep) return;
   pictureCaption_->setText(qs(picture.caption));
   const QString path = qs((ctx.Folders.Bitmaps / picture.file).string());
@@ -790,8 +790,8 @@ void CGenericForm::refreshPicture() {
 
 void CGenericForm::refreshFrames() {
   const QString lit = "QFrame { background-color: rgb(76,115,138); }";
-  for (auto [frame, on] : {std::pair{advancedFrame_, model_->advancedFramed()},
-                           std::pair{tanksFrame_, model_->tanksFramed()}}) {
+  for (auto [frame, on] : {std::pair{advancedFrame_, model_->looks().advancedFramed()},
+                           std::pair{tanksFrame_, model_->looks().tanksFramed()}}) {
     // Redrawn only when the state changes.
     const QString want = on ? lit : QString();
     if (frame->styleSheet() != want) frame->setStyleSheet(want);
@@ -884,7 +884,7 @@ bool CGenericForm::runPageDialog(QDialog& dialog) {
 }
 
 void CGenericForm::openRelaySetPoints() {
-  CIndyRelays relays(context(), presenter(), model_->relayUnitsText(), this);
+  CIndyRelays relays(context(), presenter(), model_->looks().relayUnitsText(), this);
   if (runPageDialog(relays)) {
     model_->settingsEdited();
   }

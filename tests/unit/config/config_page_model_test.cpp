@@ -255,8 +255,8 @@ TEST(ConfigPageModel, ActivationShowsWhatTheUnitsPagesHold) {
   EXPECT_TRUE(m.config().configurationValid);
   EXPECT_EQ(m.items()[kRelayFunction].shown, 1);
   EXPECT_EQ(m.boxes().sensorHeight, "20.0");
-  EXPECT_EQ(m.heightUnitsText(), "Feet");
-  EXPECT_EQ(m.relayUnitsText(), "Feet");
+  EXPECT_EQ(m.looks().heightUnitsText(), "Feet");
+  EXPECT_EQ(m.looks().relayUnitsText(), "Feet");
   EXPECT_EQ(m.boxes().notes, "Tank 7, east yard - simulated unit");
   // High alarm at 14 ft, low alarm at 9 ft, pump on at 12 ft and off at 10 ft.
   std::vector<std::string> shown;
@@ -539,7 +539,7 @@ TEST(ConfigPageModel, SampleModeStartsFromTheFactoryFileAndTakesATank) {
   EXPECT_EQ(m.statusLine(), records->Language.Text("IDC_VALIDCFG", 0) + " #4");
   EXPECT_EQ(m.boxes().sensorHeight, "20.0");
   EXPECT_EQ(m.levelRows()[5].text, "16.0");
-  EXPECT_EQ(m.heightUnitsText(), "Feet");
+  EXPECT_EQ(m.looks().heightUnitsText(), "Feet");
   EXPECT_EQ(config.configFileName, (s.configsFolder / "KM30_Factory.txt").string());
   EXPECT_TRUE(m.saveEnabled());
   EXPECT_FALSE(m.modified());
@@ -558,7 +558,7 @@ TEST(ConfigPageModel, SampleModeStartsFromTheFactoryFileAndTakesATank) {
   m.applyStructure(0x0100, 32, 2);
   EXPECT_EQ(m.levelRows()[5].text, "");
   EXPECT_EQ(m.config().levels[5], -1.0);
-  EXPECT_FALSE(m.relayUnitsAreLength());
+  EXPECT_FALSE(m.looks().relayUnitsAreLength());
   EXPECT_EQ(m.capacityLine(), "Capacity: 11750.4");
   EXPECT_TRUE(m.modified());
   EXPECT_FALSE(m.saveEnabled());  // the levels are to be entered again
@@ -656,7 +656,7 @@ TEST(ConfigPageModel, GuidedWaveHeightsStayHeightsAndCancelledTanksChangeNothing
   table.Dimensions[2] = 2.5f;
   table.Dimensions[3] = 0.75f;
   const VolumeTable before = table;
-  const std::string relayUnits = m.relayUnitsText();
+  const std::string relayUnits = m.looks().relayUnitsText();
   const std::string capacity = m.capacityLine();
   const int loadedBefore = p.records->Structures.NlTypes.used();
 
@@ -678,7 +678,7 @@ TEST(ConfigPageModel, GuidedWaveHeightsStayHeightsAndCancelledTanksChangeNothing
   EXPECT_FALSE(m.tanksAgain());
   EXPECT_EQ(table.Dimensions, before.Dimensions);
   EXPECT_EQ(p.records->Structures.NlTypes.used(), loadedBefore);
-  EXPECT_EQ(m.relayUnitsText(), relayUnits);
+  EXPECT_EQ(m.looks().relayUnitsText(), relayUnits);
   EXPECT_EQ(m.capacityLine(), capacity);
 
   // With OK the weir's coefficients stay coefficients: the heights keep
@@ -710,7 +710,7 @@ TEST(ConfigPageModel, GuidedWaveVolumePanelShowsTheProbesRangeAsCurrents) {
   m.setSampleMode(true);
   ASSERT_TRUE(m.activate());
   EXPECT_FALSE(m.loopCurrent().shown);  // distance units
-  EXPECT_FALSE(m.tanksFramed());
+  EXPECT_FALSE(m.looks().tanksFramed());
 
   // Vertical cylinder, 10 ft across, 18 ft high; probe 19 ft under a 20 ft
   // sensor height. The lowest measurable level: 20 - (19 + 6 in nut) + 3.96
@@ -720,7 +720,7 @@ TEST(ConfigPageModel, GuidedWaveVolumePanelShowsTheProbesRangeAsCurrents) {
   std::copy(std::begin(dims), std::end(dims), v.Dimensions.begin());
   m.applyStructure(0x0100, 32, 2);
   ASSERT_TRUE(m.loopCurrent().shown);
-  EXPECT_TRUE(m.tanksFramed());
+  EXPECT_TRUE(m.looks().tanksFramed());
   const double gallonsPerFoot = 3.141592653589793 * 25.0 * 7.480519;  // pi r^2 in US gallons
   EXPECT_NEAR(std::stod(m.loopCurrent().minVolume), 0.83 * gallonsPerFoot, 0.5);
   EXPECT_NEAR(std::stod(m.loopCurrent().maxVolume), 18.0 * gallonsPerFoot, 0.5);

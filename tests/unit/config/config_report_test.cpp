@@ -93,7 +93,7 @@ TEST(ConfigReport, FactoryConfigurationReadsAsTheFileSaysThenTakesATank) {
   ASSERT_TRUE(r.structure.has_value());
   EXPECT_EQ(r.structure->subtitle, "Vertical Cylinder");
   EXPECT_EQ(r.structure->footnote, "Capacity: 11750.4");
-  const std::string gallons = p.page->relayUnitsText();
+  const std::string gallons = p.page->looks().relayUnitsText();
   EXPECT_FALSE(gallons.empty());
   EXPECT_EQ(lines(*r.structure), (Lines{{"Relay Units", gallons, ""},
                                         {"Riser Height", "0.0", "Feet"},
