@@ -44,7 +44,8 @@ ConfigPageModel::ConfigPageModel(UnitConfiguration& config, ConfigPageServices s
       writer_(services_, {&config_, &volume_, &strapping_, &radar_}),
       tanks_({&services_.records->Database, &services_.records->Structures, &volume_, &strapping_,
               services_.modelsFolder}),
-      start_(services_, {&config_, &volume_, &strapping_, &radar_}, &boxes_, &rows_) {}
+      start_(services_, {&config_, &volume_, &strapping_, &radar_}, &boxes_, &rows_),
+      items_(services_.records->Database, config_, itemHooks()) {}
 
 // --- Small helpers.
 
@@ -78,17 +79,33 @@ std::string ConfigPageModel::showLevel(double value) const {
 
 // --- Items and matching.
 
-void ConfigPageModel::setupItems() {
-  lists().setup(items_, config_.itemChoices);
-  notify(PagePart::Items);
+ItemSelection::Hooks ConfigPageModel::itemHooks() {
+  ItemSelection::Hooks h;
+  h.matched = [this](const ItemMatcher::Match& m, bool refreshLevels) {
+    matched(m, refreshLevels);
+  };
+  // A relay function chosen decides the mode before its matches.
+  h.taking = [this](int item) {
+    if (item == 0) deriveIndependentMode();
+  };
+  h.taken = [this](int) {
+    checkLevels();
+    applyButtonsRule();
+    // Item 1 may turn the loop current's scale round.
+    refreshLoopCurrentShown();
+  };
+  h.refused = [this](int) {
+    if (services_.presenter != nullptr) {
+      services_.presenter->errorDetail(
+          text("ERROR_MESSAGE9"),
+          formatText(text("ERROR_MESSAGE10"), {services_.records->Identity.CorporateId}));
+    }
+  };
+  h.changed = [this] { notify(PagePart::Items); };
+  return h;
 }
 
-bool ConfigPageModel::readBack(int item) { return lists().readBack(items_, item, config_.itemChoices); }
-
-void ConfigPageModel::match(bool refreshLevels) {
-  const ItemMatcher::Match m = ItemMatcher(model()).match(config_.itemChoices, ItemLists::present(items_));
-  config_.configurationIndex = m.index;
-  config_.configurationValid = m.outcome == ItemMatcher::Outcome::Valid;
+void ConfigPageModel::matched(const ItemMatcher::Match& m, bool refreshLevels) {
   switch (m.outcome) {
     case ItemMatcher::Outcome::None: status_ = text("STATUS_MESSAGE6"); break;
     case ItemMatcher::Outcome::Incomplete: status_ = text("STATUS_MESSAGE7"); break;
@@ -97,7 +114,6 @@ void ConfigPageModel::match(bool refreshLevels) {
       status_ = formatText("%s #%d", {text("IDC_VALIDCFG"), m.number});
       break;
   }
-  if (!config_.configurationValid) config_.levelsValid = false;
   notify(PagePart::Status);
   if (refreshLevels) {
     // The buttons see the levels of the configuration just matched, not
@@ -106,92 +122,16 @@ void ConfigPageModel::match(bool refreshLevels) {
     applyButtonsRule();
     layoutLevels();
   }
-  refillLists();
 }
 
-void ConfigPageModel::refillLists() {
-  lists().refill(items_, config_.itemChoices);
-  notify(PagePart::Items);
-}
-
-void ConfigPageModel::autoSelect(int except, bool refreshLevels) {
-  for (int j = 0; j < UnitConfiguration::kConfigItems; ++j) {
-    ItemList& list = items_[static_cast<std::size_t>(j)];
-    if (j == except || !list.present || list.offered.size() != 2) continue;
-    if (list.shown == list.offered[1] &&
-        config_.itemChoices[static_cast<std::size_t>(j)] == list.offered[1]) {
-      continue;
-    }
-    list.shown = list.offered[1];
-    if (readBack(j)) match(refreshLevels);
-  }
-}
+void ConfigPageModel::selectItem(int item, int choice) { items_.select(item, choice); }
+void ConfigPageModel::widenList(int item) { items_.widen(item); }
+void ConfigPageModel::listClosed(int item) { items_.closed(item); }
+void ConfigPageModel::typeInList(int item, const std::string& typed) { items_.type(item, typed); }
 
 void ConfigPageModel::deriveIndependentMode() {
   independent_ = ConfigFileReader::independentMode(model(), config_);
   notify(PagePart::Buttons);
-}
-
-void ConfigPageModel::selectItem(int item, int choice) {
-  if (item < 0 || item >= UnitConfiguration::kConfigItems) return;
-  ItemList& list = items_[static_cast<std::size_t>(item)];
-  if (!list.present) return;
-  list.shown = choice;
-  if (!readBack(item)) {
-    if (services_.presenter != nullptr) {
-      services_.presenter->errorDetail(
-          text("ERROR_MESSAGE9"),
-          formatText(text("ERROR_MESSAGE10"), {services_.records->Identity.CorporateId}));
-    }
-    notify(PagePart::Items);
-    return;
-  }
-  afterChoice(item);
-}
-
-void ConfigPageModel::afterChoice(int item) {
-  if (item == 0) deriveIndependentMode();
-  match(true);
-  autoSelect(item, true);
-  checkLevels();
-  applyButtonsRule();
-  // Item 1 may turn the loop current's scale round.
-  refreshLoopCurrentShown();
-}
-
-void ConfigPageModel::listClosed(int item) {
-  if (item < 0 || item >= UnitConfiguration::kConfigItems) return;
-  const ItemList& list = items_[static_cast<std::size_t>(item)];
-  if (!list.present) return;
-  // Widening the list cleared its choice behind the choice it still shows:
-  // closing it without picking takes the shown choice back.
-  if (config_.itemChoices[static_cast<std::size_t>(item)] == list.shown) return;
-  selectItem(item, list.shown);
-}
-
-void ConfigPageModel::widenList(int item) {
-  if (item < 0 || item >= UnitConfiguration::kConfigItems) return;
-  ItemList& list = items_[static_cast<std::size_t>(item)];
-  if (!list.present) return;
-  const int previous = list.shown;
-  list.shown = 0;
-  readBack(item);
-  match(false);
-  autoSelect(item, false);
-  // The previous choice shows again; it is taken when the list closes.
-  list.shown = previous;
-  notify(PagePart::Items);
-}
-
-void ConfigPageModel::typeInList(int item, const std::string& typed) {
-  if (item < 0 || item >= UnitConfiguration::kConfigItems) return;
-  ItemList& list = items_[static_cast<std::size_t>(item)];
-  if (!list.present || typed.empty()) return;
-  widenList(item);
-  const int c = lists().typed(list, item, typed);
-  if (c < 0) return;
-  list.shown = c;
-  if (readBack(item)) afterChoice(item);
 }
 
 // --- Levels and buttons.
@@ -435,16 +375,14 @@ void ConfigPageModel::decodeFailed(int code) {
 
 void ConfigPageModel::showUnitState() {
   // The items show what the pages selected.
-  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
-    items_[static_cast<std::size_t>(i)].shown = config_.itemChoices[static_cast<std::size_t>(i)];
-  }
+  items_.showChoices();
   if (!sample_ && hasCurve(config_.shapeCode) && nonLinearCapable()) {
     loadStructureList(config_.shapeCode);
   }
   refreshUnits();
   deriveIndependentMode();
   refreshCapacity();
-  match(true);
+  items_.match(true);
   checkLevels();
   applyButtonsRule();
   if (!sample_) {
@@ -477,7 +415,7 @@ bool ConfigPageModel::activate() {
   activationStep(nullptr, 40);
   // (The view loads the logo.)
   activationStep(nullptr, 50);
-  setupItems();
+  items_.setup();
   config_.heightUnits = 0;
   config_.outputUnits = 0;
   unitsSelection_ = 0;
@@ -527,7 +465,7 @@ void ConfigPageModel::loadStructureList(std::uint16_t shape) {
 }
 
 void ConfigPageModel::applyRead(const ConfigReadResult& result) {
-  if (result.modelLoaded) setupItems();
+  if (result.modelLoaded) items_.setup();
   if (result.nonLinearReset) {
     ResetStructureData(services_.records->Structures);
     notify(PagePart::Capacity);
@@ -544,11 +482,11 @@ void ConfigPageModel::applyRead(const ConfigReadResult& result) {
     notify(PagePart::Boxes);
     return;
   }
-  ItemLists::show(items_, config_.itemChoices);
+  items_.showChoices();
   unitsSelection_ = config_.heightUnits;
   if (result.code != ConfigFileReader::kRead) {
     // A read stopped part-way: the lines before the stop stay applied.
-    match(false);
+    items_.match(false);
     refreshUnits();
     notify(PagePart::Boxes);
     return;
@@ -558,7 +496,7 @@ void ConfigPageModel::applyRead(const ConfigReadResult& result) {
   BoxMapper::show(config_, boxes_, [this](double v) { return showHeight(v); });
   exact_ = {};
   notify(PagePart::Boxes);
-  match(true);
+  items_.match(true);
   checkLevels();
   applyButtonsRule();
   // A file just read holds nothing the user changed.
@@ -596,12 +534,7 @@ bool ConfigPageModel::factoryConfig() {
 }
 
 void ConfigPageModel::clearItems() {
-  for (int i = 0; i < UnitConfiguration::kConfigItems; ++i) {
-    ItemList& list = items_[static_cast<std::size_t>(i)];
-    if (!list.present) continue;
-    list.shown = 0;
-    if (readBack(i)) match(false);
-  }
+  items_.clear();
   boxes_.fileName.clear();
   for (AdvancedEntry& a : config_.advanced) a = AdvancedEntry{};
   notify(PagePart::Boxes);
@@ -612,16 +545,15 @@ void ConfigPageModel::clearScreen() {
     readConfigFile(services_.configsFolder / model().DefaultFile, false);
   }
   clearItems();
-  match(true);
+  items_.match(true);
   refreshAfterLoad();
   deriveIndependentMode();
 }
 
 void ConfigPageModel::testConfigs() {
   clearItems();
-  lists().testChoices(testCounter_, items_, config_.itemChoices);
+  items_.test(testCounter_);
   const int count = ItemMatcher(model()).configurationCount();
-  match(true);
   // The test configuration's relay function decides the mode, as a choice
   // in list 0 would.
   deriveIndependentMode();
@@ -705,7 +637,7 @@ bool ConfigPageModel::saveConfigFile(const std::function<bool(std::string& name)
 bool ConfigPageModel::chooseModel(const std::string& modelNumber) {
   bool ok = services_.loadModel && services_.loadModel(modelNumber);
   if (ok) {
-    setupItems();
+    items_.setup();
     ok = factoryConfig();
   } else if (services_.presenter != nullptr) {
     services_.presenter->platformMessageBox("Internal error! Please select a valid model number",
@@ -819,7 +751,7 @@ std::optional<WriteOutcome> ConfigPageModel::writeToUnit(
     start_.apply(*run.verified);
     exact_ = {};
     config_.serial = serial;
-    match(true);
+    items_.match(true);
   }
   if (run.outcome.serialChanged) notify(PagePart::Identity);
   applyButtonsRule();

@@ -26,6 +26,7 @@
 #include "core/config/config_page_view.h"
 #include "core/config/config_page_writer.h"
 #include "core/config/item_lists.h"
+#include "core/config/item_selection.h"
 #include "core/config/loop_current.h"
 #include "core/config/page_start.h"
 #include "core/config/service_commands.h"
@@ -52,12 +53,12 @@ class ConfigPageModel {
 
   // --- State the view shows.
   const UnitConfiguration& config() const { return config_; }
-  const std::array<ItemList, UnitConfiguration::kConfigItems>& items() const { return items_; }
+  const ItemSelection::Lists& items() const { return items_.lists(); }
   const std::array<LevelRow, UnitConfiguration::kLevels>& levelRows() const { return rows_; }
   const PageBoxes& boxes() const { return boxes_; }
   const std::string& statusLine() const { return status_; }
   const std::string& capacityLine() const { return capacity_; }
-  std::string choiceText(int item, int choice) const { return lists().choiceText(item, choice); }
+  std::string choiceText(int item, int choice) const { return ItemLists(model()).choiceText(item, choice); }
   // What follows from the record and the model alone: the identity lines,
   // the units list's entries and the units boxes, the frames, the picture,
   // the fill caption, which boxes take typing, the pages by kind.
@@ -207,22 +208,16 @@ class ConfigPageModel {
 
  private:
   const ModelDatabase& model() const { return services_.records->Database; }
-  ItemLists lists() const { return ItemLists(model()); }
   bool guidedWave() const { return model().GuidedWaveRadar != 0; }
   bool pulseRadar() const { return model().PulseRadar != 0; }
   bool ugus() const { return model().Ugus != 0; }
   bool nonLinearCapable() const { return !model().NonLinearButtonCaption.empty(); }
   BoxMapper::Kind kind() const { return {guidedWave(), pulseRadar()}; }
 
-  void setupItems();
-  // Reads list i back from its shown text into CONFIG[i]; false when the
-  // text matches no choice.
-  bool readBack(int item);
-  void match(bool refreshLevels);
-  // After a choice was read back: re-match, auto-select, levels, buttons.
-  void afterChoice(int item);
-  void refillLists();
-  void autoSelect(int except, bool refreshLevels);
+  ItemSelection::Hooks itemHooks();
+  // A match of the item lists: the status line, and with refreshLevels the
+  // levels and buttons of the configuration matched.
+  void matched(const ItemMatcher::Match& m, bool refreshLevels);
   void layoutLevels();
   void applyButtonsRule();
   void checkLevels();
@@ -263,7 +258,6 @@ class ConfigPageModel {
   ConfigPageFiles files_;
   ConfigPageWriter writer_;
 
-  std::array<ItemList, UnitConfiguration::kConfigItems> items_{};
   std::array<LevelRow, UnitConfiguration::kLevels> rows_{};
   PageBoxes boxes_;
   std::string status_;
@@ -284,6 +278,7 @@ class ConfigPageModel {
   ExactBoxes exact_;  // the boxes' values at full precision after a units change
   TanksSequence tanks_;
   PageStart start_;
+  ItemSelection items_;
   std::string lastError_;
 };
 
