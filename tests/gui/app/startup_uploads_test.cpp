@@ -4,6 +4,7 @@
 // settled once the last report went.
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <arpa/inet.h>
@@ -17,7 +18,6 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -119,13 +119,17 @@ class UploadRun {
     fs::copy(fs::path(OSTREL_SOURCE_DATA_DIR) / "Models", models_,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     std::string corporate = readText(models_ / "Corporate_Model.txt");
-    corporate = std::regex_replace(corporate, std::regex("SERVER = [^\r\n]*"),
-                                   "SERVER = 127.0.0.1:" + std::to_string(port));
+    corporate = QString::fromStdString(corporate)
+                    .replace(QRegularExpression("SERVER = [^\r\n]*"),
+                             QString("SERVER = 127.0.0.1:%1").arg(port))
+                    .toStdString();
     corporate += "REGISTRY_FILE = Ostrel_Settings.txt\r\n";
     writeText(models_ / "Corporate_Model.txt", corporate);
     std::string settings = readText(models_ / "Ostrel_Settings.txt");
-    settings = std::regex_replace(settings, std::regex("PENDING = FALSE"), "PENDING = TRUE");
-    settings = std::regex_replace(settings, std::regex("GUIDE = TRUE"), "GUIDE = FALSE");
+    settings = QString::fromStdString(settings)
+                   .replace("PENDING = FALSE", "PENDING = TRUE")
+                   .replace("GUIDE = TRUE", "GUIDE = FALSE")
+                   .toStdString();
     writeText(models_ / "Ostrel_Settings.txt", settings);
     fs::create_directories(root / "Logs");
     reports_ = root / "Logs" / "VantrelUpload.txt";
@@ -159,14 +163,15 @@ class UploadRun {
   // PENDING as the settings file holds it (the tool rewrites the file as
   // UTF-16LE with its mark).
   std::string pending() const {
-    std::smatch m;
     std::string text = readText(models_ / "Ostrel_Settings.txt");
     if (text.rfind("\xFF\xFE", 0) == 0) {
       const QString wide = QString::fromUtf16(reinterpret_cast<const char16_t*>(text.data() + 2),
                                               static_cast<qsizetype>((text.size() - 2) / 2));
       text = wide.toStdString();
     }
-    return std::regex_search(text, m, std::regex("PENDING = (\\w+)")) ? m[1].str() : "";
+    const QRegularExpressionMatch m =
+        QRegularExpression("PENDING = (\\w+)").match(QString::fromStdString(text));
+    return m.hasMatch() ? m.captured(1).toStdString() : "";
   }
 
   bool sendingAtMainForm = false;
