@@ -157,14 +157,4 @@ void CBigDisplay::stop(bool leaving) {
   QApplication::restoreOverrideCursor();
 }
 
-void CBigDisplay::keyPressEvent(QKeyEvent* event) {
-  // Enter and Escape belong to the page, not to the main form's buttons.
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-      event->key() == Qt::Key_Escape) {
-    event->accept();
-    return;
-  }
-  CPropertyPage::keyPressEvent(event);
-}
-
 }  // namespace ostrel

@@ -48,9 +48,6 @@ class CBigDisplay : public CPropertyPage, public LiveDisplayView {
   // LiveDisplayView
   void changed(LivePart part) override;
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void stop(bool leaving);
 

@@ -174,14 +174,4 @@ void CEchoCurvePulse::draw(const PulsePlot& plot, QImage& image) {
   }
 }
 
-void CEchoCurvePulse::keyPressEvent(QKeyEvent* event) {
-  // Enter and Escape belong to the page, not to the main form's buttons.
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-      event->key() == Qt::Key_Escape) {
-    event->accept();
-    return;
-  }
-  CPropertyPage::keyPressEvent(event);
-}
-
 }  // namespace ostrel

@@ -38,9 +38,6 @@ class CEchoCurvePulse : public CPropertyPage {
   // Draws a plot into the image.
   static void draw(const PulsePlot& plot, QImage& image);
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void load();
   void redraw();

@@ -215,15 +215,6 @@ void CUpdateProgram::finished(int result) {
   }
 }
 
-void CUpdateProgram::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-      event->key() == Qt::Key_Escape) {
-    event->accept();
-    return;
-  }
-  CPropertyPage::keyPressEvent(event);
-}
-
 void CUpdateProgram::showHelpFor(const QWidget* widget) {
   const bool sensor = widget != nullptr && widget->isVisible() && widget->isEnabled() &&
                       (widget == update_ || widget == box_ || widget == select_);

@@ -67,7 +67,6 @@ class CUpdateProgram : public CPropertyPage, public UpdatePageView {
   void runFinished(int result);
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -1,6 +1,7 @@
 #include "gui/support/c_property_page.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -73,6 +74,15 @@ void CPropertyPage::refreshIdentity() {
   lines_[2]->setText(text("IDC_SW_REVISION") + ": " +
                      QString::fromStdString(UnitConfiguration::softwareRevisionText(unit.softwareRevision)));
   lines_[3]->setText(QString::fromStdString(ctx.format("IDC_MODELFILE", {unit.modelFileName})));
+}
+
+void CPropertyPage::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+      event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 }  // namespace ostrel

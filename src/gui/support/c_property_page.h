@@ -50,6 +50,8 @@ class CPropertyPage : public QWidget {
   // A plain statement of what this page cannot do yet.
   void setNotice(const QString& text);
   void refreshIdentity();
+  // Enter and Escape belong to the page, not to the main form's buttons.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   const char* titleKey_;

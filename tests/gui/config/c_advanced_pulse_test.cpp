@@ -44,15 +44,7 @@ std::shared_ptr<sim::PulseRadarUnit> radar() {
   return unit;
 }
 
-// A session over one simulated radar.
-struct Session : test::DialogSession {
-  explicit Session(std::shared_ptr<sim::PulseRadarUnit> u)
-      : test::DialogSession("", [u]() -> std::unique_ptr<CableDriver> {
-          return std::make_unique<sim::SimulatedCableDriver>(u);
-        }),
-        unit(std::move(u)) {}
-  std::shared_ptr<sim::PulseRadarUnit> unit;
-};
+using Session = test::UnitSession<sim::PulseRadarUnit>;
 
 // Acts on the advanced dialog once it is open (a timer may fire earlier,
 // inside the local loop of the radar read, when no dialog is up yet).

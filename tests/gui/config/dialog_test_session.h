@@ -12,6 +12,7 @@
 #include "core/session/startup_sequence.h"
 #include "gui/app/c_ostrel_dlg.h"
 #include "gui_test_helpers.h"
+#include "sim/simulated_cable_driver.h"
 #include "quick_timing.h"
 
 namespace ostrel::test {
@@ -68,6 +69,18 @@ class DialogSession {
 
   QTemporaryDir dir_;
   std::unique_ptr<COstrelDlg> dlg_;
+};
+
+// A startup window over one simulated unit of the test's own, which the
+// test keeps to set up and to look into.
+template <typename Unit>
+struct UnitSession : DialogSession {
+  explicit UnitSession(std::shared_ptr<Unit> u)
+      : DialogSession("", [u]() -> std::unique_ptr<CableDriver> {
+          return std::make_unique<sim::SimulatedCableDriver>(u);
+        }),
+        unit(std::move(u)) {}
+  std::shared_ptr<Unit> unit;
 };
 
 }  // namespace ostrel::test

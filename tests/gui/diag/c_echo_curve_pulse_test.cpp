@@ -34,14 +34,7 @@ int pixelsOf(const QImage& image, QRgb colour) {
   return n;
 }
 
-struct Session : test::DialogSession {
-  explicit Session(std::shared_ptr<sim::PulseRadarUnit> u)
-      : test::DialogSession("", [u]() -> std::unique_ptr<CableDriver> {
-          return std::make_unique<sim::SimulatedCableDriver>(u);
-        }),
-        unit(std::move(u)) {}
-  std::shared_ptr<sim::PulseRadarUnit> unit;
-};
+using Session = test::UnitSession<sim::PulseRadarUnit>;
 
 }  // namespace
 
