@@ -4,7 +4,7 @@
 // run it starts by itself, and the unit back with its new revision. Also the
 // select dialog's own rules.
 //
-// With OSTREL_SCREENSHOTS set to a folder the page and the dialog are saved
+// With OSTREL_SHOTS_OUT set to a folder the page and the dialog are saved
 // there as pictures.
 
 #include <QComboBox>
@@ -39,6 +39,7 @@
 #include "sim/fault.h"
 #include "sim/page_unit.h"
 #include "sim/simulated_cable_driver.h"
+#include "gui_test_helpers.h"
 
 using ostrel::CMainForm;
 using ostrel::COstrelDlg;
@@ -50,13 +51,6 @@ namespace sim = ostrel::sim;
 namespace fs = std::filesystem;
 
 namespace {
-
-void savePicture(QWidget& w, const char* name) {
-  const QByteArray folder = qgetenv("OSTREL_SCREENSHOTS");
-  if (folder.isEmpty()) return;
-  fs::create_directories(folder.toStdString());
-  w.grab().save(QString::fromUtf8(folder) + "/" + name);
-}
 
 std::string fileBytes(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -123,7 +117,7 @@ struct Chooser {
     entries.clear();
     for (int i = 0; i < d.firmwareList()->count(); ++i) entries << d.firmwareList()->itemText(i);
     d.show();
-    savePicture(d, ("select_program_" + std::to_string(runs) + ".png").c_str());
+    ostrel::test::keep(d, QString("select_program_%1").arg(runs));
     const int at = entries.indexOf(QRegularExpression(".* " + QRegularExpression::escape(version)));
     d.firmwareList()->setCurrentIndex(at);
     d.okButton()->click();
@@ -194,7 +188,7 @@ class CUpdateProgramTest : public QObject {
         QCOMPARE(chooser.runs, 1);
         QCOMPARE(chooser.entries.first(), QString("9.1M Version 41.3"));
         QCOMPARE(page->pathField()->text(), QString::fromStdString(newer.string()));
-        savePicture(*form, "update_before.png");
+        ostrel::test::keep(*form, "update_before");
 
         shownBefore = presenter.shown().size();
         page->updateButton()->click();
@@ -202,7 +196,7 @@ class CUpdateProgramTest : public QObject {
         QVERIFY(!page->selectButton()->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(page->progressBar()->value() > 30, 10000);
         QVERIFY(page->statusLine()->text().endsWith('%'));
-        savePicture(*form, "update_during.png");
+        ostrel::test::keep(*form, "update_during");
         // The page keeps the sheet, and the form stays open, while it works.
         QVERIFY(!form->setActivePage(0));
         form->close();
@@ -217,7 +211,7 @@ class CUpdateProgramTest : public QObject {
         QVERIFY(page->updateButton()->isEnabled());
         QVERIFY(page->selectButton()->isEnabled());
         QVERIFY(unit->bootState().erased);
-        savePicture(*form, "update_failed.png");
+        ostrel::test::keep(*form, "update_failed");
         // Leaving warns that the unit is left half-programmed.
         QVERIFY(form->setActivePage(0));
         QCOMPARE(presenter.shown().back().text, text("STATUS_MESSAGE44"));
@@ -242,7 +236,7 @@ class CUpdateProgramTest : public QObject {
         QVERIFY(finished.wait(20000));
         QCOMPARE(finished.first().first().toInt(), 0);
         QCOMPARE(page->statusLine()->text(), QString::fromStdString(text("BUSY_MESSAGE11")));
-        savePicture(*form, "update_done.png");
+        ostrel::test::keep(*form, "update_done");
         shownBefore = presenter.shown().size();
         // The page has closed the form with result 1 already.
         return;

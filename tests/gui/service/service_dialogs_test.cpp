@@ -2,7 +2,7 @@
 // built-in simulated unit: a direct entry written to the unit and decoded
 // again on the page, an information memory edit written and read back, and
 // the tech-support mail received by a loopback mail server. The dialogs are
-// also saved as pictures when OSTREL_SCREENSHOT_DIR names a folder.
+// also saved as pictures when OSTREL_SHOTS_OUT names a folder.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,6 +23,7 @@
 #include "core/service/memory_page_text.h"
 #include "core/session/app_context.h"
 #include "dialog_test_session.h"
+#include "gui_test_helpers.h"
 #include "gui/config/c_generic_form.h"
 #include "gui/service/c_cal_pages.h"
 #include "gui/service/c_direct_entry.h"
@@ -50,14 +51,14 @@ bool shownContains(QtPresenter& presenter, const std::string& text) {
   return false;
 }
 
+// A dialog laid out and shown first, so that its picture is the one the
+// user sees.
 void saveShot(QWidget& w, const char* name) {
-  const QString dir = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
-  if (dir.isEmpty()) return;
-  QDir().mkpath(dir);
+  if (qEnvironmentVariable("OSTREL_SHOTS_OUT").isEmpty()) return;
   w.adjustSize();
   w.show();
   QTest::qWait(50);
-  QVERIFY(w.grab().save(dir + "/" + name));
+  test::keep(w, QString(name).remove(".png"));
 }
 
 std::uint16_t word(const UnitMemory::Page& page, int w) {
